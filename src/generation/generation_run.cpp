@@ -1,0 +1,59 @@
+#include "generation/generation_run.h"
+
+#include "generation/acronym.h"
+#include "platform/dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/list_view.h"
+#include "shell/command_context.h"
+#include "shell/path_helpers.h"
+#include "shell/step_trap.h"
+
+namespace lexiquill::generation {
+
+using shell::Pointer;
+
+namespace {
+
+void runAcronymLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
+{
+    int count = 0;
+    trap.step(112, [&] { count = ctx.wordList().rowCount(); });
+    for (int i = 1; i <= count; ++i) {
+        // Fresh each phrase, so that a phrase that could not be read never repeats
+        // the one before it in the results.
+        QString phrase;
+        int row = 0;
+        trap.step(114, [&] { ctx.setProgressValue(progressPercent(i, ctx.wordList().rowCount())); });
+        trap.step(116, [&] { phrase = ctx.wordList().text(i); });
+        trap.step(118, [&] {
+            ctx.setProgressText(QStringLiteral("Processing: ") + shell::fileNameFromPath(phrase));
+        });
+        trap.step(120, [&] { ctx.pump().yield(); });
+        trap.step(122, [&] { ctx.setPointer(Pointer::Busy); });
+        trap.step(124, [&] { row = ctx.resultTable().append(phrase); });
+        trap.step(126, [&] { ctx.resultTable().setSubText(row, 2, buildAcronym(phrase)); });
+    }
+}
+
+}  // namespace
+
+void startGenerating(shell::CommandContext& ctx)
+{
+    shell::StepTrap trap(ctx, QStringLiteral("Form1"), QStringLiteral("PushButton2_Click"));
+    if (trap.test(100, [&] { return ctx.busyFlag(); })) return;
+    trap.step(102, [&] { ctx.setBusyFlag(true); });
+    if (!trap.test(104, [&] { return ctx.wordList().rowCount() == 0; })) {
+        trap.step(106, [&] { ctx.setPointer(Pointer::Busy); });
+        trap.step(108, [&] { ctx.resultTable().clear(); });
+        if (trap.test(110, [&] { return ctx.isOption1(); })) runAcronymLoop(ctx, trap);
+        trap.step(172, [&] { ctx.setPointer(Pointer::Default); });
+        trap.step(174, [&] { ctx.setProgressValue(0); });
+        trap.step(176, [&] { ctx.setProgressText(QStringLiteral("Progress Bar")); });
+        trap.step(178, [&] { ctx.dialogs().showMessage(QStringLiteral("Done.")); });
+    } else {
+        trap.step(180, [&] { ctx.dialogs().showMessage(QStringLiteral("You forgot to add word(s).")); });
+    }
+    trap.step(182, [&] { ctx.setBusyFlag(false); });
+}
+
+}  // namespace lexiquill::generation

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QProgressBar>
+#include <QTimer>
+
+namespace lexiquill::platform {
+
+// A progress bar that shows a caption of its own instead of a percentage. Value and
+// caption take effect at once for whoever reads them and reach the screen at
+// display rate: a long run changes the caption once per item.
+class CaptionProgressBar : public QProgressBar {
+    Q_OBJECT
+
+public:
+    explicit CaptionProgressBar(QWidget* parent);
+
+    int position() const { return m_position; }
+    // A value outside 0 to 100 is a PlatformError.
+    void setPosition(int value);
+    QString caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+
+    QString text() const override { return m_caption; }
+
+private:
+    void refresh();
+
+    int m_position = 0;
+    QString m_caption;
+    QTimer m_refreshTimer;
+};
+
+}  // namespace lexiquill::platform

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+namespace lexiquill::platform {
+
+// True when the last-modification time of path can be read. Never fails: every
+// failure (no such file, empty or malformed path, no access) is the answer false.
+bool fileExists(const QString& path) noexcept;
+
+}  // namespace lexiquill::platform

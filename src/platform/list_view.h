@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace lexiquill::platform {
+
+// The list operations the commands use on the word list and the results list.
+// Rows and columns are numbered from 1; a row or column that does not exist is a
+// PlatformError.
+class ListView {
+public:
+    virtual ~ListView() = default;
+
+    virtual int rowCount() const = 0;
+    // Text of column 1 of a row.
+    virtual QString text(int row) const = 0;
+    // Text of column 2 or further of a row.
+    virtual QString subText(int row, int column) const = 0;
+    virtual bool checked(int row) const = 0;
+    // Appends a row with the given column-1 text and returns its number.
+    virtual int append(const QString& text) = 0;
+    virtual void setSubText(int row, int column, const QString& text) = 0;
+    virtual void remove(int row) = 0;
+    virtual void clear() = 0;
+    // The selected row, or 0 when no row is selected.
+    virtual int selectedRow() const = 0;
+
+    virtual int columnCount() const = 0;
+    virtual QString header(int column) const = 0;
+    virtual void addColumn(const QString& header) = 0;
+    virtual void setColumnWidth(int column, int twips) = 0;
+};
+
+}  // namespace lexiquill::platform

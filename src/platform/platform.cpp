@@ -1,0 +1,16 @@
+#include "platform/platform.h"
+
+#include "platform/qt_dialogs.h"
+
+namespace lexiquill::platform {
+
+Platform realPlatform(const QString& programFolder)
+{
+    Platform p;
+    p.dialogs = std::make_unique<QtDialogs>();
+    p.pump = std::make_unique<QtEventPump>();
+    p.programFolder = programFolder;
+    return p;
+}
+
+}  // namespace lexiquill::platform

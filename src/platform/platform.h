@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+#include "platform/dialogs.h"
+#include "platform/event_pump.h"
+
+namespace lexiquill::platform {
+
+// The adapters the main window works through. Tests hand in doubles.
+struct Platform {
+    std::unique_ptr<Dialogs> dialogs;
+    std::unique_ptr<EventPump> pump;
+    // The folder that holds the executable, without a trailing separator.
+    QString programFolder;
+};
+
+// The adapters of the running program.
+Platform realPlatform(const QString& programFolder);
+
+}  // namespace lexiquill::platform

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+namespace lexiquill::platform {
+class Dialogs;
+class EventPump;
+class ListView;
+}  // namespace lexiquill::platform
+
+namespace lexiquill::shell {
+
+// The main window's pointer. Busy is also a marker: the word list's removal commands
+// refuse to act while it is shown.
+enum class Pointer { Default, Hand, Busy };
+
+// What the commands of the main window share. The window implements it with its
+// real controls; every operation may fail with a PlatformError.
+class CommandContext {
+public:
+    virtual ~CommandContext() = default;
+
+    virtual platform::ListView& wordList() = 0;     // ListView1
+    virtual platform::ListView& resultTable() = 0;  // ListView2
+
+    virtual bool isOption1() const = 0;  // Acronym
+    virtual bool isOption2() const = 0;  // Mnemonic
+    virtual void selectOption2() = 0;
+
+    // ProgressBar1: a value from 0 to 100 and a caption.
+    virtual void setProgressValue(int value) = 0;
+    virtual void setProgressText(const QString& text) = 0;
+
+    virtual Pointer pointer() const = 0;
+    virtual void setPointer(Pointer pointer) = 0;
+
+    virtual bool busyFlag() const = 0;
+    virtual void setBusyFlag(bool busy) = 0;
+
+    virtual platform::Dialogs& dialogs() = 0;
+    virtual platform::EventPump& pump() = 0;
+};
+
+}  // namespace lexiquill::shell
