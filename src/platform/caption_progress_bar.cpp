@@ -8,6 +8,7 @@ namespace lexiquill::platform {
 CaptionProgressBar::CaptionProgressBar(QWidget* parent) : QProgressBar(parent)
 {
     setRange(0, 100);
+    setValue(0);
     setTextVisible(true);
     setAlignment(Qt::AlignCenter);
     m_refreshTimer.setSingleShot(true);

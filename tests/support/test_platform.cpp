@@ -1,0 +1,147 @@
+#include "support/test_platform.h"
+
+#include <QCoreApplication>
+#include <QPushButton>
+
+#include "platform/platform_error.h"
+#include "shell/app_identity.h"
+#include "shell/main_window.h"
+
+namespace lexiquill::test {
+
+void FakeDialogs::setApplicationTitle(const QString& t)
+{
+    if (failSetApplicationTitle) throw platform::PlatformError(QStringLiteral("Title refused"));
+    title = t;
+}
+
+void FakeDialogs::showMessage(const QString& text)
+{
+    messages.append(text);
+    if (onMessage) onMessage(text);
+}
+
+QString FakeDialogs::inputText(const QString& prompt)
+{
+    prompts.append(prompt);
+    return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
+}
+
+void FakeDialogs::showErrorReport(const QString& text) { errorReports.append(text); }
+
+void ScriptedPump::processPending()
+{
+    QCoreApplication::processEvents();
+    ++yields;
+    if (onYield) onYield(yields);
+}
+
+void Faults::check(const QString& operation)
+{
+    const int call = ++m_calls[operation];
+    if (m_failAt.value(operation) == call) {
+        throw platform::PlatformError(QStringLiteral("Injected failure of ") + operation);
+    }
+}
+
+int FaultyListView::rowCount() const { check("rowCount"); return m_real.rowCount(); }
+QString FaultyListView::text(int row) const { check("text"); return m_real.text(row); }
+QString FaultyListView::subText(int row, int column) const
+{
+    check("subText");
+    return m_real.subText(row, column);
+}
+bool FaultyListView::checked(int row) const { check("checked"); return m_real.checked(row); }
+int FaultyListView::append(const QString& text) { check("append"); return m_real.append(text); }
+void FaultyListView::setSubText(int row, int column, const QString& text)
+{
+    check("setSubText");
+    m_real.setSubText(row, column, text);
+}
+void FaultyListView::remove(int row) { check("remove"); m_real.remove(row); }
+void FaultyListView::clear() { check("clear"); m_real.clear(); }
+int FaultyListView::selectedRow() const { check("selectedRow"); return m_real.selectedRow(); }
+int FaultyListView::columnCount() const { check("columnCount"); return m_real.columnCount(); }
+QString FaultyListView::header(int column) const { check("header"); return m_real.header(column); }
+void FaultyListView::addColumn(const QString& header) { check("addColumn"); m_real.addColumn(header); }
+void FaultyListView::setColumnWidth(int column, int twips)
+{
+    check("setColumnWidth");
+    m_real.setColumnWidth(column, twips);
+}
+
+FaultyContext::FaultyContext(shell::CommandContext& real)
+    : m_real(real),
+      m_wordList(real.wordList(), faults, QStringLiteral("wordList")),
+      m_resultTable(real.resultTable(), faults, QStringLiteral("resultTable"))
+{
+}
+
+platform::ListView& FaultyContext::wordList() { return m_wordList; }
+platform::ListView& FaultyContext::resultTable() { return m_resultTable; }
+bool FaultyContext::isOption1() const { check("isOption1"); return m_real.isOption1(); }
+bool FaultyContext::isOption2() const { check("isOption2"); return m_real.isOption2(); }
+void FaultyContext::selectOption2() { check("selectOption2"); m_real.selectOption2(); }
+void FaultyContext::setProgressValue(int value)
+{
+    check("setProgressValue");
+    m_real.setProgressValue(value);
+}
+void FaultyContext::setProgressText(const QString& text)
+{
+    check("setProgressText");
+    m_real.setProgressText(text);
+}
+shell::Pointer FaultyContext::pointer() const { check("pointer"); return m_real.pointer(); }
+void FaultyContext::setPointer(shell::Pointer pointer)
+{
+    check("setPointer");
+    m_real.setPointer(pointer);
+}
+bool FaultyContext::busyFlag() const { check("busyFlag"); return m_real.busyFlag(); }
+void FaultyContext::setBusyFlag(bool busy) { check("setBusyFlag"); m_real.setBusyFlag(busy); }
+platform::Dialogs& FaultyContext::dialogs() { return m_real.dialogs(); }
+platform::EventPump& FaultyContext::pump() { check("yield"); return m_real.pump(); }
+
+TestWindow::TestWindow(const QString& programFolder)
+{
+    platform::Platform p;
+    auto fakeDialogs = std::make_unique<FakeDialogs>();
+    auto scriptedPump = std::make_unique<ScriptedPump>();
+    dialogs = fakeDialogs.get();
+    pump = scriptedPump.get();
+    p.dialogs = std::move(fakeDialogs);
+    p.pump = std::move(scriptedPump);
+    p.programFolder = programFolder;
+    window = std::make_unique<shell::MainWindow>(std::move(p));
+}
+
+TestWindow::~TestWindow() = default;
+
+shell::CommandContext& TestWindow::context() { return window->context(); }
+
+QPushButton* TestWindow::button(const char* name) const
+{
+    return window->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+QStringList TestWindow::rows(platform::ListView& list) const
+{
+    QStringList out;
+    for (int row = 1; row <= list.rowCount(); ++row) {
+        QString line = list.text(row);
+        for (int column = 2; column <= list.columnCount(); ++column) {
+            line += QLatin1Char('|') + list.subText(row, column);
+        }
+        if (list.checked(row)) line.prepend(QStringLiteral("[x]"));
+        out.append(line);
+    }
+    return out;
+}
+
+QString reportFor(const QString& description, const QString& procedure, int line)
+{
+    return shell::errorReportText(description, QStringLiteral("Form1"), procedure, line);
+}
+
+}  // namespace lexiquill::test

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <QHash>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+#include "platform/dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/list_view.h"
+#include "shell/command_context.h"
+
+class QPushButton;
+
+namespace lexiquill::shell {
+class MainWindow;
+}
+
+namespace lexiquill::test {
+
+// Records every box instead of showing it; input prompts take scripted answers.
+class FakeDialogs final : public platform::Dialogs {
+public:
+    void setApplicationTitle(const QString& title) override;
+    void showMessage(const QString& text) override;
+    QString inputText(const QString& prompt) override;
+    void showErrorReport(const QString& text) override;
+
+    QString title;
+    QStringList messages;
+    QStringList prompts;
+    QStringList errorReports;
+    QStringList inputAnswers;  // taken from the front; none left gives Cancel
+    bool failSetApplicationTitle = false;
+    std::function<void(const QString&)> onMessage;
+};
+
+// Processes pending events like the real pump, then runs the test's script for that
+// yield (numbered from 1). Ending the program is only recorded.
+class ScriptedPump final : public platform::EventPump {
+public:
+    int yields = 0;
+    bool quitRequested = false;
+    std::function<void(int)> onYield;
+
+protected:
+    void processPending() override;
+    void quit() override { quitRequested = true; }
+};
+
+// Counts calls of named operations and fails the chosen call of one of them.
+class Faults {
+public:
+    // The nth call (from 1) of operation fails with a PlatformError.
+    void failAt(const QString& operation, int nth) { m_failAt.insert(operation, nth); }
+    void check(const QString& operation);
+    int calls(const QString& operation) const { return m_calls.value(operation); }
+
+private:
+    QHash<QString, int> m_failAt;
+    QHash<QString, int> m_calls;
+};
+
+// A list that forwards to a real one, failing where Faults says. Operations are
+// named "<prefix>.<operation>", for example "wordList.text".
+class FaultyListView final : public platform::ListView {
+public:
+    FaultyListView(platform::ListView& real, Faults& faults, QString prefix)
+        : m_real(real), m_faults(faults), m_prefix(std::move(prefix))
+    {
+    }
+    int rowCount() const override;
+    QString text(int row) const override;
+    QString subText(int row, int column) const override;
+    bool checked(int row) const override;
+    int append(const QString& text) override;
+    void setSubText(int row, int column, const QString& text) override;
+    void remove(int row) override;
+    void clear() override;
+    int selectedRow() const override;
+    int columnCount() const override;
+    QString header(int column) const override;
+    void addColumn(const QString& header) override;
+    void setColumnWidth(int column, int twips) override;
+
+private:
+    void check(const char* operation) const { m_faults.check(m_prefix + '.' + operation); }
+    platform::ListView& m_real;
+    Faults& m_faults;
+    QString m_prefix;
+};
+
+// A command context that forwards to the real window's, failing where Faults says.
+class FaultyContext final : public shell::CommandContext {
+public:
+    explicit FaultyContext(shell::CommandContext& real);
+    Faults faults;
+
+    platform::ListView& wordList() override;
+    platform::ListView& resultTable() override;
+    bool isOption1() const override;
+    bool isOption2() const override;
+    void selectOption2() override;
+    void setProgressValue(int value) override;
+    void setProgressText(const QString& text) override;
+    shell::Pointer pointer() const override;
+    void setPointer(shell::Pointer pointer) override;
+    bool busyFlag() const override;
+    void setBusyFlag(bool busy) override;
+    platform::Dialogs& dialogs() override;
+    platform::EventPump& pump() override;
+
+private:
+    void check(const char* operation) const { const_cast<Faults&>(faults).check(operation); }
+    shell::CommandContext& m_real;
+    FaultyListView m_wordList;
+    FaultyListView m_resultTable;
+};
+
+// The real main window over fake dialogs and a scripted pump.
+struct TestWindow {
+    explicit TestWindow(const QString& programFolder = QString());
+    ~TestWindow();
+
+    shell::CommandContext& context();
+    QPushButton* button(const char* name) const;
+    // Rows of a list as "text" or "text|subtext" strings, ticks as a leading "[x]".
+    QStringList rows(platform::ListView& list) const;
+
+    FakeDialogs* dialogs;
+    ScriptedPump* pump;
+    std::unique_ptr<shell::MainWindow> window;
+};
+
+// The text of an error report for a failed step.
+QString reportFor(const QString& description, const QString& procedure, int line);
+
+}  // namespace lexiquill::test

@@ -1,0 +1,238 @@
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "platform/list_control.h"
+#include "shell/main_window.h"
+#include "shell/step_trap.h"
+#include "support/test_platform.h"
+#include "wordlist/word_list_commands.h"
+
+using namespace lexiquill;
+using test::TestWindow;
+
+namespace {
+
+platform::ListControl* listView1(TestWindow& t)
+{
+    return t.window->findChild<platform::ListControl*>("ListView1");
+}
+
+void fill(TestWindow& t, const QStringList& phrases, int selectedRow)
+{
+    for (const QString& phrase : phrases) t.context().wordList().append(phrase);
+    t.context().resultTable().append("result row");
+    listView1(t)->rows().publishRows();
+    if (selectedRow > 0) listView1(t)->selectRow(selectedRow - 1);
+}
+
+enum class Removal { DoubleClick, DeleteKey };
+
+void remove(TestWindow& t, Removal how, Qt::KeyboardModifiers modifiers = {})
+{
+    auto* list = listView1(t);
+    if (how == Removal::DoubleClick) {
+        // On the selected row, as a user double-clicks the item to remove.
+        const int row = std::max(list->selectedRow(), 1) - 1;
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at.isNull() ? QPoint(20, 20) : at);
+    } else {
+        QTest::keyClick(list, Qt::Key_Delete, modifiers);
+    }
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Removal)
+
+class TestWordListCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void addWord_data()
+    {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("words");
+        QTest::newRow("cancel or empty OK leaves the list") << QStringList{""} << QStringList{"one"};
+        QTest::newRow("blanks only are a phrase") << QStringList{"   "} << QStringList{"one", "   "};
+        QTest::newRow("kept exactly as typed")
+            << QStringList{" Mixed  Case, Comma "} << QStringList{"one", " Mixed  Case, Comma "};
+        QTest::newRow("duplicate gives a second copy") << QStringList{"one"} << QStringList{"one", "one"};
+    }
+
+    void addWord()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, words);
+        TestWindow t;
+        t.context().wordList().append("one");
+        t.dialogs->inputAnswers = answers;
+        QTest::mouseClick(t.button("PushButton6"), Qt::LeftButton);
+        QCOMPARE(t.dialogs->prompts, QStringList{"Enter word to add: "});
+        QCOMPARE(t.rows(t.context().wordList()), words);
+        QVERIFY(t.dialogs->messages.isEmpty());
+        QVERIFY(t.dialogs->errorReports.isEmpty());
+    }
+
+    void sampleWordsAppendAndSelectMnemonic()
+    {
+        TestWindow t;
+        t.context().wordList().append("mine");
+        QTest::mouseClick(t.button("PushButton7"), Qt::LeftButton);
+        QCOMPARE(t.rows(t.context().wordList()), (QStringList{"mine", "john smith", "ella marsh"}));
+        QVERIFY(t.window->findChild<QRadioButton*>("Option2")->isChecked());
+        QVERIFY(!t.window->findChild<QRadioButton*>("Option1")->isChecked());
+        QTest::mouseClick(t.button("PushButton7"), Qt::LeftButton);
+        QCOMPARE(t.context().wordList().rowCount(), 5);
+    }
+
+    void failingSampleStepCostsOnlyItself()
+    {
+        TestWindow t;
+        test::FaultyContext faulty(t.context());
+        faulty.faults.failAt("wordList.append", 1);
+        wordlist::loadSampleWords(faulty);
+        QCOMPARE(t.dialogs->errorReports,
+                 QStringList{test::reportFor("Injected failure of wordList.append", "PushButton7_Click", 100)});
+        QCOMPARE(t.rows(t.context().wordList()), QStringList{"ella marsh"});
+        QVERIFY(t.context().isOption2());
+    }
+
+    void failingPromptIsReportedAndAddsNothing()
+    {
+        TestWindow t;
+        test::FaultyContext faulty(t.context());
+        faulty.faults.failAt("wordList.append", 1);
+        t.dialogs->inputAnswers = QStringList{"word"};
+        wordlist::addWord(faulty);
+        QCOMPARE(t.dialogs->errorReports,
+                 QStringList{test::reportFor("Injected failure of wordList.append", "PushButton6_Click", 104)});
+        QCOMPARE(t.context().wordList().rowCount(), 0);
+    }
+
+    void removalTakesTheSelectedPhrase_data()
+    {
+        QTest::addColumn<Removal>("how");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QStringList>("words");
+        const QStringList all{"a", "b", "c"};
+        QTest::newRow("double-click") << Removal::DoubleClick << 0 << 2 << QStringList{"a", "c"};
+        QTest::newRow("Delete") << Removal::DeleteKey << 0 << 3 << QStringList{"a", "b"};
+        QTest::newRow("Shift+Delete") << Removal::DeleteKey << int(Qt::ShiftModifier) << 1 << QStringList{"b", "c"};
+        QTest::newRow("Ctrl+Delete") << Removal::DeleteKey << int(Qt::ControlModifier) << 2 << QStringList{"a", "c"};
+        QTest::newRow("nothing selected removes nothing") << Removal::DeleteKey << 0 << 0 << all;
+    }
+
+    void removalTakesTheSelectedPhrase()
+    {
+        QFETCH(Removal, how);
+        QFETCH(int, modifiers);
+        QFETCH(int, selected);
+        QFETCH(QStringList, words);
+        TestWindow t;
+        t.window->show();
+        fill(t, {"a", "b", "c"}, selected);
+        remove(t, how, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(t.rows(t.context().wordList()), words);
+        QCOMPARE(t.context().resultTable().rowCount(), 1);
+        QVERIFY(t.dialogs->messages.isEmpty() && t.dialogs->errorReports.isEmpty());
+    }
+
+    void otherKeysRemoveNothing_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Backspace") << int(Qt::Key_Backspace);
+        QTest::newRow("letter") << int(Qt::Key_D);
+        QTest::newRow("Insert") << int(Qt::Key_Insert);
+    }
+
+    void otherKeysRemoveNothing()
+    {
+        QFETCH(int, key);
+        TestWindow t;
+        fill(t, {"a", "b"}, 1);
+        QTest::keyClick(listView1(t), Qt::Key(key));
+        QCOMPARE(t.context().wordList().rowCount(), 2);
+    }
+
+    void removalOnAnEmptyListDoesNothing_data()
+    {
+        QTest::addColumn<Removal>("how");
+        QTest::newRow("double-click") << Removal::DoubleClick;
+        QTest::newRow("Delete") << Removal::DeleteKey;
+    }
+
+    void removalOnAnEmptyListDoesNothing()
+    {
+        QFETCH(Removal, how);
+        TestWindow t;
+        t.window->show();
+        remove(t, how);
+        QCOMPARE(t.context().wordList().rowCount(), 0);
+        QVERIFY(t.dialogs->errorReports.isEmpty());
+    }
+
+    void busyPointerHoldsBackOnlyTheWordListRemovals_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("words");
+        QTest::addColumn<int>("results");
+        QTest::newRow("word list Clear List refused") << "PushButton1" << 2 << 1;
+        QTest::newRow("double-click refused") << "dblclick" << 2 << 1;
+        QTest::newRow("Delete refused") << "delete" << 2 << 1;
+        QTest::newRow("results Clear List still works") << "PushButton5" << 2 << 0;
+        QTest::newRow("Add Word(s) still works") << "PushButton6" << 3 << 1;
+    }
+
+    void busyPointerHoldsBackOnlyTheWordListRemovals()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, words);
+        QFETCH(int, results);
+        TestWindow t;
+        t.window->show();
+        fill(t, {"a", "b"}, 1);
+        t.dialogs->inputAnswers = QStringList{"added"};
+        t.context().setPointer(shell::Pointer::Busy);
+        if (command == "dblclick") {
+            remove(t, Removal::DoubleClick);
+        } else if (command == "delete") {
+            remove(t, Removal::DeleteKey);
+        } else {
+            QTest::mouseClick(t.button(command.toLatin1()), Qt::LeftButton);
+        }
+        QCOMPARE(t.context().wordList().rowCount(), words);
+        QCOMPARE(t.context().resultTable().rowCount(), results);
+        QCOMPARE(t.context().pointer(), shell::Pointer::Busy);
+    }
+
+    void eachClearListEmptiesOnlyItsOwnList()
+    {
+        TestWindow t;
+        fill(t, {"a", "b"}, 0);
+        QTest::mouseClick(t.button("PushButton1"), Qt::LeftButton);
+        QCOMPARE(t.context().wordList().rowCount(), 0);
+        QCOMPARE(t.context().resultTable().rowCount(), 1);
+        fill(t, {"a"}, 0);
+        QTest::mouseClick(t.button("PushButton5"), Qt::LeftButton);
+        QCOMPARE(t.context().wordList().rowCount(), 1);
+        QCOMPARE(t.context().resultTable().rowCount(), 0);
+    }
+
+    void failingRemovalIsReportedNotFatal()
+    {
+        // The handlers without a trap of their own still never let a failure out.
+        TestWindow t;
+        test::FaultyContext faulty(t.context());
+        faulty.faults.failAt("wordList.remove", 1);
+        fill(t, {"a"}, 1);
+        shell::runHandler(faulty, "ListView1_DblClick", [&] { wordlist::removeSelectedPhrase(faulty); });
+        QCOMPARE(t.dialogs->errorReports,
+                 QStringList{test::reportFor("Injected failure of wordList.remove", "ListView1_DblClick", 0)});
+        QCOMPARE(t.context().wordList().rowCount(), 1);
+    }
+};
+
+QTEST_MAIN(TestWordListCommands)
+#include "tst_word_list_commands.moc"
