@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Lexiquill need,
+# skipping those already there. Usage: install-dependencies.sh [run|test]
+set -euo pipefail
+
+packages=(build-essential cmake ninja-build pkgconf qt6-base-dev fonts-dejavu-core fonts-liberation2)
+if [ "${1:-run}" = test ]; then
+    packages+=(xvfb xauth xdotool xclip imagemagick x11-apps)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

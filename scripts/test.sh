@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with warnings as errors and runs all
+# the tests; then builds again with AddressSanitizer and UndefinedBehaviorSanitizer
+# and runs all the tests once more.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/install-dependencies.sh" test
+
+run_suite() {
+    local dir=$1; shift
+    cmake -S "$root" -B "$dir" -G Ninja -DLEXIQUILL_WERROR=ON "$@"
+    cmake --build "$dir"
+    (cd "$dir" && ctest --output-on-failure -j2)
+}
+
+run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    run_suite "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DLEXIQUILL_SANITIZE=ON
