@@ -8,4 +8,7 @@ namespace lexiquill::platform {
 // failure (no such file, empty or malformed path, no access) is the answer false.
 bool fileExists(const QString& path) noexcept;
 
+// True when path names a regular file that the platform does not hide.
+bool visibleFileExists(const QString& path) noexcept;
+
 }  // namespace lexiquill::platform

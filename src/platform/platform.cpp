@@ -9,6 +9,7 @@ Platform realPlatform(const QString& programFolder)
     Platform p;
     p.dialogs = std::make_unique<QtDialogs>();
     p.pump = std::make_unique<QtEventPump>();
+    p.skinEngine = std::make_unique<PlainSkinEngine>();
     p.programFolder = programFolder;
     return p;
 }

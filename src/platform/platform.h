@@ -6,6 +6,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
+#include "platform/skin_engine.h"
 
 namespace lexiquill::platform {
 
@@ -13,6 +14,7 @@ namespace lexiquill::platform {
 struct Platform {
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<EventPump> pump;
+    std::unique_ptr<SkinEngine> skinEngine;
     // The folder that holds the executable, without a trailing separator.
     QString programFolder;
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,9 +13,12 @@
 #include "generation/generation_run.h"
 #include "platform/app_icon.h"
 #include "platform/caption_progress_bar.h"
+#include "platform/cursor_file.h"
+#include "platform/file_system.h"
 #include "platform/list_control.h"
 #include "platform/twips.h"
 #include "shell/app_identity.h"
+#include "shell/appearance.h"
 #include "shell/step_trap.h"
 #include "wordlist/word_list_commands.h"
 
@@ -55,14 +59,6 @@ const ButtonLayout kButtons[] = {
     {"PushButton7", "Load Sample/Example Words", rectFromTwips(4080, 3030, 3840, 405)},
     {"PushButton12", "Save Results As Excel File", rectFromTwips(4080, 7220, 3840, 405)},
 };
-
-void setBackground(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
 
 }  // namespace
 
@@ -145,6 +141,27 @@ void MainWindow::createControls()
 
     for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
+    trackPointer(this, QStringLiteral("Form_MouseMove"), false);
+    trackPointer(m_frame1, QStringLiteral("Frame1_MouseMove"), false);
+    for (auto* list : {m_listView1, m_listView2}) {
+        const QString handler = list->objectName() + QStringLiteral("_MouseMove");
+        for (QWidget* part : {static_cast<QWidget*>(list), list->viewport(),
+                              list->horizontalHeader()->viewport()}) {
+            trackPointer(part, handler, false);
+        }
+    }
+    for (QWidget* control : tabOrder) {
+        if (qobject_cast<QPushButton*>(control)) {
+            trackPointer(control, control->objectName() + QStringLiteral("_MouseMove"), true);
+        }
+    }
+    // Moves over these have no handler, and must not reach the frame or window
+    // behind them either.
+    for (QWidget* quiet : {static_cast<QWidget*>(m_option1), static_cast<QWidget*>(m_option2),
+                           static_cast<QWidget*>(m_progressBar1)}) {
+        quiet->setAttribute(Qt::WA_NoMousePropagation);
+    }
+
     const auto button = [this](const char* name) {
         return findChild<QPushButton*>(QString::fromLatin1(name));
     };
@@ -161,6 +178,11 @@ void MainWindow::Form_Load()
 {
     runHandler(*this, QStringLiteral("Form_Load"), [this] {
         StepTrap trap(*this, QStringLiteral("Form1"), QStringLiteral("Form_Load"));
+        const QString& folder = m_platform.programFolder;
+        trap.step(100, [&] { applySkin(*this, *m_platform.skinEngine, folder); });
+        if (trap.test(104, [&] { return platform::fileExists(handCursorPath(folder)); })) {
+            trap.step(106, [&] { m_handCursor = platform::loadCursorFile(handCursorPath(folder)); });
+        }
         trap.step(126, [&] { setWindowTitle(kProductName); });
         trap.step(126, [&] { setWindowIcon(platform::applicationIcon()); });
         trap.step(126, [&] { dialogs().setApplicationTitle(applicationTitle(kProductName)); });
@@ -235,8 +257,26 @@ void MainWindow::ListView1_KeyDown(int key)
     });
 }
 
+void MainWindow::trackPointer(QWidget* widget, const QString& handler, bool overPushButton)
+{
+    widget->setMouseTracking(true);
+    if (widget != this) widget->setAttribute(Qt::WA_NoMousePropagation);
+    widget->installEventFilter(this);
+    m_pointerAreas.insert(widget, {handler, overPushButton});
+}
+
+void MainWindow::MouseMove(const QString& handler, bool overPushButton)
+{
+    runHandler(*this, handler,
+               [this, overPushButton] { setPointer(pointerAfterMove(m_pointer, overPushButton)); });
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseMove) {
+        const auto area = m_pointerAreas.constFind(watched);
+        if (area != m_pointerAreas.cend()) MouseMove(area->handler, area->pushButton);
+    }
     if (watched == m_listView1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         ListView1_DblClick();
     } else if (watched == m_listView1 && event->type() == QEvent::KeyPress) {

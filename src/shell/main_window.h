@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCursor>
+#include <QHash>
 #include <QWidget>
 
 #include "platform/platform.h"
@@ -45,6 +46,10 @@ private:
     void PushButton7_Click();
     void ListView1_DblClick();
     void ListView1_KeyDown(int key);
+    // Form_MouseMove, Frame1_MouseMove, ListView1_MouseMove, ListView2_MouseMove and
+    // PushButtonN_MouseMove for each push button.
+    void MouseMove(const QString& handler, bool overPushButton);
+    void trackPointer(QWidget* widget, const QString& handler, bool overPushButton);
 
     // CommandContext
     platform::ListView& wordList() override;
@@ -65,6 +70,11 @@ private:
     bool m_busyFlag = false;
     Pointer m_pointer = Pointer::Default;
     QCursor m_handCursor{Qt::PointingHandCursor};
+    struct PointerArea {
+        QString handler;
+        bool pushButton;
+    };
+    QHash<const QObject*, PointerArea> m_pointerAreas;
 
     platform::ListControl* m_listView1 = nullptr;
     platform::ListControl* m_listView2 = nullptr;

@@ -166,6 +166,7 @@ private slots:
         auto* fake = dialogs.get();
         p.dialogs = std::move(dialogs);
         p.pump = std::make_unique<test::ScriptedPump>();
+        p.skinEngine = std::make_unique<test::FakeSkinEngine>();
         shell::MainWindow w(std::move(p));
         QCOMPARE(fake->errorReports,
                  QStringList{test::reportFor("Title refused", "Form_Load", 126)});

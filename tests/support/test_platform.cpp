@@ -36,6 +36,34 @@ void ScriptedPump::processPending()
     if (onYield) onYield(yields);
 }
 
+void FakeSkinEngine::loadSkin(const QString& path, const QString& settings)
+{
+    calls.append(QStringLiteral("load %1 \"%2\"").arg(path, settings));
+    if (failLoad) throw platform::PlatformError(QStringLiteral("Skin file is damaged"));
+}
+
+int FakeSkinEngine::applyOptions() const
+{
+    calls.append(QStringLiteral("read options"));
+    return options;
+}
+
+void FakeSkinEngine::setApplyOptions(int value)
+{
+    calls.append(QStringLiteral("write options %1").arg(value));
+    options = value;
+}
+
+void FakeSkinEngine::setOption(int id, bool value)
+{
+    calls.append(QStringLiteral("set option %1 %2").arg(id).arg(value ? "true" : "false"));
+}
+
+void FakeSkinEngine::applyToWindow(quint32 handle)
+{
+    calls.append(handle != 0 ? QStringLiteral("apply to window") : QStringLiteral("apply to no window"));
+}
+
 void Faults::check(const QString& operation)
 {
     const int call = ++m_calls[operation];
@@ -103,7 +131,7 @@ void FaultyContext::setBusyFlag(bool busy) { check("setBusyFlag"); m_real.setBus
 platform::Dialogs& FaultyContext::dialogs() { return m_real.dialogs(); }
 platform::EventPump& FaultyContext::pump() { check("yield"); return m_real.pump(); }
 
-TestWindow::TestWindow(const QString& programFolder)
+TestWindow::TestWindow(const QString& programFolder, bool failSkin)
 {
     platform::Platform p;
     auto fakeDialogs = std::make_unique<FakeDialogs>();
@@ -112,6 +140,10 @@ TestWindow::TestWindow(const QString& programFolder)
     pump = scriptedPump.get();
     p.dialogs = std::move(fakeDialogs);
     p.pump = std::move(scriptedPump);
+    auto fakeSkin = std::make_unique<FakeSkinEngine>();
+    fakeSkin->failLoad = failSkin;
+    skinEngine = fakeSkin.get();
+    p.skinEngine = std::move(fakeSkin);
     p.programFolder = programFolder;
     window = std::make_unique<shell::MainWindow>(std::move(p));
 }

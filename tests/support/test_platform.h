@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
+#include "platform/skin_engine.h"
 #include "shell/command_context.h"
 
 class QPushButton;
@@ -47,6 +48,20 @@ public:
 protected:
     void processPending() override;
     void quit() override { quitRequested = true; }
+};
+
+// Records the calls it receives, one line each; can fail on loading.
+class FakeSkinEngine final : public platform::SkinEngine {
+public:
+    void loadSkin(const QString& path, const QString& settings) override;
+    int applyOptions() const override;
+    void setApplyOptions(int options) override;
+    void setOption(int id, bool value) override;
+    void applyToWindow(quint32 handle) override;
+
+    mutable QStringList calls;
+    int options = 6;
+    bool failLoad = false;
 };
 
 // Counts calls of named operations and fails the chosen call of one of them.
@@ -120,7 +135,7 @@ private:
 
 // The real main window over fake dialogs and a scripted pump.
 struct TestWindow {
-    explicit TestWindow(const QString& programFolder = QString());
+    explicit TestWindow(const QString& programFolder = QString(), bool failSkin = false);
     ~TestWindow();
 
     shell::CommandContext& context();
@@ -130,6 +145,7 @@ struct TestWindow {
 
     FakeDialogs* dialogs;
     ScriptedPump* pump;
+    FakeSkinEngine* skinEngine;
     std::unique_ptr<shell::MainWindow> window;
 };
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+namespace lexiquill::platform {
+
+// A skin engine that draws the window from a skin file. The program makes exactly
+// these calls, in this order, when the skin file is present: loadSkin(path, ""),
+// setApplyOptions(applyOptions() | 1), setOption(5, true), setOption(10, true),
+// applyToWindow(handle). What the options mean is the engine's own business.
+class SkinEngine {
+public:
+    virtual ~SkinEngine() = default;
+
+    virtual void loadSkin(const QString& path, const QString& settings) = 0;
+    virtual int applyOptions() const = 0;
+    virtual void setApplyOptions(int options) = 0;
+    virtual void setOption(int id, bool value) = 0;
+    virtual void applyToWindow(quint32 handle) = 0;
+};
+
+// This platform has no skin engine: the calls are accepted and the skinned look
+// comes from the button-face colours the window takes when a skin file is present.
+class PlainSkinEngine final : public SkinEngine {
+public:
+    void loadSkin(const QString&, const QString&) override {}
+    int applyOptions() const override { return m_applyOptions; }
+    void setApplyOptions(int options) override { m_applyOptions = options; }
+    void setOption(int, bool) override {}
+    void applyToWindow(quint32) override {}
+
+private:
+    int m_applyOptions = 0;
+};
+
+}  // namespace lexiquill::platform
