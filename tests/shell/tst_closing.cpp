@@ -1,0 +1,48 @@
+// Closing the window in the middle of a run, with the real event pump and the
+// application's real event loop: the run is abandoned where it stands and the loop
+// ends with status 0.
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/platform.h"
+#include "shell/main_window.h"
+#include "support/test_platform.h"
+
+using namespace lexiquill;
+
+class TestClosing : public QObject {
+    Q_OBJECT
+
+private slots:
+    void closingDuringARunEndsTheEventLoopAtOnce()
+    {
+        platform::Platform p;
+        auto dialogs = std::make_unique<test::FakeDialogs>();
+        auto* fake = dialogs.get();
+        p.dialogs = std::move(dialogs);
+        p.pump = std::make_unique<platform::QtEventPump>();
+        p.skinEngine = std::make_unique<test::FakeSkinEngine>();
+        shell::MainWindow window(std::move(p));
+        window.show();
+        const int count = 2'000'000;
+        for (int i = 0; i < count; ++i) window.context().wordList().append(QStringLiteral("a b"));
+
+        QTimer::singleShot(0, &window, [&] { window.findChild<QPushButton*>("PushButton2")->click(); });
+        // Runs inside one of the run's yields.
+        QTimer::singleShot(20, &window, [&] { window.close(); });
+        const int status = QApplication::exec();
+
+        QCOMPARE(status, 0);
+        QVERIFY(!window.isVisible());
+        const int rows = window.context().resultTable().rowCount();
+        QVERIFY2(rows > 0 && rows < count, qPrintable(QString::number(rows)));
+        QVERIFY(fake->messages.isEmpty());
+        QVERIFY(fake->errorReports.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestClosing)
+#include "tst_closing.moc"
