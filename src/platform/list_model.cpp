@@ -13,25 +13,27 @@ ListModel::ListModel(bool checkable, QObject* parent)
     connect(&m_publishTimer, &QTimer::timeout, this, &ListModel::publishRows);
 }
 
-std::size_t ListModel::checkedRow(int row) const
+namespace {
+
+// The index from 0 of a position numbered from 1, or a PlatformError naming what is
+// missing ("Row", "Column") and how many there are.
+std::size_t indexOf(int position, int count, const char* what)
 {
-    if (row < 1 || row > rows()) {
-        throw PlatformError(QStringLiteral("Row %1 does not exist: the list has %2 row(s).")
-                                .arg(row)
-                                .arg(rows()));
+    if (position < 1 || position > count) {
+        throw PlatformError(QStringLiteral("%1 %2 does not exist: the list has %3 %4(s).")
+                                .arg(QLatin1String(what))
+                                .arg(position)
+                                .arg(count)
+                                .arg(QLatin1String(what).toString().toLower()));
     }
-    return static_cast<std::size_t>(row - 1);
+    return static_cast<std::size_t>(position - 1);
 }
 
-std::size_t ListModel::checkedColumn(int column) const
-{
-    if (column < 1 || column > columns()) {
-        throw PlatformError(QStringLiteral("Column %1 does not exist: the list has %2 column(s).")
-                                .arg(column)
-                                .arg(columns()));
-    }
-    return static_cast<std::size_t>(column - 1);
-}
+}  // namespace
+
+std::size_t ListModel::checkedRow(int row) const { return indexOf(row, rows(), "Row"); }
+
+std::size_t ListModel::checkedColumn(int column) const { return indexOf(column, columns(), "Column"); }
 
 QString ListModel::text(int row) const { return m_text[checkedRow(row)]; }
 
