@@ -26,12 +26,14 @@ void fill(TestWindow& t, const QStringList& phrases, int selectedRow)
     if (selectedRow > 0) listView1(t)->selectRow(selectedRow - 1);
 }
 
-enum class Removal { DoubleClick, DeleteKey };
+enum class Removal { DoubleClick, DoubleClickBelowRows, DeleteKey };
 
 void remove(TestWindow& t, Removal how, Qt::KeyboardModifiers modifiers = {})
 {
     auto* list = listView1(t);
-    if (how == Removal::DoubleClick) {
+    if (how == Removal::DoubleClickBelowRows) {
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(200, list->viewport()->height() - 5));
+    } else if (how == Removal::DoubleClick) {
         // On the selected row, as a user double-clicks the item to remove.
         const int row = std::max(list->selectedRow(), 1) - 1;
         const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
@@ -118,6 +120,8 @@ private slots:
         QTest::addColumn<QStringList>("words");
         const QStringList all{"a", "b", "c"};
         QTest::newRow("double-click") << Removal::DoubleClick << 0 << 2 << QStringList{"a", "c"};
+        QTest::newRow("double-click below the rows") << Removal::DoubleClickBelowRows << 0 << 1
+                                                     << QStringList{"b", "c"};
         QTest::newRow("Delete") << Removal::DeleteKey << 0 << 3 << QStringList{"a", "b"};
         QTest::newRow("Shift+Delete") << Removal::DeleteKey << int(Qt::ShiftModifier) << 1 << QStringList{"b", "c"};
         QTest::newRow("Ctrl+Delete") << Removal::DeleteKey << int(Qt::ControlModifier) << 2 << QStringList{"a", "c"};
