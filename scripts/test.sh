@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors and runs all
-# the tests; then builds again with AddressSanitizer and UndefinedBehaviorSanitizer
-# and runs all the tests once more.
+# Installs what is missing; runs the fuzz targets for a bounded time; builds
+# everything with warnings as errors and runs all the tests; then builds again with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs all the tests once more.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-dependencies.sh" test
@@ -12,6 +12,11 @@ run_suite() {
     cmake --build "$dir"
     (cd "$dir" && ctest --output-on-failure -j2)
 }
+
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DLEXIQUILL_WERROR=ON \
+    -DLEXIQUILL_SANITIZE=ON -DLEXIQUILL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$root/build-fuzz" --target fuzz_text
+(cd "$root/build-fuzz" && ctest --output-on-failure -R '^fuzz_')
 
 run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -1,0 +1,59 @@
+// Feeds arbitrary UTF-16 text to the functions that take text from outside: the
+// acronym builder, the path helper and the application title. Each result is
+// checked against a property that must hold for every input.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "generation/acronym.h"
+#include "shell/app_identity.h"
+#include "shell/path_helpers.h"
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition) std::abort();
+}
+
+// The acronym by the plainest route: trim, split at every blank, keep empty words.
+QString expectedAcronym(const QString& phrase)
+{
+    qsizetype begin = 0;
+    qsizetype end = phrase.size();
+    while (begin < end && phrase[begin] == u' ') ++begin;
+    while (end > begin && phrase[end - 1] == u' ') --end;
+    if (begin == end) return {};
+    QString result;
+    for (const QString& word : phrase.mid(begin, end - begin).split(u' ', Qt::KeepEmptyParts)) {
+        if (!word.isEmpty()) result += word[0].toLower().toUpper();
+        result += u'.';
+    }
+    return result;
+}
+
+bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QString text(reinterpret_cast<const QChar*>(data), static_cast<qsizetype>(size / 2));
+
+    check(lexiquill::generation::buildAcronym(text) == expectedAcronym(text));
+
+    const QString name = lexiquill::shell::fileNameFromPath(text);
+    check(text.endsWith(name));
+    check(!name.contains(u'\\') && !name.contains(u'/'));
+    const qsizetype cut = text.size() - name.size();
+    check(cut == 0 || isSeparator(text[cut - 1]));
+
+    const QString title = lexiquill::shell::applicationTitle(text);
+    check(title.size() <= 40 && text.startsWith(title));
+    check(text.size() > 40 || title == text);
+    return 0;
+}
