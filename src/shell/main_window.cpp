@@ -170,8 +170,6 @@ void MainWindow::createControls()
     connect(button("PushButton5"), &QPushButton::clicked, this, &MainWindow::PushButton5_Click);
     connect(button("PushButton6"), &QPushButton::clicked, this, &MainWindow::PushButton6_Click);
     connect(button("PushButton7"), &QPushButton::clicked, this, &MainWindow::PushButton7_Click);
-    m_listView1->installEventFilter(this);
-    m_listView1->viewport()->installEventFilter(this);
 }
 
 void MainWindow::Form_Load()
@@ -261,6 +259,7 @@ void MainWindow::trackPointer(QWidget* widget, const QString& handler, bool over
 {
     widget->setMouseTracking(true);
     if (widget != this) widget->setAttribute(Qt::WA_NoMousePropagation);
+    // The same filter also hands ListView1's double-clicks and keys to their handlers.
     widget->installEventFilter(this);
     m_pointerAreas.insert(widget, {handler, overPushButton});
 }
