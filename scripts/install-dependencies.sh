@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkgconf qt6-base-dev fonts-dejavu-core fonts-liberation2)
 if [ "${1:-run}" = test ]; then
-    packages+=(xvfb xauth xdotool xclip imagemagick x11-apps clang libclang-rt-14-dev)
+    packages+=(xvfb xauth xdotool xclip x11-utils imagemagick x11-apps clang libclang-rt-14-dev)
 fi
 
 missing=()

@@ -13,7 +13,9 @@ CaptionProgressBar::CaptionProgressBar(QWidget* parent) : QProgressBar(parent)
     setAlignment(Qt::AlignCenter);
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(kDisplayRefreshMs);
-    connect(&m_refreshTimer, &QTimer::timeout, this, &CaptionProgressBar::refresh);
+    connect(&m_refreshTimer, &QTimer::timeout, this, [this] {
+        if (m_changedSinceRefresh) refresh();
+    });
 }
 
 void CaptionProgressBar::setPosition(int value)
@@ -23,18 +25,30 @@ void CaptionProgressBar::setPosition(int value)
                                 .arg(value));
     }
     m_position = value;
-    if (!m_refreshTimer.isActive()) m_refreshTimer.start();
+    changed();
 }
 
 void CaptionProgressBar::setCaption(const QString& caption)
 {
     m_caption = caption;
-    if (!m_refreshTimer.isActive()) m_refreshTimer.start();
+    changed();
+}
+
+void CaptionProgressBar::changed()
+{
+    if (m_refreshTimer.isActive()) {
+        m_changedSinceRefresh = true;
+    } else {
+        refresh();
+    }
 }
 
 void CaptionProgressBar::refresh()
 {
+    m_changedSinceRefresh = false;
+    m_refreshTimer.start();
     setValue(m_position);
+    m_shownCaption = m_caption;
     update();
 }
 

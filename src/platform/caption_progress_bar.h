@@ -7,7 +7,8 @@ namespace lexiquill::platform {
 
 // A progress bar that shows a caption of its own instead of a percentage. Value and
 // caption take effect at once for whoever reads them and reach the screen at
-// display rate: a long run changes the caption once per item.
+// display rate: a long run changes the caption once per item. A change after a quiet
+// spell is drawn at once; changes that follow it wait for the end of the interval.
 class CaptionProgressBar : public QProgressBar {
     Q_OBJECT
 
@@ -20,13 +21,17 @@ public:
     QString caption() const { return m_caption; }
     void setCaption(const QString& caption);
 
-    QString text() const override { return m_caption; }
+    // What the bar draws, which follows the caption at display rate like the value.
+    QString text() const override { return m_shownCaption; }
 
 private:
+    void changed();
     void refresh();
 
     int m_position = 0;
     QString m_caption;
+    QString m_shownCaption;
+    bool m_changedSinceRefresh = false;
     QTimer m_refreshTimer;
 };
 

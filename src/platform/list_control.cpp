@@ -34,6 +34,43 @@ int ListControl::selectedRow() const
     return rows.isEmpty() ? 0 : rows.first().row() + 1;
 }
 
+void ListControl::remove(int row)
+{
+    m_model.remove(row);
+    // The view would move the selection to the next row, so that holding Delete
+    // would empty the list downwards. A removal leaves no row selected or current,
+    // also once the double-click that removed it is released.
+    selectionModel()->clear();
+    m_removedDuringGesture = true;
+}
+
+QItemSelectionModel::SelectionFlags ListControl::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* event) const
+{
+    // A click beside the rows keeps the selection, so that a double-click anywhere in
+    // the list removes the selected phrase; the release of a double-click that removed
+    // a phrase must not select the one that moved under the pointer.
+    const bool mouse = event && (event->type() == QEvent::MouseButtonPress ||
+                                 event->type() == QEvent::MouseButtonRelease ||
+                                 event->type() == QEvent::MouseButtonDblClick ||
+                                 event->type() == QEvent::MouseMove);
+    if (mouse && (!index.isValid() || m_removedDuringGesture)) return QItemSelectionModel::NoUpdate;
+    return QTableView::selectionCommand(index, event);
+}
+
+void ListControl::mousePressEvent(QMouseEvent* event)
+{
+    m_removedDuringGesture = false;
+    QTableView::mousePressEvent(event);
+}
+
+void ListControl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The view would take a double-click on the row that took the removed one's place
+    // for a fresh press on it, and select it.
+    if (!m_removedDuringGesture) QTableView::mouseDoubleClickEvent(event);
+}
+
 void ListControl::setColumnWidth(int column, int twips)
 {
     QTableView::setColumnWidth(m_model.columnIndex(column), pixelsFromTwips(twips));

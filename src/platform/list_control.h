@@ -26,7 +26,7 @@ public:
     {
         m_model.setSubText(row, column, text);
     }
-    void remove(int row) override { m_model.remove(row); }
+    void remove(int row) override;
     void clear() override { m_model.clear(); }
     int selectedRow() const override;
     int columnCount() const override { return m_model.columns(); }
@@ -35,12 +35,17 @@ public:
     void setColumnWidth(int column, int twips) override;
 
 protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     // The hint text shows wherever the pointer rests on the list, over rows and
     // over the empty area alike.
     bool viewportEvent(QEvent* event) override;
 
 private:
     ListModel m_model;
+    bool m_removedDuringGesture = false;
 };
 
 }  // namespace lexiquill::platform

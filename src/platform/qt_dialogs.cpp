@@ -27,8 +27,9 @@ void showBox(QMessageBox::Icon icon, const QString& title, const QString& text)
 
 void QtDialogs::setApplicationTitle(const QString& title)
 {
+    // Only the boxes take it: an application display name would make Qt append it to
+    // every window title, "Application Error" included.
     m_title = title;
-    QGuiApplication::setApplicationDisplayName(title);
 }
 
 void QtDialogs::showMessage(const QString& text) { showBox(QMessageBox::NoIcon, m_title, text); }

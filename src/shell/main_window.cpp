@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -277,7 +278,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         if (area != m_pointerAreas.cend()) MouseMove(area->handler, area->pushButton);
     }
     if (watched == m_listView1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        ListView1_DblClick();
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) ListView1_DblClick();
     } else if (watched == m_listView1 && event->type() == QEvent::KeyPress) {
         ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
     }

@@ -1,9 +1,11 @@
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
 #include "generation/generation_run.h"
 #include "platform/caption_progress_bar.h"
+#include "platform/display_refresh.h"
 #include "platform/list_control.h"
 #include "shell/main_window.h"
 #include "support/test_platform.h"
@@ -24,6 +26,30 @@ void addPhrases(TestWindow& t, const QStringList& phrases)
 }
 
 void start(TestWindow& t) { QTest::mouseClick(t.button("PushButton2"), Qt::LeftButton); }
+
+// The value and text the progress bar had each time it was painted: what the user saw.
+class PaintedProgress : public QObject {
+public:
+    explicit PaintedProgress(QProgressBar* bar) : m_bar(bar) { bar->installEventFilter(this); }
+    QList<int> values;
+    QStringList texts;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            values.append(m_bar->value());
+            texts.append(m_bar->text());
+        }
+        return false;
+    }
+
+private:
+    QProgressBar* m_bar;
+};
+
+// Long enough for the display to catch up several times, short enough for a test.
+constexpr int kDrawTimeoutMs = 5 * platform::kDisplayRefreshMs;
 
 }  // namespace
 
@@ -210,38 +236,90 @@ private slots:
         QVERIFY(!t.context().busyFlag());
     }
 
+    void progressBarDrawsEachChange_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("value alone") << 37 << "Progress Bar";
+        QTest::newRow("caption alone") << 0 << "Processing: radar";
+        QTest::newRow("both") << 100 << "Done";
+    }
+
+    void progressBarDrawsEachChange()
+    {
+        QFETCH(int, value);
+        QFETCH(QString, caption);
+        TestWindow t;
+        t.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
+        // A first change, so that the one under test falls into a refresh interval.
+        t.context().setProgressValue(1);
+        t.context().setProgressValue(0);
+        PaintedProgress painted(progressBar(t));
+        if (value != 0) t.context().setProgressValue(value);
+        if (caption != QStringLiteral("Progress Bar")) t.context().setProgressText(caption);
+        QTRY_VERIFY_WITH_TIMEOUT(!painted.values.isEmpty() && painted.values.last() == value &&
+                                     painted.texts.last() == caption,
+                                 kDrawTimeoutMs);
+    }
+
+    void progressBarMovesDuringARun()
+    {
+        TestWindow t;
+        t.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
+        for (int i = 0; i < 400; ++i) t.context().wordList().append(QStringLiteral("phrase %1").arg(i));
+        PaintedProgress painted(progressBar(t));
+        t.pump->onYield = [&](int) { QTest::qSleep(1); };
+        start(t);
+        QList<int> during;
+        for (qsizetype i = 0; i < painted.values.size(); ++i) {
+            if (painted.texts[i].startsWith(QStringLiteral("Processing: phrase "))) during.append(painted.values[i]);
+        }
+        QVERIFY2(during.size() >= 3, qPrintable(QString::number(during.size())));
+        QVERIFY(std::is_sorted(during.begin(), during.end()));
+        QVERIFY(during.first() < during.last());
+        QTRY_VERIFY_WITH_TIMEOUT(painted.values.last() == 0 && painted.texts.last() == QStringLiteral("Progress Bar"),
+                                 kDrawTimeoutMs);
+    }
+
     void failingStepCostsOnlyItself_data()
     {
-        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QStringList>("operations");
         QTest::addColumn<int>("nth");
         QTest::addColumn<QList<int>>("lines");
         QTest::addColumn<QStringList>("results");
         QTest::addColumn<QString>("message");
         const QStringList all{"a|A.", "b b|B.B.", "c|C."};
-        QTest::newRow("progress value, 114") << "setProgressValue" << 2 << QList<int>{114} << all << "Done.";
+        QTest::newRow("progress value, 114") << QStringList{"setProgressValue"} << 2 << QList<int>{114} << all << "Done.";
         QTest::newRow("reading the phrase, 116")
-            << "wordList.text" << 2 << QList<int>{116} << QStringList{"a|A.", "|", "c|C."} << "Done.";
-        QTest::newRow("progress caption, 118") << "setProgressText" << 1 << QList<int>{118} << all << "Done.";
-        QTest::newRow("yield, 120") << "yield" << 3 << QList<int>{120} << all << "Done.";
+            << QStringList{"wordList.text"} << 2 << QList<int>{116} << QStringList{"a|A.", "|", "c|C."} << "Done.";
+        QTest::newRow("progress caption, 118") << QStringList{"setProgressText"} << 1 << QList<int>{118} << all << "Done.";
+        QTest::newRow("yield, 120") << QStringList{"yield"} << 3 << QList<int>{120} << all << "Done.";
         QTest::newRow("appending the row, 124 then 126")
-            << "resultTable.append" << 2 << QList<int>{124, 126} << QStringList{"a|A.", "c|C."} << "Done.";
+            << QStringList{"resultTable.append"} << 2 << QList<int>{124, 126} << QStringList{"a|A.", "c|C."} << "Done.";
         QTest::newRow("setting the result, 126")
-            << "resultTable.setSubText" << 3 << QList<int>{126} << QStringList{"a|A.", "b b|B.B.", "c|"}
+            << QStringList{"resultTable.setSubText"} << 3 << QList<int>{126} << QStringList{"a|A.", "b b|B.B.", "c|"}
             << "Done.";
         QTest::newRow("clearing the results, 108")
-            << "resultTable.clear" << 1 << QList<int>{108} << (QStringList{"old|"} + all) << "Done.";
-        QTest::newRow("failing mode test enters the loop, 110") << "isOption1" << 1 << QList<int>{110} << all
+            << QStringList{"resultTable.clear"} << 1 << QList<int>{108} << (QStringList{"old|"} + all) << "Done.";
+        QTest::newRow("failing mode test enters the loop, 110") << QStringList{"isOption1"} << 1 << QList<int>{110} << all
                                                                 << "Done.";
         QTest::newRow("failing empty test goes to its branch, 104")
-            << "wordList.rowCount" << 1 << QList<int>{104} << QStringList{"old|"}
+            << QStringList{"wordList.rowCount"} << 1 << QList<int>{104} << QStringList{"old|"}
             << "You forgot to add word(s).";
         QTest::newRow("failing busy test returns, 100")
-            << "busyFlag" << 1 << QList<int>{100} << QStringList{"old|"} << "";
+            << QStringList{"busyFlag"} << 1 << QList<int>{100} << QStringList{"old|"} << "";
+        QTest::newRow("the Done message, 178")
+            << QStringList{"dialogs.showMessage"} << 1 << QList<int>{178} << all << "";
+        QTest::newRow("the forgotten-words message, 180")
+            << QStringList{"wordList.rowCount", "dialogs.showMessage"} << 1 << QList<int>{104, 180}
+            << QStringList{"old|"} << "";
     }
 
     void failingStepCostsOnlyItself()
     {
-        QFETCH(QString, operation);
+        QFETCH(QStringList, operations);
         QFETCH(int, nth);
         QFETCH(QList<int>, lines);
         QFETCH(QStringList, results);
@@ -250,7 +328,10 @@ private slots:
         addPhrases(t, {"a", "b b", "c"});
         t.context().resultTable().append("old");
         test::FaultyContext faulty(t.context());
-        faulty.faults.failAt(operation, nth);
+        for (const QString& operation : operations) {
+            faulty.faults.failAt(operation, nth);
+            t.dialogs->faults.failAt(operation, nth);
+        }
         generation::startGenerating(faulty);
 
         QCOMPARE(t.dialogs->errorReports.size(), lines.size());

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "platform/platform.h"
+#include "platform/platform_error.h"
 #include "shell/main_window.h"
 #include "support/test_platform.h"
 
@@ -41,6 +42,20 @@ private slots:
         QVERIFY2(rows > 0 && rows < count, qPrintable(QString::number(rows)));
         QVERIFY(fake->messages.isEmpty());
         QVERIFY(fake->errorReports.isEmpty());
+    }
+
+    void onceEndingAYieldRunsNoHandler()
+    {
+        test::TestWindow t;
+        t.window->show();
+        t.window->close();
+        QVERIFY(t.pump->isEnding());
+        const int yields = t.pump->yields;
+        // A click that reached the queue after the window had closed.
+        QMetaObject::invokeMethod(t.button("PushButton6"), &QPushButton::click, Qt::QueuedConnection);
+        QVERIFY_THROWS_EXCEPTION(platform::ProgramEnding, t.pump->yield());
+        QCOMPARE(t.pump->yields, yields);
+        QVERIFY(t.dialogs->prompts.isEmpty());
     }
 };
 

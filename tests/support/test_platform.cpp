@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QPushButton>
+#include <QTest>
+#include <QWindow>
 
 #include "platform/platform_error.h"
 #include "shell/app_identity.h"
@@ -11,23 +13,29 @@ namespace lexiquill::test {
 
 void FakeDialogs::setApplicationTitle(const QString& t)
 {
-    if (failSetApplicationTitle) throw platform::PlatformError(QStringLiteral("Title refused"));
+    faults.check(QStringLiteral("dialogs.setApplicationTitle"));
     title = t;
 }
 
 void FakeDialogs::showMessage(const QString& text)
 {
+    faults.check(QStringLiteral("dialogs.showMessage"));
     messages.append(text);
     if (onMessage) onMessage(text);
 }
 
 QString FakeDialogs::inputText(const QString& prompt)
 {
+    faults.check(QStringLiteral("dialogs.inputText"));
     prompts.append(prompt);
     return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
 }
 
-void FakeDialogs::showErrorReport(const QString& text) { errorReports.append(text); }
+void FakeDialogs::showErrorReport(const QString& text)
+{
+    faults.check(QStringLiteral("dialogs.showErrorReport"));
+    errorReports.append(text);
+}
 
 void ScriptedPump::processPending()
 {
@@ -174,6 +182,12 @@ QStringList TestWindow::rows(platform::ListView& list) const
 QString reportFor(const QString& description, const QString& procedure, int line)
 {
     return shell::errorReportText(description, QStringLiteral("Form1"), procedure, line);
+}
+
+void doubleClick(QWidget* widget, Qt::MouseButton button, QPoint pos)
+{
+    QWidget* window = widget->window();
+    QTest::mouseDClick(window->windowHandle(), button, {}, widget->mapTo(window, pos));
 }
 
 }  // namespace lexiquill::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QPoint>
 #include <QStringList>
 
 #include <functional>
@@ -13,6 +14,7 @@
 #include "shell/command_context.h"
 
 class QPushButton;
+class QWidget;
 
 namespace lexiquill::shell {
 class MainWindow;
@@ -20,7 +22,21 @@ class MainWindow;
 
 namespace lexiquill::test {
 
+// Counts calls of named operations and fails the chosen call of one of them.
+class Faults {
+public:
+    // The nth call (from 1) of operation fails with a PlatformError.
+    void failAt(const QString& operation, int nth) { m_failAt.insert(operation, nth); }
+    void check(const QString& operation);
+    int calls(const QString& operation) const { return m_calls.value(operation); }
+
+private:
+    QHash<QString, int> m_failAt;
+    QHash<QString, int> m_calls;
+};
+
 // Records every box instead of showing it; input prompts take scripted answers.
+// Each box can fail like the real one: faults name "dialogs.<operation>".
 class FakeDialogs final : public platform::Dialogs {
 public:
     void setApplicationTitle(const QString& title) override;
@@ -33,7 +49,7 @@ public:
     QStringList prompts;
     QStringList errorReports;
     QStringList inputAnswers;  // taken from the front; none left gives Cancel
-    bool failSetApplicationTitle = false;
+    Faults faults;
     std::function<void(const QString&)> onMessage;
 };
 
@@ -62,19 +78,6 @@ public:
     mutable QStringList calls;
     int options = 6;
     bool failLoad = false;
-};
-
-// Counts calls of named operations and fails the chosen call of one of them.
-class Faults {
-public:
-    // The nth call (from 1) of operation fails with a PlatformError.
-    void failAt(const QString& operation, int nth) { m_failAt.insert(operation, nth); }
-    void check(const QString& operation);
-    int calls(const QString& operation) const { return m_calls.value(operation); }
-
-private:
-    QHash<QString, int> m_failAt;
-    QHash<QString, int> m_calls;
 };
 
 // A list that forwards to a real one, failing where Faults says. Operations are
@@ -148,6 +151,10 @@ struct TestWindow {
     FakeSkinEngine* skinEngine;
     std::unique_ptr<shell::MainWindow> window;
 };
+
+// A double-click as a person makes it, through the window system: Qt hands the
+// widget a press, a release, a double-click and a release. The window must be shown.
+void doubleClick(QWidget* widget, Qt::MouseButton button, QPoint pos);
 
 // The text of an error report for a failed step.
 QString reportFor(const QString& description, const QString& procedure, int line);

@@ -26,26 +26,32 @@ void fill(TestWindow& t, const QStringList& phrases, int selectedRow)
     if (selectedRow > 0) listView1(t)->selectRow(selectedRow - 1);
 }
 
-enum class Removal { DoubleClick, DoubleClickBelowRows, DeleteKey };
+enum class Removal { DoubleClick, DoubleClickBelowRows, RightDoubleClick, MiddleDoubleClick, DeleteKey };
 
 void remove(TestWindow& t, Removal how, Qt::KeyboardModifiers modifiers = {})
 {
     auto* list = listView1(t);
-    if (how == Removal::DoubleClickBelowRows) {
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(200, list->viewport()->height() - 5));
-    } else if (how == Removal::DoubleClick) {
+    if (how == Removal::DeleteKey) {
+        QTest::keyClick(list, Qt::Key_Delete, modifiers);
+        return;
+    }
+    QPoint at(200, list->viewport()->height() - 5);
+    if (how != Removal::DoubleClickBelowRows) {
         // On the selected row, as a user double-clicks the item to remove.
         const int row = std::max(list->selectedRow(), 1) - 1;
-        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at.isNull() ? QPoint(20, 20) : at);
-    } else {
-        QTest::keyClick(list, Qt::Key_Delete, modifiers);
+        const QRect rect = list->visualRect(list->model()->index(row, 0));
+        at = rect.isValid() ? rect.center() : QPoint(20, 20);
     }
+    const Qt::MouseButton button = how == Removal::RightDoubleClick    ? Qt::RightButton
+                                   : how == Removal::MiddleDoubleClick ? Qt::MiddleButton
+                                                                       : Qt::LeftButton;
+    test::doubleClick(list->viewport(), button, at);
 }
 
 }  // namespace
 
 Q_DECLARE_METATYPE(Removal)
+Q_DECLARE_METATYPE(QList<Removal>)
 
 class TestWordListCommands : public QObject {
     Q_OBJECT
@@ -103,12 +109,11 @@ private slots:
     void failingPromptIsReportedAndAddsNothing()
     {
         TestWindow t;
-        test::FaultyContext faulty(t.context());
-        faulty.faults.failAt("wordList.append", 1);
+        t.dialogs->faults.failAt("dialogs.inputText", 1);
         t.dialogs->inputAnswers = QStringList{"word"};
-        wordlist::addWord(faulty);
+        QTest::mouseClick(t.button("PushButton6"), Qt::LeftButton);
         QCOMPARE(t.dialogs->errorReports,
-                 QStringList{test::reportFor("Injected failure of wordList.append", "PushButton6_Click", 104)});
+                 QStringList{test::reportFor("Injected failure of dialogs.inputText", "PushButton6_Click", 100)});
         QCOMPARE(t.context().wordList().rowCount(), 0);
     }
 
@@ -136,11 +141,44 @@ private slots:
         QFETCH(QStringList, words);
         TestWindow t;
         t.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
         fill(t, {"a", "b", "c"}, selected);
         remove(t, how, Qt::KeyboardModifiers(modifiers));
         QCOMPARE(t.rows(t.context().wordList()), words);
         QCOMPARE(t.context().resultTable().rowCount(), 1);
         QVERIFY(t.dialogs->messages.isEmpty() && t.dialogs->errorReports.isEmpty());
+    }
+
+    void eachSelectionRemovesOnePhraseAtMost_data()
+    {
+        QTest::addColumn<QList<Removal>>("gestures");
+        QTest::addColumn<QStringList>("words");
+        const QStringList all{"a", "b", "c", "d"};
+        QTest::newRow("Delete twice") << QList<Removal>{Removal::DeleteKey, Removal::DeleteKey}
+                                      << QStringList{"a", "c", "d"};
+        QTest::newRow("double-click, then Delete")
+            << QList<Removal>{Removal::DoubleClick, Removal::DeleteKey} << QStringList{"a", "c", "d"};
+        QTest::newRow("double-click below the rows twice")
+            << QList<Removal>{Removal::DoubleClickBelowRows, Removal::DoubleClickBelowRows}
+            << QStringList{"a", "c", "d"};
+        QTest::newRow("right double-click removes nothing") << QList<Removal>{Removal::RightDoubleClick} << all;
+        QTest::newRow("middle double-click removes nothing") << QList<Removal>{Removal::MiddleDoubleClick} << all;
+    }
+
+    void eachSelectionRemovesOnePhraseAtMost()
+    {
+        QFETCH(QList<Removal>, gestures);
+        QFETCH(QStringList, words);
+        TestWindow t;
+        t.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
+        fill(t, {"a", "b", "c", "d"}, 2);
+        for (Removal how : gestures) remove(t, how);
+        QCOMPARE(t.rows(t.context().wordList()), words);
+        if (words.size() < 4) {
+            QVERIFY(!listView1(t)->selectionModel()->hasSelection());
+            QVERIFY(!listView1(t)->currentIndex().isValid());
+        }
     }
 
     void otherKeysRemoveNothing_data()
