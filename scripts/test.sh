@@ -20,4 +20,5 @@ cmake --build "$root/build-fuzz" --target fuzz_text
 
 run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LSAN_OPTIONS=suppressions=$root/tests/lsan.supp \
     run_suite "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DLEXIQUILL_SANITIZE=ON
