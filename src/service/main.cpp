@@ -1,0 +1,134 @@
+// lexiquill-mnemonic-service: the mnemonic service on its own, for one machine or, several
+// copies behind a load balancer, for many users.
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "service/mnemonic_server.h"
+
+namespace {
+
+constexpr const char* kProgram = "lexiquill-mnemonic-service";
+
+void printUsage(std::FILE* to)
+{
+    std::fprintf(to,
+                 "Usage: %s [--listen ADDR:PORT] [--verbose]\n"
+                 "\n"
+                 "Serves picturable mnemonic words over HTTP until stopped with Ctrl+C or SIGTERM.\n"
+                 "  GET /mnemonics/?w=PHRASE[&seed=N]  one word per letter A to Z of PHRASE\n"
+                 "  GET /healthz                       200 while the service runs\n"
+                 "\n"
+                 "Options:\n"
+                 "  --listen ADDR:PORT  address and port to serve on (default %s:%d);\n"
+                 "                      0.0.0.0 serves every network, [::1]:PORT is IPv6\n"
+                 "  --verbose           log one line per request to standard error\n"
+                 "  --help              show this help and exit\n",
+                 kProgram, lexiquill::service::kDefaultHost, lexiquill::service::kDefaultPort);
+}
+
+int usageError(const std::string& message)
+{
+    std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
+    std::fprintf(stderr, "Try '%s --help'.\n", kProgram);
+    return 2;
+}
+
+bool parseListen(std::string_view text, std::string* host, int* port)
+{
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string_view::npos || colon == 0) return false;
+    std::string_view address = text.substr(0, colon);
+    const std::string_view digits = text.substr(colon + 1);
+    if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
+        address = address.substr(1, address.size() - 2);
+    }
+    if (address.empty() || digits.empty() || digits.size() > 5) return false;
+    int value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value > 65535) return false;
+    *host = std::string(address);
+    *port = value;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string host = lexiquill::service::kDefaultHost;
+    int port = lexiquill::service::kDefaultPort;
+    bool verbose = false;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            printUsage(stdout);
+            return 0;
+        }
+        if (argument == "--verbose" || argument == "-v") {
+            verbose = true;
+        } else if (argument == "--listen" || argument.starts_with("--listen=")) {
+            std::string_view value;
+            if (argument == "--listen") {
+                if (i + 1 >= argc) return usageError("--listen needs ADDR:PORT");
+                value = argv[++i];
+            } else {
+                value = argument.substr(std::strlen("--listen="));
+            }
+            if (!parseListen(value, &host, &port)) {
+                return usageError("'" + std::string(value) +
+                                  "' is not ADDR:PORT (for example 127.0.0.1:47800)");
+            }
+        } else {
+            return usageError("unknown option '" + std::string(argument) + "'");
+        }
+    }
+
+    // Blocked before any thread starts, so that the workers inherit the mask and only the
+    // main thread, waiting below, ever takes the signals.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // A client that hangs up mid-answer must not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    lexiquill::service::MnemonicServer server;
+    std::mutex logMutex;
+    if (verbose) {
+        server.setRequestLog([&logMutex](const std::string& line) {
+            char stamp[32];
+            const std::time_t now = std::time(nullptr);
+            std::tm local{};
+            localtime_r(&now, &local);
+            std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
+            const std::lock_guard<std::mutex> lock(logMutex);
+            std::fprintf(stderr, "%s %s\n", stamp, line.c_str());
+        });
+    }
+
+    std::string error;
+    if (!server.start(host, port, &error)) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+        return 1;
+    }
+    if (verbose) {
+        std::fprintf(stderr, "%s: serving on %s:%d\n", kProgram, host.c_str(), server.port());
+    }
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    server.stop();
+    if (verbose) std::fprintf(stderr, "%s: stopped by %s\n", kProgram, strsignal(signal));
+    return 0;
+}

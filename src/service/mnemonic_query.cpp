@@ -1,0 +1,101 @@
+#include "service/mnemonic_query.h"
+
+#include <charconv>
+
+namespace lexiquill::service {
+
+namespace {
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::string decodeQueryComponent(std::string_view text)
+{
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '+') {
+            decoded += ' ';
+        } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+                   hexValue(text[i + 2]) >= 0) {
+            decoded += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+            i += 2;
+        } else {
+            decoded += c;
+        }
+    }
+    return decoded;
+}
+
+MnemonicQuery parseMnemonicQuery(std::string_view target)
+{
+    MnemonicQuery query;
+    const std::size_t mark = target.find('?');
+    if (mark == std::string_view::npos) return query;
+    std::string_view rest = target.substr(mark + 1);
+
+    bool haveWords = false;
+    bool haveSeed = false;
+    while (true) {
+        const std::size_t end = rest.find('&');
+        const std::string_view parameter = rest.substr(0, end);
+        const std::size_t equals = parameter.find('=');
+        const std::string name = decodeQueryComponent(parameter.substr(0, equals));
+        const std::string_view value =
+            equals == std::string_view::npos ? std::string_view() : parameter.substr(equals + 1);
+        if (name == "w" && !haveWords) {
+            haveWords = true;
+            query.phrase = decodeQueryComponent(value);
+        } else if (name == "seed" && !haveSeed) {
+            haveSeed = true;
+            const std::string digits = decodeQueryComponent(value);
+            std::uint64_t seed = 0;
+            const char* first = digits.data();
+            const char* last = digits.data() + digits.size();
+            const auto [at, error] = std::from_chars(first, last, seed);
+            if (digits.empty() || error != std::errc() || at != last) {
+                query.badSeed = true;
+            } else {
+                query.seed = seed;
+            }
+        }
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+    }
+    return query;
+}
+
+std::string mnemonicLetters(std::string_view utf8)
+{
+    std::string letters;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte >= 'a' && byte <= 'z') {
+            letters += static_cast<char>(byte - 'a' + 'A');
+        } else if (byte >= 'A' && byte <= 'Z') {
+            letters += static_cast<char>(byte);
+        } else if (i + 1 < utf8.size()) {
+            // The only characters outside ASCII whose upper case is one of A to Z: dotless i
+            // (U+0131) and long s (U+017F). Every other byte, valid UTF-8 or not, is skipped.
+            const auto next = static_cast<unsigned char>(utf8[i + 1]);
+            if (byte == 0xC4 && next == 0xB1) {
+                letters += 'I';
+                ++i;
+            } else if (byte == 0xC5 && next == 0xBF) {
+                letters += 'S';
+                ++i;
+            }
+        }
+    }
+    return letters;
+}
+
+}  // namespace lexiquill::service

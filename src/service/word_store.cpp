@@ -1,0 +1,71 @@
+#include "service/word_store.h"
+
+#include <cstddef>
+
+namespace lexiquill::service {
+
+extern const char kMnemonicWords[];
+extern const std::size_t kMnemonicWordsSize;
+
+namespace {
+
+bool isWord(std::string_view word)
+{
+    if (word.size() < 3 || word.size() > 10) return false;
+    for (const char c : word) {
+        if (c < 'a' || c > 'z') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+WordStore::WordStore(std::string_view text)
+{
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty() || line.front() == '#') continue;
+
+        const std::size_t blank = line.find(' ');
+        if (blank == std::string_view::npos) continue;
+        const std::string_view part = line.substr(0, blank);
+        const std::string_view word = line.substr(blank + 1);
+        if (!isWord(word)) continue;
+        int index = 0;
+        if (part == "adjective") {
+            index = static_cast<int>(PartOfSpeech::Adjective);
+        } else if (part == "noun") {
+            index = static_cast<int>(PartOfSpeech::Noun);
+        } else if (part == "verb") {
+            index = static_cast<int>(PartOfSpeech::Verb);
+        } else {
+            continue;
+        }
+        const int letter = word.front() - 'a';
+        m_byPart[letter][index].push_back(word);
+        m_byLetter[letter].push_back(word);
+    }
+}
+
+const WordStore& WordStore::builtIn()
+{
+    static const WordStore store(std::string_view(kMnemonicWords, kMnemonicWordsSize));
+    return store;
+}
+
+std::span<const std::string_view> WordStore::words(char letter, PartOfSpeech part) const
+{
+    if (letter < 'a' || letter > 'z') return {};
+    return m_byPart[letter - 'a'][static_cast<int>(part)];
+}
+
+std::span<const std::string_view> WordStore::words(char letter) const
+{
+    if (letter < 'a' || letter > 'z') return {};
+    return m_byLetter[letter - 'a'];
+}
+
+}  // namespace lexiquill::service

@@ -1,0 +1,110 @@
+#pragma once
+
+// A deliberately plain HTTP/1.1 client over a loopback socket, so that the tests can send
+// what no well-behaved client would: huge request lines, NUL bytes, broken escapes.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QList>
+
+struct RawResponse {
+    int status = 0;  // 0: no answer
+    QByteArray headers;
+    QByteArray body;
+
+    QByteArray header(const QByteArray& name) const
+    {
+        for (const QByteArray& line : headers.split('\n')) {
+            const int colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).trimmed().toLower() == name.toLower()) {
+                return line.mid(colon + 1).trimmed();
+            }
+        }
+        return {};
+    }
+};
+
+class RawConnection {
+public:
+    explicit RawConnection(int port)
+    {
+        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        timeval timeout{5, 0};
+        ::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        ::setsockopt(m_socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+        const int yes = 1;
+        ::setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_connected =
+            ::connect(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~RawConnection() { ::close(m_socket); }
+    RawConnection(const RawConnection&) = delete;
+    RawConnection& operator=(const RawConnection&) = delete;
+
+    bool connected() const { return m_connected; }
+
+    // Sends the bytes as they are and reads one response (by its Content-Length).
+    RawResponse exchange(const QByteArray& request)
+    {
+        qsizetype sent = 0;
+        while (sent < request.size()) {
+            const ssize_t n = ::send(m_socket, request.constData() + sent,
+                                     static_cast<size_t>(request.size() - sent), MSG_NOSIGNAL);
+            if (n <= 0) break;  // the server may answer and hang up before reading it all
+            sent += n;
+        }
+        RawResponse response;
+        qsizetype headerEnd = -1;
+        while ((headerEnd = m_pending.indexOf("\r\n\r\n")) < 0) {
+            if (!receive()) return response;
+        }
+        response.headers = m_pending.left(headerEnd);
+        const QByteArray statusLine = response.headers.left(response.headers.indexOf("\r\n"));
+        const QList<QByteArray> parts = statusLine.split(' ');
+        if (parts.size() >= 2 && parts[0].startsWith("HTTP/1.")) response.status = parts[1].toInt();
+        const qsizetype length = response.header("Content-Length").toLongLong();
+        const bool head = request.startsWith("HEAD ");
+        const qsizetype total = headerEnd + 4 + (head ? 0 : length);
+        while (m_pending.size() < total) {
+            if (!receive()) break;
+        }
+        response.body = m_pending.mid(headerEnd + 4, head ? 0 : length);
+        m_pending.remove(0, qMin(total, m_pending.size()));
+        return response;
+    }
+
+    RawResponse get(const QByteArray& target)
+    {
+        return exchange("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    }
+
+private:
+    bool receive()
+    {
+        char buffer[16384];
+        const ssize_t n = ::recv(m_socket, buffer, sizeof buffer, 0);
+        if (n <= 0) return false;
+        m_pending.append(buffer, n);
+        return true;
+    }
+
+    int m_socket = -1;
+    bool m_connected = false;
+    QByteArray m_pending;
+};
+
+inline RawResponse rawGet(int port, const QByteArray& target)
+{
+    RawConnection connection(port);
+    return connection.get(target);
+}

@@ -1,0 +1,335 @@
+// The mnemonic service as a client meets it: a real server on loopback, real sockets.
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+
+#include <algorithm>
+
+#include "raw_http.h"
+#include "service/mnemonic_page.h"
+#include "service/mnemonic_server.h"
+#include "service/word_store.h"
+
+using lexiquill::service::MnemonicServer;
+using lexiquill::service::PartOfSpeech;
+using lexiquill::service::phraseShape;
+using lexiquill::service::WordStore;
+
+namespace {
+
+struct Word {
+    QChar letter;
+    QByteArray word;
+};
+
+// Every "<big>X</big>rest<br>" of a page, in order. Anything else that looks like a marker
+// makes the list invalid (empty with ok false).
+QList<Word> wordsOf(const QByteArray& page, bool* ok)
+{
+    static const QRegularExpression marker(QStringLiteral("<big>([A-Z])</big>([a-z]*)<br>"));
+    QList<Word> words;
+    const QString text = QString::fromUtf8(page);
+    for (const QRegularExpressionMatch& m : marker.globalMatch(text)) {
+        words.append({m.captured(1)[0], (m.captured(1) + m.captured(2)).toUtf8()});
+    }
+    *ok = text.count(QStringLiteral("<big>")) == words.size() &&
+          text.count(QStringLiteral("<br>")) == words.size();
+    return words;
+}
+
+QByteArray lettersOf(const QList<Word>& words)
+{
+    QByteArray letters;
+    for (const Word& w : words) letters += w.letter.toLatin1();
+    return letters;
+}
+
+}  // namespace
+
+class TestMnemonicServer : public QObject {
+    Q_OBJECT
+
+private:
+    MnemonicServer m_server;
+    int m_port = 0;
+
+private slots:
+    void initTestCase()
+    {
+        std::string error;
+        QVERIFY2(m_server.start("127.0.0.1", 0, &error), error.c_str());
+        m_port = m_server.port();
+        QVERIFY(m_port > 0);
+    }
+
+    void routes_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("contentType");
+        const QByteArray end = " HTTP/1.1\r\nHost: x\r\n\r\n";
+        QTest::newRow("mnemonics page") << "GET /mnemonics/?w=cat" + end << 200
+                                        << QByteArray("text/html; charset=utf-8");
+        QTest::newRow("health check") << "GET /healthz" + end << 200 << QByteArray();
+        QTest::newRow("unknown path is 404") << "GET /words" + end << 404 << QByteArray();
+        QTest::newRow("root is 404") << "GET /" + end << 404 << QByteArray();
+        QTest::newRow("without the final slash is 404")
+            << "GET /mnemonics?w=cat" + end << 404 << QByteArray();
+        QTest::newRow("POST is 405") << QByteArray("POST /mnemonics/?w=cat HTTP/1.1\r\nHost: x\r\n"
+                                                   "Content-Length: 0\r\n\r\n")
+                                     << 405 << QByteArray();
+        QTest::newRow("PUT is 405")
+            << QByteArray("PUT /healthz HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n")
+            << 405 << QByteArray();
+        QTest::newRow("DELETE is 405") << "DELETE /mnemonics/" + end << 405 << QByteArray();
+        QTest::newRow("unknown method is 405") << "BREW /mnemonics/" + end << 405 << QByteArray();
+        QTest::newRow("request line of exactly 8 KiB is served")
+            << "GET /mnemonics/?w=" + QByteArray(8192 - 29, 'a') + end << 200
+            << QByteArray("text/html; charset=utf-8");
+        QTest::newRow("request line one byte over 8 KiB is 414")
+            << "GET /mnemonics/?w=" + QByteArray(8192 - 28, 'a') + end << 414 << QByteArray();
+        QTest::newRow("seed that is not a number is 400")
+            << "GET /mnemonics/?w=cat&seed=twelve" + end << 400 << QByteArray();
+        QTest::newRow("negative seed is 400") << "GET /mnemonics/?w=cat&seed=-1" + end << 400
+                                              << QByteArray();
+        QTest::newRow("seed beyond 64 bits is 400")
+            << "GET /mnemonics/?w=cat&seed=18446744073709551616" + end << 400 << QByteArray();
+        QTest::newRow("question mark inside the phrase is served")
+            << "GET /mnemonics/?w=why?+not?" + end << 200
+            << QByteArray("text/html; charset=utf-8");
+    }
+
+    void routes()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(int, status);
+        QFETCH(QByteArray, contentType);
+        RawConnection connection(m_port);
+        const RawResponse response = connection.exchange(request);
+        QCOMPARE(response.status, status);
+        if (!contentType.isEmpty()) QCOMPARE(response.header("Content-Type"), contentType);
+        if (status == 405) QCOMPARE(response.header("Allow"), QByteArray("GET, HEAD"));
+    }
+
+    void markers_data()
+    {
+        QTest::addColumn<QByteArray>("query");
+        QTest::addColumn<QByteArray>("letters");
+        QTest::newRow("one word") << QByteArray("w=cat") << QByteArray("CAT");
+        QTest::newRow("plus is a blank and gets no marker")
+            << QByteArray("w=john+smith") << QByteArray("JOHNSMITH");
+        QTest::newRow("escaped blank") << QByteArray("w=ice%20cream") << QByteArray("ICECREAM");
+        QTest::newRow("escaped letters count") << QByteArray("w=%41b%63") << QByteArray("ABC");
+        QTest::newRow("upper and lower case") << QByteArray("w=BoOk") << QByteArray("BOOK");
+        QTest::newRow("digits and punctuation get no marker")
+            << QByteArray("w=r2-d2%21") << QByteArray("RD");
+        QTest::newRow("every letter of the alphabet")
+            << QByteArray("w=abcdefghijklmnopqrstuvwxyz")
+            << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+        QTest::newRow("letters with accents get no marker")
+            << QByteArray("w=%C3%A9lan+%C3%BCber") << QByteArray("LANBER");
+        QTest::newRow("sharp s gets no marker") << QByteArray("w=stra%C3%9Fe")
+                                                << QByteArray("STRAE");
+        QTest::newRow("dotless i and long s upper-case to I and S")
+            << QByteArray("w=%C4%B1%C5%BF") << QByteArray("IS");
+        QTest::newRow("empty phrase") << QByteArray("w=") << QByteArray();
+        QTest::newRow("no w at all") << QByteArray("seed=5") << QByteArray();
+        QTest::newRow("no query at all") << QByteArray() << QByteArray();
+        QTest::newRow("broken escapes stand for themselves")
+            << QByteArray("w=%zz%4") << QByteArray("ZZ");
+        QTest::newRow("NUL byte") << QByteArray("w=a%00b") << QByteArray("AB");
+        QTest::newRow("invalid UTF-8") << QByteArray("w=%FFa%C3") << QByteArray("A");
+        QTest::newRow("ampersand ends the phrase") << QByteArray("w=tom&jerry")
+                                                   << QByteArray("TOM");
+        QTest::newRow("first w counts") << QByteArray("w=cat&w=dog") << QByteArray("CAT");
+        QTest::newRow("question mark in the phrase") << QByteArray("w=why?+not?")
+                                                     << QByteArray("WHYNOT");
+    }
+
+    void markers()
+    {
+        QFETCH(QByteArray, query);
+        QFETCH(QByteArray, letters);
+        const RawResponse response =
+            rawGet(m_port, "/mnemonics/" + (query.isEmpty() ? QByteArray() : "?" + query));
+        QCOMPARE(response.status, 200);
+        bool ok = false;
+        const QList<Word> words = wordsOf(response.body, &ok);
+        QVERIFY2(ok, response.body.constData());
+        QCOMPARE(lettersOf(words), letters);
+        for (const Word& w : words) {
+            QVERIFY2(w.word.size() >= 3 && w.word.size() <= 10, w.word.constData());
+        }
+    }
+
+    void everyLetterGetsVariedWords()
+    {
+        // Across many draws each letter offers a choice, not one fixed word; X has the fewest.
+        QHash<QChar, QSet<QByteArray>> seen;
+        for (int seed = 0; seed < 60; ++seed) {
+            bool ok = false;
+            const RawResponse response = rawGet(
+                m_port, "/mnemonics/?w=abcdefghijklmnopqrstuvwxyz&seed=" + QByteArray::number(seed));
+            for (const Word& w : wordsOf(response.body, &ok)) seen[w.letter].insert(w.word);
+        }
+        for (char letter = 'A'; letter <= 'Z'; ++letter) {
+            QVERIFY2(seen[QChar(letter)].size() >= 2, QByteArray(1, letter).constData());
+        }
+    }
+
+    void seedMakesTheDrawReproducible()
+    {
+        const QByteArray target = "/mnemonics/?w=the+quick+brown+fox&seed=";
+        const QByteArray first = rawGet(m_port, target + "42").body;
+        QCOMPARE(rawGet(m_port, target + "42").body, first);
+        QVERIFY(rawGet(m_port, target + "43").body != first);
+        // Without a seed, two requests draw afresh.
+        const QByteArray fresh = rawGet(m_port, "/mnemonics/?w=the+quick+brown+fox").body;
+        QVERIFY(rawGet(m_port, "/mnemonics/?w=the+quick+brown+fox").body != fresh);
+    }
+
+    void wordsFollowThePhraseShape_data()
+    {
+        QTest::addColumn<QByteArray>("phrase");
+        QTest::newRow("three letters: adjective, noun, verb") << QByteArray("cat");
+        QTest::newRow("two letters: noun, verb") << QByteArray("be");
+        QTest::newRow("four letters") << QByteArray("book");
+        QTest::newRow("seven letters") << QByteArray("pancake");
+    }
+
+    void wordsFollowThePhraseShape()
+    {
+        QFETCH(QByteArray, phrase);
+        const WordStore& store = WordStore::builtIn();
+        const std::vector<PartOfSpeech> shape = phraseShape(phrase.size());
+        for (int seed = 0; seed < 20; ++seed) {
+            bool ok = false;
+            const QList<Word> words = wordsOf(
+                rawGet(m_port, "/mnemonics/?w=" + phrase + "&seed=" + QByteArray::number(seed))
+                    .body,
+                &ok);
+            QCOMPARE(words.size(), phrase.size());
+            for (qsizetype i = 0; i < words.size(); ++i) {
+                const std::string word = words[i].word.toLower().toStdString();
+                const auto choices = store.words(word[0], shape[i]);
+                QVERIFY2(std::find(choices.begin(), choices.end(), word) != choices.end(),
+                         word.c_str());
+            }
+        }
+    }
+
+    void blockedWordsAreNeverDrawn_data()
+    {
+        QTest::addColumn<QByteArray>("word");
+        // Words the sources would offer in an innocent sense.
+        QTest::newRow("ass, the animal") << QByteArray("Ass");
+        QTest::newRow("cock, the bird") << QByteArray("Cock");
+        QTest::newRow("tit, the bird") << QByteArray("Tit");
+        QTest::newRow("bitch, the animal") << QByteArray("Bitch");
+        QTest::newRow("faggot, the bundle") << QByteArray("Faggot");
+        QTest::newRow("coon, the animal") << QByteArray("Coon");
+        QTest::newRow("screw, the verb") << QByteArray("Screws");
+        QTest::newRow("gun") << QByteArray("Gun");
+        QTest::newRow("dung") << QByteArray("Dung");
+        QTest::newRow("kill") << QByteArray("Kills");
+    }
+
+    void blockedWordsAreNeverDrawn()
+    {
+        QFETCH(QByteArray, word);
+        // A long phrase of the word's initial draws every part of speech of that letter many
+        // times over: 40 pages of 600 words each.
+        const QByteArray phrase(600, word.at(0));
+        for (int seed = 0; seed < 40; ++seed) {
+            bool ok = false;
+            const RawResponse response =
+                rawGet(m_port, "/mnemonics/?w=" + phrase + "&seed=" + QByteArray::number(seed));
+            for (const Word& w : wordsOf(response.body, &ok)) {
+                QVERIFY2(w.word != word, w.word.constData());
+            }
+        }
+    }
+
+    void badRequestsAreAnsweredWithoutHarm_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::newRow("huge query") << "GET /mnemonics/?w=" + QByteArray(100000, 'x') +
+                                           " HTTP/1.1\r\n\r\n";
+        QTest::newRow("huge header") << "GET /healthz HTTP/1.1\r\nX: " + QByteArray(100000, 'y') +
+                                            "\r\n\r\n";
+        QTest::newRow("raw NUL byte in the target")
+            << QByteArray("GET /mnemonics/?w=a\0b HTTP/1.1\r\n\r\n", 35);
+        QTest::newRow("raw invalid UTF-8 in the target")
+            << QByteArray("GET /mnemonics/?w=\xff\xfe\xc3 HTTP/1.1\r\n\r\n");
+        QTest::newRow("no version") << QByteArray("GET /mnemonics/?w=a\r\n\r\n");
+        QTest::newRow("garbage") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03\r\n\r\n", 15);
+        QTest::newRow("percent at the end") << QByteArray("GET /mnemonics/?w=a% HTTP/1.1\r\n\r\n");
+        QTest::newRow("lone ampersands and equals")
+            << QByteArray("GET /mnemonics/?&&=&w&=w=&seed HTTP/1.1\r\n\r\n");
+    }
+
+    void badRequestsAreAnsweredWithoutHarm()
+    {
+        QFETCH(QByteArray, request);
+        {
+            RawConnection connection(m_port);
+            QVERIFY(connection.connected());
+            connection.exchange(request);
+        }
+        QCOMPARE(rawGet(m_port, "/healthz").status, 200);
+    }
+
+    void keepAliveAnswersWithoutDelay()
+    {
+        // Small answers on one connection must not wait for delayed acknowledgements (about
+        // 26 ms each when the server leaves Nagle's algorithm on).
+        RawConnection connection(m_port);
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 100; ++i) {
+            QCOMPARE(connection.get("/mnemonics/?w=cat").status, 200);
+        }
+        QVERIFY2(timer.elapsed() < 1500, QByteArray::number(timer.elapsed()).constData());
+    }
+
+    void secondServerOnTheSamePortFails()
+    {
+        MnemonicServer second;
+        std::string error;
+        QVERIFY(!second.start("127.0.0.1", m_port, &error));
+        QVERIFY2(error.find("already in use") != std::string::npos, error.c_str());
+        QCOMPARE(rawGet(m_port, "/healthz").status, 200);
+    }
+
+    void stopFreesThePort()
+    {
+        int port = 0;
+        {
+            MnemonicServer server;
+            QVERIFY(server.start("127.0.0.1", 0));
+            port = server.port();
+            QCOMPARE(rawGet(port, "/healthz").status, 200);
+            server.stop();
+            server.stop();
+            QCOMPARE(rawGet(port, "/healthz").status, 0);
+        }
+        MnemonicServer again;
+        std::string error;
+        QVERIFY2(again.start("127.0.0.1", port, &error), error.c_str());
+        QCOMPARE(rawGet(port, "/healthz").status, 200);
+    }
+
+    void unusableAddressIsReported()
+    {
+        MnemonicServer server;
+        std::string error;
+        QVERIFY(!server.start("192.0.2.1", 0, &error));  // an address no machine here owns
+        QVERIFY2(error.find("192.0.2.1") != std::string::npos, error.c_str());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMnemonicServer)
+#include "tst_mnemonic_server.moc"

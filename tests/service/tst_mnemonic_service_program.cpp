@@ -1,0 +1,134 @@
+// The lexiquill-mnemonic-service executable as someone hosting it runs it.
+
+#include <csignal>
+
+#include <QProcess>
+#include <QTest>
+
+#include "raw_http.h"
+#include "service/mnemonic_server.h"
+
+using lexiquill::service::MnemonicServer;
+
+namespace {
+
+// A port that was free a moment ago.
+int freePort()
+{
+    MnemonicServer probe;
+    if (!probe.start("127.0.0.1", 0)) return 0;
+    return probe.port();
+}
+
+bool waitUntilServing(int port)
+{
+    for (int i = 0; i < 100; ++i) {
+        if (rawGet(port, "/healthz").status == 200) return true;
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+}  // namespace
+
+class TestMnemonicServiceProgram : public QObject {
+    Q_OBJECT
+
+private slots:
+    void help()
+    {
+        QProcess program;
+        program.start(QStringLiteral(LEXIQUILL_SERVICE_EXECUTABLE), {QStringLiteral("--help")});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 0);
+        const QByteArray out = program.readAllStandardOutput();
+        QVERIFY2(out.contains("--listen ADDR:PORT") && out.contains("--verbose") &&
+                     out.contains("127.0.0.1:47800"),
+                 out.constData());
+    }
+
+    void badArguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("unknown option") << QStringList{"--port", "80"}
+                                        << QByteArray("unknown option '--port'");
+        QTest::newRow("listen without a port") << QStringList{"--listen", "127.0.0.1"}
+                                               << QByteArray("is not ADDR:PORT");
+        QTest::newRow("port out of range") << QStringList{"--listen=127.0.0.1:70000"}
+                                           << QByteArray("is not ADDR:PORT");
+        QTest::newRow("listen with nothing after it") << QStringList{"--listen"}
+                                                      << QByteArray("needs ADDR:PORT");
+    }
+
+    void badArguments()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, message);
+        QProcess program;
+        program.start(QStringLiteral(LEXIQUILL_SERVICE_EXECUTABLE), arguments);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 2);
+        const QByteArray err = program.readAllStandardError();
+        QVERIFY2(err.contains(message), err.constData());
+    }
+
+    void portTakenFailsClearly()
+    {
+        MnemonicServer holder;
+        QVERIFY(holder.start("127.0.0.1", 0));
+        QProcess program;
+        program.start(QStringLiteral(LEXIQUILL_SERVICE_EXECUTABLE),
+                      {"--listen", QStringLiteral("127.0.0.1:%1").arg(holder.port())});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        const QByteArray err = program.readAllStandardError();
+        QVERIFY2(err.contains("already in use"), err.constData());
+    }
+
+    void servesUntilSignalled_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("verbose");
+        QTest::newRow("SIGTERM, quiet") << int(SIGTERM) << false;
+        QTest::newRow("SIGINT, verbose") << int(SIGINT) << true;
+    }
+
+    void servesUntilSignalled()
+    {
+        QFETCH(int, signal);
+        QFETCH(bool, verbose);
+        const int port = freePort();
+        QStringList arguments{"--listen", QStringLiteral("127.0.0.1:%1").arg(port)};
+        if (verbose) arguments << "--verbose";
+        QProcess program;
+        program.start(QStringLiteral(LEXIQUILL_SERVICE_EXECUTABLE), arguments);
+        QVERIFY(program.waitForStarted(10000));
+        QVERIFY(waitUntilServing(port));
+
+        const RawResponse page = rawGet(port, "/mnemonics/?w=cat&seed=1");
+        QCOMPARE(page.status, 200);
+        QVERIFY(page.body.contains("<big>C</big>"));
+        QCOMPARE(rawGet(port, "/nothing").status, 404);
+
+        ::kill(static_cast<pid_t>(program.processId()), signal);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(rawGet(port, "/healthz").status, 0);
+
+        const QByteArray err = program.readAllStandardError();
+        if (verbose) {
+            QVERIFY2(err.contains("\"GET /mnemonics/?w=cat&seed=1 HTTP/1.1\" 200"), err.constData());
+            QVERIFY2(err.contains("\"GET /nothing HTTP/1.1\" 404"), err.constData());
+            // One line per request; the readiness polls count too.
+            QCOMPARE(err.count("HTTP/1.1\" "), err.count("\" 200 ") + err.count("\" 404 "));
+        } else {
+            QVERIFY2(err.isEmpty(), err.constData());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMnemonicServiceProgram)
+#include "tst_mnemonic_service_program.moc"

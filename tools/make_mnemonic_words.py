@@ -1,0 +1,264 @@
+#!/usr/bin/python3
+"""Regenerates data/mnemonic-words.txt, the word list of the mnemonic service.
+
+Sources, all from Debian packages (no network):
+  scowl         /usr/share/dict/scowl: how common a word is (its size class, 10 = most common)
+  wordnet-base  /usr/share/wordnet: the part of speech of a word, how often each of its senses
+                was seen in WordNet's tagged texts (cntlist.rev), and the lexicographer file of
+                each sense (animal, artifact, food, motion, ...), which tells what can be pictured
+  tools/mnemonic-blocklist.txt  offensive or unpleasant words that are never offered
+
+Usage: /usr/bin/python3 tools/make_mnemonic_words.py [output]   (default data/mnemonic-words.txt)
+The output is deterministic: running it again on the same packages gives the same file.
+"""
+
+import collections
+import os
+import re
+import sys
+
+SCOWL = "/usr/share/dict/scowl"
+WORDNET = "/usr/share/wordnet"
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+
+# Lexicographer file numbers (lexnames(5WN)).
+CONCRETE_NOUNS = {5: "animal", 6: "artifact", 13: "food", 17: "object", 20: "plant"}
+WIDER_NOUNS = {8: "body", 15: "location", 18: "person", 27: "substance"}
+PICTURABLE_VERBS = {38: "motion", 35: "contact"}
+WIDER_VERBS = {29: "body", 33: "competition", 34: "consumption", 36: "creation", 43: "weather"}
+DESCRIPTIVE_ADJECTIVES = {0: "all"}
+
+# Every letter should have this many candidates of a part of speech before we stop widening
+# the search for it; letters English is short of (X, Z, Y, Q, K) simply end up with fewer.
+WANTED_PER_LETTER = 20
+
+WORD = re.compile(r"^[a-z]{3,10}$")
+
+
+def scowl_sizes():
+    """Maps each lower-case word to the smallest SCOWL size class that lists it."""
+    sizes = {}
+    for name in sorted(os.listdir(SCOWL)):
+        match = re.fullmatch(r"(english|american)-words\.(\d+)", name)
+        if not match:
+            continue
+        size = int(match.group(2))
+        with open(os.path.join(SCOWL, name), encoding="utf-8", errors="replace") as f:
+            for line in f:
+                word = line.strip()
+                if word.isascii() and word.isalpha() and word.islower():
+                    sizes[word] = min(size, sizes.get(word, size))
+    return sizes
+
+
+def sense_counts():
+    """Maps (lemma, pos) to a Counter of tagged occurrences per lexicographer file.
+
+    pos is 'n', 'v' or 'a' (satellite adjectives count as adjectives)."""
+    counts = collections.defaultdict(collections.Counter)
+    with open(os.path.join(WORDNET, "cntlist.rev"), encoding="utf-8") as f:
+        for line in f:
+            key, _sense, count = line.split()
+            lemma, rest = key.split("%", 1)
+            ss_type, lexfile = rest.split(":")[:2]
+            pos = {"1": "n", "2": "v", "3": "a", "5": "a"}.get(ss_type)
+            if pos:
+                counts[(lemma, pos)][int(lexfile)] += int(count)
+    return counts
+
+
+def first_senses():
+    """Maps (lemma, pos) to the lexicographer file of its most frequent sense."""
+    lexfile_of = {}
+    for pos, name in (("n", "noun"), ("v", "verb"), ("a", "adj")):
+        with open(os.path.join(WORDNET, "data." + name), encoding="utf-8") as f:
+            for line in f:
+                if line.startswith(" "):
+                    continue
+                fields = line.split(" ", 2)
+                lexfile_of[(pos, fields[0])] = int(fields[1])
+    first = {}
+    for pos, name in (("n", "noun"), ("v", "verb"), ("a", "adj")):
+        with open(os.path.join(WORDNET, "index." + name), encoding="utf-8") as f:
+            for line in f:
+                if line.startswith(" "):
+                    continue
+                fields = line.split()
+                lemma = fields[0]
+                synset_count = int(fields[2])
+                first[(lemma, pos)] = lexfile_of[(pos, fields[-synset_count])]
+    return first
+
+
+def exceptions(name):
+    """Maps a base form to its irregular inflections (WordNet's .exc files)."""
+    forms = collections.defaultdict(list)
+    with open(os.path.join(WORDNET, name + ".exc"), encoding="utf-8") as f:
+        for line in f:
+            inflected, *bases = line.split()
+            for base in bases:
+                forms[base].append(inflected)
+    return forms
+
+
+IRREGULAR_THIRD_PERSON = {"be": "is", "have": "has"}
+
+
+def regular_third_person(verb):
+    if re.search(r"(s|x|z|ch|sh|[^aeiou]o)$", verb):
+        return verb + "es"
+    if re.search(r"[^aeiou]y$", verb):
+        return verb[:-1] + "ies"
+    return verb + "s"
+
+
+def derived_adjective(word):
+    """Participles, comparatives, numbers and the like: they say little one can picture."""
+    if re.search(r"(ed|ing|ly|est|ive|ous|al|ible|able|ic|ary|ory|ent|ant|ist)$", word):
+        return True
+    return word in NUMBERS
+
+
+NUMBERS = set("""one two three four five six seven eight nine ten eleven twelve thirteen fourteen
+fifteen sixteen seventeen eighteen nineteen twenty thirty forty fifty sixty seventy eighty ninety
+hundred thousand million billion first second third fourth fifth sixth seventh eighth ninth tenth
+""".split())
+
+
+def read_blocklist():
+    blocked = set()
+    with open(os.path.join(HERE, "mnemonic-blocklist.txt"), encoding="utf-8") as f:
+        for line in f:
+            word = line.split("#", 1)[0].strip().lower()
+            if word:
+                blocked.add(word)
+    return blocked
+
+
+def package_version(package):
+    """The installed version of a Debian package, read from dpkg's status file."""
+    with open("/var/lib/dpkg/status", encoding="utf-8") as f:
+        for record in f.read().split("\n\n"):
+            if re.search(rf"^Package: {re.escape(package)}$", record, re.M):
+                match = re.search(r"^Version: (.*)$", record, re.M)
+                return match.group(1) if match else "unknown"
+    return "not installed"
+
+
+def write_notice(path):
+    """The licence notes of the word list: both sources' copyright files, verbatim."""
+    with open(path, "w", encoding="utf-8", newline="\n") as out:
+        out.write("Licence notes for mnemonic-words.txt\n")
+        out.write("====================================\n\n")
+        out.write("mnemonic-words.txt is derived from two word collections, as packaged by Debian:\n")
+        out.write(f"  scowl {package_version('scowl')} (Spell Checker Oriented Word Lists, Kevin Atkinson)\n")
+        out.write(f"  wordnet-base {package_version('wordnet-base')} (WordNet 3.0, Princeton University)\n")
+        out.write("SCOWL gives how common each word is, WordNet its part of speech and the kind of\n")
+        out.write("thing it names. The selection and the block list are Lexiquill's. Both licences\n")
+        out.write("permit use, copying and redistribution with their notices, which follow.\n")
+        for package in ("wordnet-base", "scowl"):
+            out.write(f"\n\n---- /usr/share/doc/{package}/copyright ----\n\n")
+            with open(f"/usr/share/doc/{package}/copyright", encoding="utf-8", errors="replace") as f:
+                out.write(f.read())
+
+
+def main():
+    output = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "data", "mnemonic-words.txt")
+    sizes = scowl_sizes()
+    counts = sense_counts()
+    first = first_senses()
+    blocked = read_blocklist()
+
+    def usable(word, max_size):
+        return WORD.match(word) and sizes.get(word, 999) <= max_size and word not in blocked
+
+    def tagged(word, pos):
+        return sum(counts.get((word, pos), {}).values())
+
+    def dominant(word, pos, slack):
+        """True when the word is used as this part of speech at least about as often as
+        as any other, so that it reads as one in the phrase."""
+        own = tagged(word, pos)
+        others = max(tagged(word, other) for other in "nva" if other != pos)
+        return own > 0 and own * slack >= others
+
+    def third_person_of(verb, max_size):
+        for form in [IRREGULAR_THIRD_PERSON.get(verb, ""), regular_third_person(verb)]:
+            if form and WORD.match(form) and sizes.get(form, 999) <= max_size and form not in blocked:
+                return form
+        return None
+
+    lemmas = {pos: sorted({lemma for (lemma, p) in first if p == pos}) for pos in "nva"}
+
+    # Each tier widens the search: larger SCOWL sizes, more lexicographer files, weaker
+    # dominance of the part of speech. A letter only takes words from a wider tier while it
+    # is still short of candidates of that part of speech.
+    tiers = [
+        dict(size=35, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=1, seen=3),
+        dict(size=50, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=2, seen=1),
+        dict(size=50, nouns={**CONCRETE_NOUNS, **WIDER_NOUNS},
+             verbs={**PICTURABLE_VERBS, **WIDER_VERBS}, slack=4, seen=1),
+        dict(size=55, nouns={**CONCRETE_NOUNS, **WIDER_NOUNS},
+             verbs={**PICTURABLE_VERBS, **WIDER_VERBS}, slack=8, seen=0),
+    ]
+
+    def candidates(pos, tier):
+        found = {}
+        for lemma in lemmas[pos]:
+            if not usable(lemma, tier["size"]):
+                continue
+            # The rarest words that pass the size test still need to have been seen in
+            # WordNet's tagged texts often enough, except in the widest tiers.
+            seen = tagged(lemma, pos) >= (min(tier["seen"], 1) if pos == "n" else tier["seen"])
+            if pos == "n":
+                if first[(lemma, "n")] not in tier["nouns"] or not seen:
+                    continue
+                if tagged(lemma, "v") > tagged(lemma, "n") * tier["slack"] * 2:
+                    continue
+                found[lemma] = lemma
+            elif pos == "v":
+                if first[(lemma, "v")] not in tier["verbs"] or not seen:
+                    continue
+                if not dominant(lemma, "v", tier["slack"]):
+                    continue
+                form = third_person_of(lemma, tier["size"] + 5)
+                if form:
+                    found[lemma] = form
+            else:
+                if first[(lemma, "a")] not in DESCRIPTIVE_ADJECTIVES or not seen:
+                    continue
+                if not dominant(lemma, "a", tier["slack"]) or derived_adjective(lemma):
+                    continue
+                found[lemma] = lemma
+        return found
+
+    chosen = {pos: {} for pos in "nva"}  # pos -> letter -> {form}
+    for pos in "nva":
+        for tier in tiers:
+            for lemma, form in sorted(candidates(pos, tier).items()):
+                letter = lemma[0]
+                words = chosen[pos].setdefault(letter, set())
+                if tier is tiers[0] or len(words) < WANTED_PER_LETTER:
+                    words.add(form)
+
+    write_notice(os.path.splitext(output)[0] + ".NOTICE")
+
+    names = {"a": "adjective", "n": "noun", "v": "verb"}
+    with open(output, "w", encoding="utf-8", newline="\n") as out:
+        out.write("# Words of the Lexiquill mnemonic service: one per line, part of speech and word.\n")
+        out.write("# Generated by tools/make_mnemonic_words.py from Debian's scowl and wordnet-base;\n")
+        out.write("# do not edit by hand. Licence notes: data/mnemonic-words.NOTICE.\n")
+        for pos in "anv":
+            for letter in sorted(chosen[pos]):
+                for word in sorted(chosen[pos][letter]):
+                    out.write(f"{names[pos]} {word}\n")
+
+    for pos in "anv":
+        total = sum(len(w) for w in chosen[pos].values())
+        per_letter = " ".join(f"{l}{len(chosen[pos].get(l, ()))}" for l in "abcdefghijklmnopqrstuvwxyz")
+        print(f"{names[pos]}s: {total}  {per_letter}", file=sys.stderr)
+
+
+if __name__ == "__main__":
+    main()
