@@ -29,9 +29,12 @@ PICTURABLE_VERBS = {38: "motion", 35: "contact"}
 WIDER_VERBS = {29: "body", 33: "competition", 34: "consumption", 36: "creation", 43: "weather"}
 DESCRIPTIVE_ADJECTIVES = {0: "all"}
 
-# Every letter should have this many candidates of a part of speech before we stop widening
-# the search for it; letters English is short of (X, Z, Y, Q, K) simply end up with fewer.
-WANTED_PER_LETTER = 20
+# Every letter should have this many candidates in all, and this many of each part of speech,
+# before we stop widening the search for it; letters English is short of (X, Z, Y, Q, K) simply
+# end up with fewer. The service bends the shape of the phrase for a letter with fewer than
+# five of the part of speech it wants.
+WANTED_PER_LETTER = 30
+WANTED_OF_EACH = 15
 
 WORD = re.compile(r"^[a-z]{3,10}$")
 
@@ -117,7 +120,7 @@ def derived_adjective(word):
     """Participles, comparatives, numbers and the like: they say little one can picture."""
     if re.search(r"(ed|ing|ly|est|ive|ous|al|ible|able|ic|ary|ory|ent|ant|ist)$", word):
         return True
-    return word in NUMBERS
+    return word in NUMBERS or word.endswith("teenth") or word.endswith("ieth")
 
 
 NUMBERS = set("""one two three four five six seven eight nine ten eleven twelve thirteen fourteen
@@ -126,14 +129,32 @@ hundred thousand million billion first second third fourth fifth sixth seventh e
 """.split())
 
 
-def read_blocklist():
-    blocked = set()
-    with open(os.path.join(HERE, "mnemonic-blocklist.txt"), encoding="utf-8") as f:
+def read_word_list(name):
+    words = set()
+    with open(os.path.join(HERE, name), encoding="utf-8") as f:
         for line in f:
-            word = line.split("#", 1)[0].strip().lower()
-            if word:
-                blocked.add(word)
-    return blocked
+            words.update(line.split("#", 1)[0].lower().split())
+    return words
+
+
+def read_lines(name):
+    with open(os.path.join(HERE, name), encoding="utf-8") as f:
+        return [line.split("#", 1)[0].strip() for line in f if line.split("#", 1)[0].strip()]
+
+
+def capitalized_sizes():
+    """Maps each lower-cased proper name or capitalized word to its smallest SCOWL size."""
+    sizes = {}
+    for name in sorted(os.listdir(SCOWL)):
+        match = re.fullmatch(r"(english|american)-(upper|proper-names)\.(\d+)", name)
+        if not match:
+            continue
+        size = int(match.group(3))
+        with open(os.path.join(SCOWL, name), encoding="utf-8", errors="replace") as f:
+            for line in f:
+                word = line.strip().lower()
+                sizes[word] = min(size, sizes.get(word, size))
+    return sizes
 
 
 def package_version(package):
@@ -168,10 +189,32 @@ def main():
     sizes = scowl_sizes()
     counts = sense_counts()
     first = first_senses()
-    blocked = read_blocklist()
+    # Offensive words and words one cannot picture are left out alike; only the first list is
+    # a promise to the user, the second a matter of taste.
+    blocked = read_word_list("mnemonic-blocklist.txt") | read_word_list("mnemonic-unpicturable.txt")
+    names = capitalized_sizes()
+    adjective_forms = exceptions("adj")
 
     def usable(word, max_size):
-        return WORD.match(word) and sizes.get(word, 999) <= max_size and word not in blocked
+        size = sizes.get(word, 999)
+        # "john", "mars": a lower-case word that is more often a name.
+        if names.get(word, 999) <= size + 5:
+            return False
+        return WORD.match(word) and size <= max_size and word not in blocked
+
+    # Comparatives and superlatives ("bigger", "worst"): a degree, not a look.
+    graded = {form for forms in adjective_forms.values() for form in forms}
+
+    def graded_adjective(word):
+        if word in graded:
+            return True
+        for suffix in ("er", "est"):
+            if word.endswith(suffix):
+                stem = word[: -len(suffix)]
+                for base in (stem, stem + "e", stem[:-1], stem[:-1] + "y" if stem.endswith("i") else ""):
+                    if base and (base, "a") in first:
+                        return True
+        return False
 
     def tagged(word, pos):
         return sum(counts.get((word, pos), {}).values())
@@ -216,13 +259,22 @@ def main():
                     continue
                 if tagged(lemma, "v") > tagged(lemma, "n") * tier["slack"] * 2:
                     continue
+                # "young", "pale": mostly adjectives, which as nouns read wrongly.
+                if tagged(lemma, "a") > tagged(lemma, "n"):
+                    continue
+                if tagged(lemma, "n") == 0 and first.get((lemma, "a")) in DESCRIPTIVE_ADJECTIVES:
+                    continue
+                # "bracing", "coping": nouns made from verbs are rarely things, bar the most
+                # common ones ("building").
+                if lemma.endswith("ing") and sizes[lemma] > 20:
+                    continue
                 found[lemma] = lemma
             elif pos == "v":
                 if first[(lemma, "v")] not in tier["verbs"] or not seen:
                     continue
                 if not dominant(lemma, "v", tier["slack"]):
                     continue
-                form = third_person_of(lemma, tier["size"] + 5)
+                form = third_person_of(lemma, tier["size"] + 5) if lemma not in blocked else None
                 if form:
                     found[lemma] = form
             else:
@@ -230,19 +282,43 @@ def main():
                     continue
                 if not dominant(lemma, "a", tier["slack"]) or derived_adjective(lemma):
                     continue
+                if graded_adjective(lemma) or lemma.endswith("th"):
+                    continue
                 found[lemma] = lemma
         return found
 
-    chosen = {pos: {} for pos in "nva"}  # pos -> letter -> {form}
+    chosen = {pos: collections.defaultdict(set) for pos in "nva"}  # pos -> letter -> {form}
+
+    def total(letter):
+        return sum(len(chosen[pos][letter]) for pos in "nva")
+
+    def commonest_first(found, pos):
+        return sorted(found.items(), key=lambda item: (sizes[item[0]], -tagged(item[0], pos), item[0]))
+
     for pos in "nva":
-        for tier in tiers:
-            for lemma, form in sorted(candidates(pos, tier).items()):
+        for lemma, form in commonest_first(candidates(pos, tiers[0]), pos):
+            chosen[pos][lemma[0]].add(form)
+    # The wider tiers only fill gaps: a letter short of words in all, or with too few of one
+    # part of speech to keep the shape of the phrase. Their words are worse, so take as few
+    # as will do, the commonest first.
+    for tier in tiers[1:]:
+        for pos in "nva":
+            for lemma, form in commonest_first(candidates(pos, tier), pos):
                 letter = lemma[0]
-                words = chosen[pos].setdefault(letter, set())
-                if tier is tiers[0] or len(words) < WANTED_PER_LETTER:
+                words = chosen[pos][letter]
+                if len(words) < WANTED_OF_EACH or total(letter) < WANTED_PER_LETTER:
                     words.add(form)
 
     write_notice(os.path.splitext(output)[0] + ".NOTICE")
+
+    for line in sorted(read_lines("mnemonic-supplement.txt")):
+        part, lemma = line.split()
+        pos = {"adjective": "a", "noun": "n", "verb": "v"}[part]
+        if not usable(lemma, 60):
+            continue
+        form = third_person_of(lemma, 65) if pos == "v" else lemma
+        if form:
+            chosen[pos][lemma[0]].add(form)
 
     names = {"a": "adjective", "n": "noun", "v": "verb"}
     with open(output, "w", encoding="utf-8", newline="\n") as out:

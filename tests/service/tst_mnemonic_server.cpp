@@ -253,6 +253,46 @@ private slots:
         }
     }
 
+    void noBlockedWordIsInTheList()
+    {
+        // Every entry of the block list, in every form the list uses (nouns as they are, verbs
+        // with -s or -es), against every word the service can draw.
+        QFile file(QStringLiteral(LEXIQUILL_BLOCKLIST));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QSet<QByteArray> blocked;
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QByteArray word = line.split('#').first().trimmed();
+            if (!word.isEmpty()) blocked << word << word + "s" << word + "es";
+        }
+        QVERIFY(blocked.size() > 300);
+        const WordStore& store = WordStore::builtIn();
+        for (char letter = 'a'; letter <= 'z'; ++letter) {
+            for (const std::string_view word : store.words(letter)) {
+                QVERIFY2(!blocked.contains(QByteArray(word.data(), word.size())),
+                         std::string(word).c_str());
+            }
+        }
+    }
+
+    void everyLetterHasCandidates_data()
+    {
+        QTest::addColumn<char>("letter");
+        QTest::addColumn<int>("fewest");
+        // English has few common words starting with X; the common letters have hundreds.
+        for (char letter = 'a'; letter <= 'z'; ++letter) {
+            const int fewest = letter == 'x' ? 2 : QByteArray("bcps").contains(letter) ? 150 : 20;
+            QTest::newRow(QByteArray(1, letter).constData()) << letter << fewest;
+        }
+    }
+
+    void everyLetterHasCandidates()
+    {
+        QFETCH(char, letter);
+        QFETCH(int, fewest);
+        const auto words = WordStore::builtIn().words(letter);
+        QVERIFY2(int(words.size()) >= fewest, QByteArray::number(qsizetype(words.size())).constData());
+    }
+
     void badRequestsAreAnsweredWithoutHarm_data()
     {
         QTest::addColumn<QByteArray>("request");
