@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include "platform/qt_clipboard.h"
 #include "platform/qt_dialogs.h"
 
 namespace lexiquill::platform {
@@ -10,6 +11,8 @@ Platform realPlatform(const QString& programFolder)
     p.dialogs = std::make_unique<QtDialogs>();
     p.pump = std::make_unique<QtEventPump>();
     p.skinEngine = std::make_unique<PlainSkinEngine>();
+    p.textFiles = std::make_unique<SaveFileWriter>();
+    p.clipboard = std::make_unique<QtClipboard>();
     p.programFolder = programFolder;
     return p;
 }

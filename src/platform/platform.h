@@ -4,9 +4,11 @@
 
 #include <memory>
 
+#include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/skin_engine.h"
+#include "platform/text_file.h"
 
 namespace lexiquill::platform {
 
@@ -15,6 +17,8 @@ struct Platform {
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<EventPump> pump;
     std::unique_ptr<SkinEngine> skinEngine;
+    std::unique_ptr<TextFileWriter> textFiles;
+    std::unique_ptr<Clipboard> clipboard;
     // The folder that holds the executable, without a trailing separator.
     QString programFolder;
 };

@@ -10,6 +10,7 @@ public:
     void showMessage(const QString& text) override;
     QString inputText(const QString& prompt) override;
     void showErrorReport(const QString& text) override;
+    QString saveFileName(const SaveDialogOptions& options) override;
 
 private:
     QString m_title;

@@ -3,9 +3,11 @@
 #include <QString>
 
 namespace lexiquill::platform {
+class Clipboard;
 class Dialogs;
 class EventPump;
 class ListView;
+class TextFileWriter;
 }  // namespace lexiquill::platform
 
 namespace lexiquill::shell {
@@ -39,6 +41,8 @@ public:
 
     virtual platform::Dialogs& dialogs() = 0;
     virtual platform::EventPump& pump() = 0;
+    virtual platform::TextFileWriter& textFiles() = 0;
+    virtual platform::Clipboard& clipboard() = 0;
 };
 
 }  // namespace lexiquill::shell

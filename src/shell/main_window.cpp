@@ -12,6 +12,8 @@
 #include <QStyle>
 
 #include "generation/generation_run.h"
+#include "output/clipboard_copy.h"
+#include "output/text_export.h"
 #include "platform/app_icon.h"
 #include "platform/caption_progress_bar.h"
 #include "platform/cursor_file.h"
@@ -171,6 +173,8 @@ void MainWindow::createControls()
     connect(button("PushButton5"), &QPushButton::clicked, this, &MainWindow::PushButton5_Click);
     connect(button("PushButton6"), &QPushButton::clicked, this, &MainWindow::PushButton6_Click);
     connect(button("PushButton7"), &QPushButton::clicked, this, &MainWindow::PushButton7_Click);
+    connect(button("PushButton8"), &QPushButton::clicked, this, &MainWindow::PushButton8_Click);
+    connect(button("PushButton4"), &QPushButton::clicked, this, &MainWindow::PushButton4_Click);
 }
 
 void MainWindow::Form_Load()
@@ -240,6 +244,17 @@ void MainWindow::PushButton7_Click()
 {
     runHandler(*this, QStringLiteral("PushButton7_Click"),
                [this] { wordlist::loadSampleWords(*this); });
+}
+
+void MainWindow::PushButton8_Click()
+{
+    runHandler(*this, QStringLiteral("PushButton8_Click"), [this] { output::saveResultsToTextFile(*this); });
+}
+
+void MainWindow::PushButton4_Click()
+{
+    runHandler(*this, QStringLiteral("PushButton4_Click"),
+               [this] { output::copyResultsToClipboard(*this); });
 }
 
 void MainWindow::ListView1_DblClick()

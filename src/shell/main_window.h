@@ -44,6 +44,8 @@ private:
     void PushButton5_Click();
     void PushButton6_Click();
     void PushButton7_Click();
+    void PushButton8_Click();
+    void PushButton4_Click();
     void ListView1_DblClick();
     void ListView1_KeyDown(int key);
     // Form_MouseMove, Frame1_MouseMove, ListView1_MouseMove, ListView2_MouseMove and
@@ -65,6 +67,8 @@ private:
     void setBusyFlag(bool busy) override { m_busyFlag = busy; }
     platform::Dialogs& dialogs() override { return *m_platform.dialogs; }
     platform::EventPump& pump() override { return *m_platform.pump; }
+    platform::TextFileWriter& textFiles() override { return *m_platform.textFiles; }
+    platform::Clipboard& clipboard() override { return *m_platform.clipboard; }
 
     platform::Platform m_platform;
     bool m_busyFlag = false;

@@ -37,6 +37,72 @@ void FakeDialogs::showErrorReport(const QString& text)
     errorReports.append(text);
 }
 
+QString FakeDialogs::saveFileName(const platform::SaveDialogOptions& options)
+{
+    faults.check(QStringLiteral("dialogs.saveFileName"));
+    saveDialogs.append(options);
+    return saveAnswers.isEmpty() ? options.fileName : saveAnswers.takeFirst();
+}
+
+namespace {
+
+class FaultyTextStream final : public platform::TextStream {
+public:
+    FaultyTextStream(std::unique_ptr<platform::TextStream> real, FakeTextFileWriter& writer)
+        : m_real(std::move(real)), m_writer(writer)
+    {
+    }
+    void writeLine(const QString& line) override
+    {
+        if (++m_writer.linesWritten == m_writer.failWriteAt) {
+            throw platform::PlatformError(QStringLiteral("No space left on device"));
+        }
+        m_real->writeLine(line);
+    }
+    void close() override
+    {
+        if (m_writer.failClose) throw platform::PlatformError(QStringLiteral("Disk quota exceeded"));
+        m_real->close();
+        ++m_writer.closed;
+    }
+
+private:
+    std::unique_ptr<platform::TextStream> m_real;
+    FakeTextFileWriter& m_writer;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::TextStream> FakeTextFileWriter::createTextFile(const QString& path)
+{
+    created.append(path);
+    if (failCreate) throw platform::PlatformError(QStringLiteral("Permission denied"));
+    return std::make_unique<FaultyTextStream>(m_real.createTextFile(path), *this);
+}
+
+void FakeClipboard::clear()
+{
+    ++clearAttempts;
+    if (failAttempts > 0) {
+        --failAttempts;
+        throw platform::PlatformError(QStringLiteral("The clipboard could not be emptied."));
+    }
+    holdsText = false;
+    text.clear();
+}
+
+void FakeClipboard::setText(const QString& t, int f)
+{
+    ++setAttempts;
+    if (failAttempts > 0) {
+        --failAttempts;
+        throw platform::PlatformError(QStringLiteral("The clipboard could not be set."));
+    }
+    holdsText = true;
+    text = t;
+    format = f;
+}
+
 void ScriptedPump::processPending()
 {
     QCoreApplication::processEvents();
@@ -138,6 +204,8 @@ bool FaultyContext::busyFlag() const { check("busyFlag"); return m_real.busyFlag
 void FaultyContext::setBusyFlag(bool busy) { check("setBusyFlag"); m_real.setBusyFlag(busy); }
 platform::Dialogs& FaultyContext::dialogs() { return m_real.dialogs(); }
 platform::EventPump& FaultyContext::pump() { check("yield"); return m_real.pump(); }
+platform::TextFileWriter& FaultyContext::textFiles() { return m_real.textFiles(); }
+platform::Clipboard& FaultyContext::clipboard() { return m_real.clipboard(); }
 
 TestWindow::TestWindow(const QString& programFolder, bool failSkin)
 {
@@ -152,6 +220,12 @@ TestWindow::TestWindow(const QString& programFolder, bool failSkin)
     fakeSkin->failLoad = failSkin;
     skinEngine = fakeSkin.get();
     p.skinEngine = std::move(fakeSkin);
+    auto fakeTextFiles = std::make_unique<FakeTextFileWriter>();
+    textFiles = fakeTextFiles.get();
+    p.textFiles = std::move(fakeTextFiles);
+    auto fakeClipboard = std::make_unique<FakeClipboard>();
+    clipboard = fakeClipboard.get();
+    p.clipboard = std::move(fakeClipboard);
     p.programFolder = programFolder;
     window = std::make_unique<shell::MainWindow>(std::move(p));
 }

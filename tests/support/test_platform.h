@@ -7,10 +7,12 @@
 #include <functional>
 #include <memory>
 
+#include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
 #include "platform/skin_engine.h"
+#include "platform/text_file.h"
 #include "shell/command_context.h"
 
 class QPushButton;
@@ -43,6 +45,7 @@ public:
     void showMessage(const QString& text) override;
     QString inputText(const QString& prompt) override;
     void showErrorReport(const QString& text) override;
+    QString saveFileName(const platform::SaveDialogOptions& options) override;
 
     QString title;
     QStringList messages;
@@ -50,6 +53,10 @@ public:
     QStringList errorReports;
     QStringList inputAnswers;  // taken from the front; none left gives Cancel
     Faults faults;
+    // Save dialogs: the options each was shown with; answers taken from the front,
+    // none left gives Cancel (the initial file name back).
+    QList<platform::SaveDialogOptions> saveDialogs;
+    QStringList saveAnswers;
     std::function<void(const QString&)> onMessage;
 };
 
@@ -78,6 +85,39 @@ public:
     mutable QStringList calls;
     int options = 6;
     bool failLoad = false;
+};
+
+// Writes real files through the real writer, failing where told: on creating, on
+// the nth line written (counted over all files, from 1), or on closing. A failed
+// stream is dropped unclosed, as the real one drops its temporary file.
+class FakeTextFileWriter final : public platform::TextFileWriter {
+public:
+    std::unique_ptr<platform::TextStream> createTextFile(const QString& path) override;
+
+    QStringList created;
+    int linesWritten = 0;
+    int closed = 0;
+    bool failCreate = false;
+    int failWriteAt = 0;
+    bool failClose = false;
+
+private:
+    platform::SaveFileWriter m_real;
+};
+
+// The clipboard as plain text; the next failAttempts attempts (clearing or setting)
+// fail, as when another program holds the clipboard.
+class FakeClipboard final : public platform::Clipboard {
+public:
+    void clear() override;
+    void setText(const QString& text, int format) override;
+
+    bool holdsText = false;
+    QString text;
+    int format = 0;
+    int failAttempts = 0;
+    int clearAttempts = 0;
+    int setAttempts = 0;
 };
 
 // A list that forwards to a real one, failing where Faults says. Operations are
@@ -128,6 +168,8 @@ public:
     void setBusyFlag(bool busy) override;
     platform::Dialogs& dialogs() override;
     platform::EventPump& pump() override;
+    platform::TextFileWriter& textFiles() override;
+    platform::Clipboard& clipboard() override;
 
 private:
     void check(const char* operation) const { const_cast<Faults&>(faults).check(operation); }
@@ -149,6 +191,8 @@ struct TestWindow {
     FakeDialogs* dialogs;
     ScriptedPump* pump;
     FakeSkinEngine* skinEngine;
+    FakeTextFileWriter* textFiles;
+    FakeClipboard* clipboard;
     std::unique_ptr<shell::MainWindow> window;
 };
 

@@ -1,0 +1,101 @@
+#include "output/clipboard_copy.h"
+
+#include <QList>
+
+#include <algorithm>
+
+#include "output/aligned_text.h"
+#include "output/list_reading.h"
+#include "platform/clipboard.h"
+#include "platform/dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/list_view.h"
+#include "platform/platform_error.h"
+#include "shell/command_context.h"
+#include "shell/step_trap.h"
+
+namespace lexiquill::output {
+
+namespace {
+
+constexpr int kClipboardAttempts = 1000;
+
+const QString kCopiedMessage = QStringLiteral(
+    "Results have been copied to the clipboard.\r\rClick a text area where you normally type and "
+    "press Ctrl+V to paste the clipboard.");
+
+template <class Attempt>
+bool withRetries(Attempt&& attempt)
+{
+    for (int i = 0; i < kClipboardAttempts; ++i) {
+        try {
+            attempt();
+            return true;
+        } catch (const platform::PlatformError&) {
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void ClearClipboard(platform::Clipboard& clipboard)
+{
+    withRetries([&] { clipboard.clear(); });
+}
+
+bool SetClipboardText(platform::Clipboard& clipboard, const QString& text, int format)
+{
+    return withRetries([&] { clipboard.setText(text, format); });
+}
+
+void CopyListviewToClipboard(shell::CommandContext& ctx, platform::ListView& list)
+{
+    const int rows = list.rowCount();
+    if (rows == 0) return;
+
+    // Widths over the cells of every row, ticked or not; headers do not count.
+    QList<qsizetype> widths;
+    const int columns = list.columnCount();
+    for (int c = 1; c <= columns; ++c) {
+        qsizetype w = 0;
+        const int widthRows = list.rowCount();
+        for (int r = 1; r <= widthRows; ++r) {
+            ctx.pump().yield();
+            w = std::max(w, cellText(list, r, c).size());
+        }
+        widths.append(w);
+    }
+
+    QString buffer;
+    const int lineRows = list.rowCount();
+    for (int r = 1; r <= lineRows; ++r) {
+        ctx.pump().yield();
+        if (!list.checked(r)) continue;
+        const qsizetype lineStart = buffer.size();
+        const int lineColumns = list.columnCount();
+        for (int c = 1; c <= lineColumns; ++c) {
+            ctx.pump().yield();
+            appendAlignedCell(buffer, cellText(list, r, c), widthOf(widths, c));
+        }
+        finishClipboardLine(buffer, lineStart);
+    }
+
+    ClearClipboard(ctx.clipboard());
+    // Telling the user the results were copied when they were not would be worse
+    // than saying nothing: the failure reaches the command's report instead.
+    if (!SetClipboardText(ctx.clipboard(), buffer, 0)) {
+        throw platform::PlatformError(
+            QStringLiteral("The results could not be placed on the clipboard: another program "
+                           "holds it."));
+    }
+}
+
+void copyResultsToClipboard(shell::CommandContext& ctx)
+{
+    shell::StepTrap trap(ctx, QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"));
+    const bool copied = attempt(trap, 106, [&] { CopyListviewToClipboard(ctx, ctx.resultTable()); });
+    if (copied) trap.step(108, [&] { ctx.dialogs().showMessage(kCopiedMessage); });
+}
+
+}  // namespace lexiquill::output

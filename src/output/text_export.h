@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+namespace lexiquill::platform {
+class ListView;
+}
+
+namespace lexiquill::shell {
+class CommandContext;
+}
+
+namespace lexiquill::output {
+
+// A progress indicator: a value from 0 to 100 and a caption.
+class ProgressIndicator {
+public:
+    virtual ~ProgressIndicator() = default;
+    virtual void setValue(int value) = 0;
+    virtual void setCaption(const QString& caption) = 0;
+};
+
+// Save Results To Text File: asks for a path and writes the ticked results there.
+void saveResultsToTextFile(shell::CommandContext& context);
+
+// Writes the header line and the ticked rows of list to fileName (used unchanged),
+// columns padded with spaces and ended by tabs, CR LF line ends, UTF-8. Drives
+// progress when it is given. Reports its own failures and always returns.
+void SaveListviewProperlySpaced(shell::CommandContext& context, platform::ListView& list,
+                                const QString& fileName, ProgressIndicator* progress);
+
+// The progress value shown after row r of rowCount (the list's current count).
+int exportProgress(int row, int rowCount);
+
+}  // namespace lexiquill::output
