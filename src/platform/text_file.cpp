@@ -2,6 +2,9 @@
 
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/platform_error.h"
 
 namespace lexiquill::platform {
@@ -25,18 +28,25 @@ public:
     {
         QByteArray bytes = line.toUtf8();
         bytes += "\r\n";
-        if (m_file.write(bytes) != bytes.size()) fail();
+        errno = 0;
+        if (m_file.write(bytes) != bytes.size()) fail(errno);
     }
 
     void close() override
     {
-        if (!m_file.commit()) fail();
+        errno = 0;
+        if (!m_file.commit()) fail(errno);
     }
 
 private:
-    [[noreturn]] void fail()
+    [[noreturn]] void fail(int error)
     {
-        const QString reason = m_file.errorString();
+        // QFileDevice loses the system's reason on some paths (a file grown past
+        // its size limit gives "Unknown error"); the system still has it.
+        QString reason = m_file.errorString();
+        if ((reason.isEmpty() || reason == QLatin1String("Unknown error")) && error != 0) {
+            reason = QString::fromLocal8Bit(std::strerror(error));
+        }
         m_file.cancelWriting();
         throw PlatformError(QStringLiteral("Cannot write the file %1: %2")
                                 .arg(m_file.fileName(), reason));

@@ -1,0 +1,384 @@
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "export_helpers.h"
+#include "output/text_export.h"
+#include "platform/caption_progress_bar.h"
+
+using namespace lexiquill;
+using test::addResults;
+using test::fileBytes;
+using test::reportedLocations;
+using test::TestWindow;
+
+namespace {
+
+platform::CaptionProgressBar& progressBar(TestWindow& t)
+{
+    return *t.window->findChild<platform::CaptionProgressBar*>(QStringLiteral("ProgressBar1"));
+}
+
+void save(TestWindow& t, const QString& path)
+{
+    t.dialogs->saveAnswers = QStringList{path};
+    QTest::mouseClick(t.button("PushButton8"), Qt::LeftButton);
+}
+
+// The progress bar, the pointer and the absence of any message after an export.
+void checkAtRest(TestWindow& t)
+{
+    QCOMPARE(progressBar(t).position(), 0);
+    QCOMPARE(progressBar(t).caption(), QStringLiteral("Progress Bar"));
+    QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+    QVERIFY(t.dialogs->messages.isEmpty());
+}
+
+// Every value and caption the export shows, in order.
+class RecordingIndicator final : public output::ProgressIndicator {
+public:
+    void setValue(int value) override { shown.append(QString::number(value)); }
+    void setCaption(const QString& caption) override { shown.append(caption); }
+    QStringList shown;
+};
+
+QStringList rowsOf(int count, const QString& phrase = QStringLiteral("phrase"))
+{
+    QStringList rows;
+    for (int i = 1; i <= count; ++i) rows.append(phrase + QString::number(i) + QStringLiteral("|R."));
+    return rows;
+}
+
+const char* kMain = "Main.SaveListviewProperlySpaced";
+
+// Keeps files to at most limit bytes while it lives, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+}  // namespace
+
+class TestTextExport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void exactBytes_data()
+    {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QList<bool>>("ticked");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("two ticked rows of 10 and 4 characters")
+            << QStringList{"abcdefghij|A.B.", "klmnopqrst|K.L."} << QList<bool>{true, true}
+            << QByteArray(" Word(s)  \tResult\t\r\nabcdefghij\tA.B.  \t\r\nklmnopqrst\tK.L.  \t\r\n");
+        QTest::newRow("empty list: the header line alone")
+            << QStringList{} << QList<bool>{} << QByteArray(" Word(s)\tResult\t\r\n");
+        QTest::newRow("no ticked row: header padded to every row")
+            << QStringList{"a longer phrase|X.", "b|a long result"} << QList<bool>{false, false}
+            << QByteArray(" Word(s)       \tResult       \t\r\n");
+        QTest::newRow("headers wider than every cell")
+            << QStringList{"ab|A.", "cd|C."} << QList<bool>{false, true}
+            << QByteArray(" Word(s)\tResult\t\r\ncd      \tC.    \t\r\n");
+        QTest::newRow("non-ASCII text in UTF-8, widths in UTF-16 units")
+            << QStringList{QString::fromUtf8("Zürich straße 😀|Z.S.😀")} << QList<bool>{true}
+            << QByteArray(" Word(s)        \tResult\t\r\nZ\xC3\xBCrich stra\xC3\x9F" "e "
+                          "\xF0\x9F\x98\x80\tZ.S.\xF0\x9F\x98\x80\t\r\n");
+    }
+
+    void exactBytes()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(QList<bool>, ticked);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        TestWindow t;
+        addResults(t, rows, ticked);
+        const QString path = dir.filePath("results.txt");
+        save(t, path);
+        QCOMPARE(fileBytes(path), bytes);
+        QCOMPARE(t.dialogs->errorReports, QStringList{});
+        checkAtRest(t);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"results.txt"});
+    }
+
+    void theSaveDialogIsAskedAsDescribed()
+    {
+        TestWindow t;
+        save(t, QString());
+        QCOMPARE(t.dialogs->saveDialogs.size(), 1);
+        const platform::SaveDialogOptions& options = t.dialogs->saveDialogs.first();
+        QCOMPARE(options.fileName, QString());
+        QCOMPARE(options.flags, 2621953);
+        QCOMPARE(options.title, QStringLiteral("Save"));
+        QCOMPARE(options.filter, QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"));
+    }
+
+    void cancelDoesNothing()
+    {
+        TestWindow t;
+        addResults(t, {"a|A."}, {true});
+        t.context().setPointer(shell::Pointer::Hand);
+        QTest::mouseClick(t.button("PushButton8"), Qt::LeftButton);  // no answer: Cancel
+        QCOMPARE(t.textFiles->created, QStringList{});
+        QCOMPARE(t.context().pointer(), shell::Pointer::Hand);
+        QCOMPARE(t.pump->yields, 0);
+        QVERIFY(t.dialogs->errorReports.isEmpty() && t.dialogs->messages.isEmpty());
+    }
+
+    void aPathWithoutExtensionIsUsedUnchanged()
+    {
+        QTemporaryDir dir;
+        TestWindow t;
+        save(t, dir.filePath("results"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"results"});
+    }
+
+    void anExistingFileIsReplacedWithoutAQuestion()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("results.txt");
+        test::writeBytes(path, QByteArray(5000, 'x'));
+        TestWindow t;
+        save(t, path);
+        QCOMPARE(fileBytes(path), QByteArray(" Word(s)\tResult\t\r\n"));
+        QVERIFY(t.dialogs->messages.isEmpty());
+    }
+
+    void pointerIsBusyWhileWriting()
+    {
+        QTemporaryDir dir;
+        TestWindow t;
+        addResults(t, {"a|A."}, {true});
+        QList<shell::Pointer> pointers;
+        t.pump->onYield = [&](int) { pointers.append(t.context().pointer()); };
+        save(t, dir.filePath("r.txt"));
+        QVERIFY(!pointers.isEmpty());
+        QCOMPARE(pointers, QList<shell::Pointer>(pointers.size(), shell::Pointer::Busy));
+        checkAtRest(t);
+    }
+
+    void progressOfAnEmptyList()
+    {
+        QTemporaryDir dir;
+        TestWindow t;
+        RecordingIndicator progress;
+        output::SaveListviewProperlySpaced(t.context(), t.context().resultTable(),
+                                           dir.filePath("out.txt"), &progress);
+        const QString writing = QStringLiteral("Writing file: out.txt");
+        QCOMPARE(progress.shown, (QStringList{"1", writing, "10", writing, "20", writing, "100",
+                                              "Done.", "0", "Progress Bar"}));
+        // Start, widths, header (one per column), then rows.
+        QCOMPARE(t.pump->yields, 2 + 2 + 2 + 2);
+    }
+
+    void withoutIndicatorNothingIsShownAndOnlyCellsYield()
+    {
+        QTemporaryDir dir;
+        TestWindow t;
+        addResults(t, {"a|A.", "b|B."}, {true, false});
+        output::SaveListviewProperlySpaced(t.context(), t.context().resultTable(),
+                                           dir.filePath("out.txt"), nullptr);
+        QCOMPARE(fileBytes(dir.filePath("out.txt")),
+                 QByteArray(" Word(s)\tResult\t\r\na       \tA.    \t\r\n"));
+        // Widths 2x2, header 2, rows 2, cells of the ticked row 2.
+        QCOMPARE(t.pump->yields, 4 + 2 + 2 + 2);
+        QCOMPARE(progressBar(t).caption(), QStringLiteral("Progress Bar"));
+    }
+
+    void theThousandthRowShowsItsNumber_data()
+    {
+        QTest::addColumn<bool>("ticked");
+        QTest::newRow("ticked row 1000 shows (1000)") << true;
+        QTest::newRow("unticked row 1000 changes nothing") << false;
+    }
+
+    void theThousandthRowShowsItsNumber()
+    {
+        QFETCH(bool, ticked);
+        QTemporaryDir dir;
+        TestWindow t;
+        QList<bool> ticks(1000, false);
+        ticks[998] = true;
+        ticks[999] = ticked;
+        addResults(t, rowsOf(1000), ticks);
+        RecordingIndicator progress;
+        output::SaveListviewProperlySpaced(t.context(), t.context().resultTable(),
+                                           dir.filePath("a\\b.txt"), &progress);
+        const QString writing = QStringLiteral("Writing file: b.txt");
+        QStringList expected{"1", writing, "10", writing, "20", writing, "100"};
+        if (ticked) expected << "100" << writing + " (1000)";
+        expected << "100" << "Done." << "0" << "Progress Bar";
+        QCOMPARE(progress.shown, expected);
+    }
+
+    void fourThousandRowsEndAt100()
+    {
+        QTemporaryDir dir;
+        TestWindow t;
+        addResults(t, rowsOf(4000), QList<bool>(4000, true));
+        RecordingIndicator progress;
+        output::SaveListviewProperlySpaced(t.context(), t.context().resultTable(),
+                                           dir.filePath("out.txt"), &progress);
+        QVERIFY(t.dialogs->errorReports.isEmpty());
+        // 1, caption, 10, caption, 20, caption, one value per row and four captions, end.
+        QCOMPARE(progress.shown.size(), 6 + 4000 + 4 + 4);
+        QCOMPARE(progress.shown[6], QStringLiteral("0"));     // (1 + 2) / 4000 * 100 = 0.075
+        QCOMPARE(progress.shown[6 + 37], QStringLiteral("1"));  // row 38: 1.0
+        QCOMPARE(progress.shown.mid(6 + 999, 2), (QStringList{"25", "Writing file: out.txt (1000)"}));
+        // The last row gives 100.05, shown as 100.
+        QCOMPARE(progress.shown.mid(progress.shown.size() - 6),
+                 (QStringList{"100", "Writing file: out.txt (4000)", "100", "Done.", "0",
+                              "Progress Bar"}));
+        QCOMPARE(fileBytes(dir.filePath("out.txt")).count("\r\n"), 4001);
+    }
+
+    void creatingFails_data()
+    {
+        QTest::addColumn<QString>("relativePath");
+        QTest::newRow("a folder that does not exist") << "missing/results.txt";
+        QTest::newRow("a folder that is a file") << "plain/results.txt";
+        QTest::newRow("a path that is a folder") << "folder";
+    }
+
+    void creatingFails()
+    {
+        QFETCH(QString, relativePath);
+        QTemporaryDir dir;
+        test::writeBytes(dir.filePath("plain"), "kept\r\n");
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        TestWindow t;
+        addResults(t, rowsOf(3000), QList<bool>(3000, true));
+        save(t, dir.filePath(relativePath));
+        QCOMPARE(reportedLocations(t.dialogs->errorReports), QStringList{QString(kMain) + " 156"});
+        checkAtRest(t);
+        QCOMPARE(fileBytes(dir.filePath("plain")), QByteArray("kept\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+                 (QStringList{"folder", "plain"}));
+    }
+
+    void injectedFailuresAreReportedOnceAndKeepTheOldFile_data()
+    {
+        QTest::addColumn<bool>("failCreate");
+        QTest::addColumn<int>("failWriteAt");
+        QTest::addColumn<bool>("failClose");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("linesWritten");
+        QTest::newRow("create fails: nothing is written") << true << 0 << false << 156 << 0;
+        QTest::newRow("header write fails: rows are not written") << false << 1 << false << 170 << 1;
+        QTest::newRow("third line fails: the rest is not written") << false << 3 << false << 222 << 3;
+        QTest::newRow("close fails") << false << 0 << true << 232 << 101;
+    }
+
+    void injectedFailuresAreReportedOnceAndKeepTheOldFile()
+    {
+        QFETCH(bool, failCreate);
+        QFETCH(int, failWriteAt);
+        QFETCH(bool, failClose);
+        QFETCH(int, line);
+        QFETCH(int, linesWritten);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("results.txt");
+        test::writeBytes(path, "the earlier results\r\n");
+        TestWindow t;
+        addResults(t, rowsOf(100), QList<bool>(100, true));
+        t.textFiles->failCreate = failCreate;
+        t.textFiles->failWriteAt = failWriteAt;
+        t.textFiles->failClose = failClose;
+        save(t, path);
+        QCOMPARE(reportedLocations(t.dialogs->errorReports),
+                 QStringList{QString(kMain) + ' ' + QString::number(line)});
+        QCOMPARE(t.textFiles->linesWritten, linesWritten);
+        QCOMPARE(fileBytes(path), QByteArray("the earlier results\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"results.txt"});
+        checkAtRest(t);
+    }
+
+    void aFullDiskKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("results.txt");
+        test::writeBytes(path, "the earlier results\r\n");
+        TestWindow t;
+        addResults(t, rowsOf(20000), QList<bool>(20000, true));
+        {
+            const FileSizeLimit limit(64 * 1024);
+            save(t, path);
+        }
+        const QStringList reported = reportedLocations(t.dialogs->errorReports);
+        QCOMPARE(reported.size(), 1);
+        QVERIFY2(reported.first() == QString(kMain) + " 222" || reported.first() == QString(kMain) + " 232",
+                 qPrintable(reported.first()));
+        QVERIFY(t.dialogs->errorReports.first().contains("results.txt"));
+        QCOMPARE(fileBytes(path), QByteArray("the earlier results\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"results.txt"});
+        checkAtRest(t);
+    }
+
+    void theListChangesDuringTheExport_data()
+    {
+        QTest::addColumn<int>("atYield");
+        QTest::addColumn<bool>("clear");
+        QTest::addColumn<QStringList>("reported");
+        QTest::addColumn<QByteArray>("bytes");
+        // Three ticked rows "abc|A.", "de|D.", "f|F.". Yields: 2 at the start, 6 for the
+        // widths, 2, 2 for the header, 2; then 5 per row (row, two cells, progress twice).
+        QTest::newRow("results cleared during the widths: reported once")
+            << 3 << true << QStringList{QString(kMain) + " 124"}
+            << QByteArray(" Word(s)\tResult\t\r\n");
+        QTest::newRow("results cleared after the first row: reported once")
+            << 20 << true << QStringList{QString(kMain) + " 188"}
+            << QByteArray(" Word(s)\tResult\t\r\nabc     \tA.    \t\r\n");
+        QTest::newRow("a cell changed before it is read is written as it is then")
+            << 17 << false << QStringList{}
+            << QByteArray(" Word(s)\tResult\t\r\nabc     \ta longer result\t\r\nde      \tD.    \t\r\n"
+                          "f       \tF.    \t\r\n");
+    }
+
+    void theListChangesDuringTheExport()
+    {
+        QFETCH(int, atYield);
+        QFETCH(bool, clear);
+        QFETCH(QStringList, reported);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        TestWindow t;
+        addResults(t, {"abc|A.", "de|D.", "f|F."}, {true, true, true});
+        platform::ListControl& results = test::resultsControl(t);
+        t.pump->onYield = [&](int yield) {
+            if (yield != atYield) return;
+            if (clear) {
+                QTest::mouseClick(t.button("PushButton5"), Qt::LeftButton);
+            } else {
+                results.setSubText(1, 2, "a longer result");
+            }
+        };
+        save(t, dir.filePath("out.txt"));
+        QCOMPARE(reportedLocations(t.dialogs->errorReports), reported);
+        QCOMPARE(fileBytes(dir.filePath("out.txt")), bytes);
+        checkAtRest(t);
+    }
+};
+
+QTEST_MAIN(TestTextExport)
+#include "tst_text_export.moc"
