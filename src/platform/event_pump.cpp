@@ -19,7 +19,12 @@ void EventPump::endProgram()
     quit();
 }
 
-void QtEventPump::processPending() { QCoreApplication::processEvents(); }
+void QtEventPump::processPending()
+{
+    if (m_sinceLook.isValid() && m_sinceLook.nsecsElapsed() < kYieldIntervalNs) return;
+    QCoreApplication::processEvents();
+    m_sinceLook.start();
+}
 
 void QtEventPump::quit() { QCoreApplication::exit(0); }
 
