@@ -31,12 +31,13 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 work=$(mktemp -d)
+chmod 755 "$work"  # nginx workers run as another user when started as root
 service_pid=""
 nginx_pid=""
 cleanup() {
     [ -n "$service_pid" ] && kill "$service_pid" 2>/dev/null && wait "$service_pid" 2>/dev/null
     [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null
-    rm -rf "$work"
+    [ -n "${KEEP_WORK:-}" ] && echo "kept $work" >&2 || rm -rf "$work"
 }
 trap cleanup EXIT
 

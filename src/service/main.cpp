@@ -100,8 +100,6 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    // A client that hangs up mid-answer must not end the process.
-    std::signal(SIGPIPE, SIG_IGN);
 
     lexiquill::service::MnemonicServer server;
     std::mutex logMutex;

@@ -47,11 +47,28 @@ public:
         m_connected =
             ::connect(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     }
-    ~RawConnection() { ::close(m_socket); }
+    ~RawConnection()
+    {
+        if (m_socket >= 0) ::close(m_socket);
+    }
     RawConnection(const RawConnection&) = delete;
     RawConnection& operator=(const RawConnection&) = delete;
 
     bool connected() const { return m_connected; }
+
+    void sendOnly(const QByteArray& request)
+    {
+        ::send(m_socket, request.constData(), static_cast<size_t>(request.size()), MSG_NOSIGNAL);
+    }
+
+    // Closes with a reset instead of an orderly shutdown, as a client that gives up does.
+    void reset()
+    {
+        linger hard{1, 0};
+        ::setsockopt(m_socket, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        ::close(m_socket);
+        m_socket = -1;
+    }
 
     // Sends the bytes as they are and reads one response (by its Content-Length).
     RawResponse exchange(const QByteArray& request)

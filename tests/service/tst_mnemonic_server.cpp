@@ -74,6 +74,8 @@ private slots:
         QTest::newRow("mnemonics page") << "GET /mnemonics/?w=cat" + end << 200
                                         << QByteArray("text/html; charset=utf-8");
         QTest::newRow("health check") << "GET /healthz" + end << 200 << QByteArray();
+        QTest::newRow("HEAD is answered like GET") << "HEAD /mnemonics/?w=cat" + end << 200
+                                                   << QByteArray("text/html; charset=utf-8");
         QTest::newRow("unknown path is 404") << "GET /words" + end << 404 << QByteArray();
         QTest::newRow("root is 404") << "GET /" + end << 404 << QByteArray();
         QTest::newRow("without the final slash is 404")
@@ -319,6 +321,24 @@ private slots:
             QVERIFY(connection.connected());
             connection.exchange(request);
         }
+        QCOMPARE(rawGet(m_port, "/healthz").status, 200);
+    }
+
+    void clientHangingUpMidAnswerLeavesTheHostRunning()
+    {
+        // The answers are large enough not to fit the socket buffers, and each client resets
+        // the connection without reading: the server's writes fail, and this process, which
+        // hosts the server, must not be ended by SIGPIPE (the library ignores the signal for
+        // the whole process as it starts).
+        const QByteArray request =
+            "GET /mnemonics/?w=" + QByteArray(8000, 'w') + " HTTP/1.1\r\n\r\n";
+        for (int i = 0; i < 20; ++i) {
+            RawConnection connection(m_port);
+            connection.sendOnly(request);
+            QTest::qSleep(5);
+            connection.reset();
+        }
+        QTest::qSleep(50);
         QCOMPARE(rawGet(m_port, "/healthz").status, 200);
     }
 
