@@ -108,13 +108,9 @@ void SaveListviewProperlySpaced(shell::CommandContext& ctx, platform::ListView& 
     }
 
     QString line;  // 152
-    platform::TextFileWriter* files = nullptr;
-    trap.step(154, [&] { files = &ctx.textFiles(); });
+    // 154: the writer is the window's, there for as long as the window.
     std::unique_ptr<platform::TextStream> stream;
-    trap.step(156, [&] {
-        if (files == nullptr) throw platform::PlatformError(QStringLiteral("Object required"));
-        stream = files->createTextFile(fileName);
-    });
+    trap.step(156, [&] { stream = ctx.textFiles().createTextFile(fileName); });
 
     // A file that could not be created, or a write that failed, has been reported
     // once: nothing more is written, and the file that was there stays as it was.
@@ -183,7 +179,6 @@ void SaveListviewProperlySpaced(shell::CommandContext& ctx, platform::ListView& 
     if (stream != nullptr && writable) trap.step(232, [&] { stream->close(); });
     // An unclosed stream goes without a trace, and the old file stays.
     trap.step(234, [&] { stream.reset(); });
-    files = nullptr;  // 236
 
     if (progress != nullptr) {  // 238
         trap.step(240, [&] { progress->setValue(0); });
