@@ -215,6 +215,7 @@ std::optional<Timings> runSize(int n, const QTemporaryDir& dir, std::unique_ptr<
     platform.dialogs = std::move(dialogs);
     platform.pump = std::make_unique<lexiquill::platform::QtEventPump>();
     platform.skinEngine = std::make_unique<lexiquill::platform::PlainSkinEngine>();
+    platform.fileReader = std::make_unique<lexiquill::platform::LocalFileReader>();
     platform.programFolder = QCoreApplication::applicationDirPath();
     window = std::make_unique<MainWindow>(std::move(platform));
     window->show();

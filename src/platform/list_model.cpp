@@ -15,6 +15,19 @@ ListModel::ListModel(bool checkable, QObject* parent)
 
 namespace {
 
+// A cell shows at most this many characters of its text. The text itself stays
+// whole; only drawing a phrase of millions of characters, which would take seconds
+// on every repaint, is spared.
+constexpr qsizetype kShownLength = 4096;
+
+QString shown(const QString& text)
+{
+    if (text.size() <= kShownLength) return text;
+    qsizetype cut = kShownLength;
+    if (text[cut - 1].isHighSurrogate()) --cut;
+    return text.left(cut);
+}
+
 // The index from 0 of a position numbered from 1, or a PlatformError naming what is
 // missing ("Row", "Column") and how many there are.
 std::size_t indexOf(int position, int count, const char* what)
@@ -140,9 +153,9 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
     const auto r = static_cast<std::size_t>(index.row());
     const int c = index.column();
     if (role == Qt::DisplayRole) {
-        if (c == 0) return m_text[r];
+        if (c == 0) return shown(m_text[r]);
         const auto& texts = m_subText[static_cast<std::size_t>(c - 1)];
-        return r < texts.size() ? texts[r] : QString();
+        return r < texts.size() ? shown(texts[r]) : QString();
     }
     if (role == Qt::CheckStateRole && m_checkable && c == 0) {
         return m_checked[r] != 0 ? Qt::Checked : Qt::Unchecked;

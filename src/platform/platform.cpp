@@ -13,6 +13,7 @@ Platform realPlatform(const QString& programFolder)
     p.skinEngine = std::make_unique<PlainSkinEngine>();
     p.textFiles = std::make_unique<SaveFileWriter>();
     p.clipboard = std::make_unique<QtClipboard>();
+    p.fileReader = std::make_unique<LocalFileReader>();
     p.programFolder = programFolder;
     return p;
 }

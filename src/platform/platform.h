@@ -7,6 +7,7 @@
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
+#include "platform/file_reader.h"
 #include "platform/skin_engine.h"
 #include "platform/text_file.h"
 
@@ -19,6 +20,7 @@ struct Platform {
     std::unique_ptr<SkinEngine> skinEngine;
     std::unique_ptr<TextFileWriter> textFiles;
     std::unique_ptr<Clipboard> clipboard;
+    std::unique_ptr<FileReader> fileReader;
     // The folder that holds the executable, without a trailing separator.
     QString programFolder;
 };

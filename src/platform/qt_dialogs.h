@@ -11,9 +11,12 @@ public:
     QString inputText(const QString& prompt) override;
     void showErrorReport(const QString& text) override;
     QString saveFileName(const SaveDialogOptions& options) override;
+    QString openFileName(const OpenDialogOptions& options) override;
 
 private:
     QString m_title;
+    // The filter the user picked last in the open dialog, counted from 0.
+    int m_openFilterIndex = 0;
 };
 
 }  // namespace lexiquill::platform

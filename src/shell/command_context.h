@@ -6,6 +6,7 @@ namespace lexiquill::platform {
 class Clipboard;
 class Dialogs;
 class EventPump;
+class FileReader;
 class ListView;
 class TextFileWriter;
 }  // namespace lexiquill::platform
@@ -43,6 +44,8 @@ public:
     virtual platform::EventPump& pump() = 0;
     virtual platform::TextFileWriter& textFiles() = 0;
     virtual platform::Clipboard& clipboard() = 0;
+    // Opens the word-list files for reading.
+    virtual platform::FileReader& fileReader() = 0;
 };
 
 }  // namespace lexiquill::shell

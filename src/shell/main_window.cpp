@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -23,6 +24,7 @@
 #include "shell/app_identity.h"
 #include "shell/appearance.h"
 #include "shell/step_trap.h"
+#include "wordlist/list_file_loading.h"
 #include "wordlist/word_list_commands.h"
 
 namespace lexiquill::shell {
@@ -146,6 +148,9 @@ void MainWindow::createControls()
 
     trackPointer(this, QStringLiteral("Form_MouseMove"), false);
     trackPointer(m_frame1, QStringLiteral("Frame1_MouseMove"), false);
+    // Files dropped on the word list are loaded; the viewport receives the drops.
+    m_listView1->setAcceptDrops(true);
+    m_listView1->viewport()->setAcceptDrops(true);
     for (auto* list : {m_listView1, m_listView2}) {
         const QString handler = list->objectName() + QStringLiteral("_MouseMove");
         for (QWidget* part : {static_cast<QWidget*>(list), list->viewport(),
@@ -170,6 +175,7 @@ void MainWindow::createControls()
     };
     connect(button("PushButton1"), &QPushButton::clicked, this, &MainWindow::PushButton1_Click);
     connect(button("PushButton2"), &QPushButton::clicked, this, &MainWindow::PushButton2_Click);
+    connect(button("PushButton3"), &QPushButton::clicked, this, &MainWindow::PushButton3_Click);
     connect(button("PushButton5"), &QPushButton::clicked, this, &MainWindow::PushButton5_Click);
     connect(button("PushButton6"), &QPushButton::clicked, this, &MainWindow::PushButton6_Click);
     connect(button("PushButton7"), &QPushButton::clicked, this, &MainWindow::PushButton7_Click);
@@ -230,6 +236,12 @@ void MainWindow::PushButton2_Click()
                [this] { generation::startGenerating(*this); });
 }
 
+void MainWindow::PushButton3_Click()
+{
+    runHandler(*this, QStringLiteral("PushButton3_Click"),
+               [this] { wordlist::loadWordListFiles(*this); });
+}
+
 void MainWindow::PushButton5_Click()
 {
     runHandler(*this, QStringLiteral("PushButton5_Click"), [this] { wordlist::clearResults(*this); });
@@ -271,6 +283,65 @@ void MainWindow::ListView1_KeyDown(int key)
     });
 }
 
+void MainWindow::ListView1_OLEDragDrop(const QStringList& paths)
+{
+    runHandler(*this, QStringLiteral("ListView1_OLEDragDrop"),
+               [this, &paths] { wordlist::loadDroppedFiles(*this, paths); });
+}
+
+namespace {
+
+// The local files among the dragged data, in the order dragged. Text, remote
+// addresses and the like give none.
+QStringList localFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (data == nullptr || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) files.append(url.toLocalFile());
+    }
+    return files;
+}
+
+}  // namespace
+
+bool MainWindow::dragOverListView1(QEvent* event)
+{
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            // Always a copy: a program that offered to move its files must not take
+            // the drop for permission to delete them.
+            if (!localFiles(drag->mimeData()).isEmpty() &&
+                (drag->possibleActions() & Qt::CopyAction)) {
+                drag->setDropAction(Qt::CopyAction);
+                drag->accept();
+            } else {
+                drag->ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QStringList files = localFiles(drop->mimeData());
+            if (files.isEmpty() || !(drop->possibleActions() & Qt::CopyAction)) {
+                drop->ignore();
+                return true;
+            }
+            drop->setDropAction(Qt::CopyAction);
+            drop->accept();
+            // Loaded once the drop is over: the loading may wait for the user on a
+            // message box, and the program the files came from must not wait too.
+            QMetaObject::invokeMethod(
+                this, [this, files] { ListView1_OLEDragDrop(files); }, Qt::QueuedConnection);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
 void MainWindow::trackPointer(QWidget* widget, const QString& handler, bool overPushButton)
 {
     widget->setMouseTracking(true);
@@ -292,6 +363,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         const auto area = m_pointerAreas.constFind(watched);
         if (area != m_pointerAreas.cend()) MouseMove(area->handler, area->pushButton);
     }
+    if (watched == m_listView1->viewport() && dragOverListView1(event)) return true;
     if (watched == m_listView1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) ListView1_DblClick();
     } else if (watched == m_listView1 && event->type() == QEvent::KeyPress) {

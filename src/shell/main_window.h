@@ -41,6 +41,7 @@ private:
     void Form_Unload();
     void PushButton1_Click();
     void PushButton2_Click();
+    void PushButton3_Click();
     void PushButton5_Click();
     void PushButton6_Click();
     void PushButton7_Click();
@@ -48,6 +49,9 @@ private:
     void PushButton4_Click();
     void ListView1_DblClick();
     void ListView1_KeyDown(int key);
+    // Local files dropped on ListView1, loaded like the files of Load Word(s) From File.
+    void ListView1_OLEDragDrop(const QStringList& paths);
+    bool dragOverListView1(QEvent* event);
     // Form_MouseMove, Frame1_MouseMove, ListView1_MouseMove, ListView2_MouseMove and
     // PushButtonN_MouseMove for each push button.
     void MouseMove(const QString& handler, bool overPushButton);
@@ -69,6 +73,7 @@ private:
     platform::EventPump& pump() override { return *m_platform.pump; }
     platform::TextFileWriter& textFiles() override { return *m_platform.textFiles; }
     platform::Clipboard& clipboard() override { return *m_platform.clipboard; }
+    platform::FileReader& fileReader() override { return *m_platform.fileReader; }
 
     platform::Platform m_platform;
     bool m_busyFlag = false;

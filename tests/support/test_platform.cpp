@@ -5,6 +5,8 @@
 #include <QTest>
 #include <QWindow>
 
+#include <algorithm>
+
 #include "platform/platform_error.h"
 #include "shell/app_identity.h"
 #include "shell/main_window.h"
@@ -44,6 +46,13 @@ QString FakeDialogs::saveFileName(const platform::SaveDialogOptions& options)
     return saveAnswers.isEmpty() ? options.fileName : saveAnswers.takeFirst();
 }
 
+QString FakeDialogs::openFileName(const platform::OpenDialogOptions& options)
+{
+    openDialogs.append(options);
+    if (failOpenFileName) throw platform::PlatformError(QStringLiteral("The dialog cannot be shown"));
+    return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+}
+
 namespace {
 
 class FaultyTextStream final : public platform::TextStream {
@@ -69,6 +78,31 @@ public:
 private:
     std::unique_ptr<platform::TextStream> m_real;
     FakeTextFileWriter& m_writer;
+};
+
+class FakeReadableFile final : public platform::ReadableFile {
+public:
+    FakeReadableFile(std::unique_ptr<platform::ReadableFile> real, FakeFileReader& reader)
+        : m_real(std::move(real)), m_reader(reader)
+    {
+    }
+    ~FakeReadableFile() override { ++m_reader.closed; }
+    FakeReadableFile(const FakeReadableFile&) = delete;
+    FakeReadableFile& operator=(const FakeReadableFile&) = delete;
+
+    qsizetype read(char* buffer, qsizetype size) override
+    {
+        if (m_reader.onRead) m_reader.onRead();
+        if (++m_reader.reads == m_reader.failReadAt) {
+            throw platform::PlatformError(QStringLiteral("Input/output error"));
+        }
+        if (m_reader.pieceSize > 0) size = std::min(size, m_reader.pieceSize);
+        return m_real->read(buffer, size);
+    }
+
+private:
+    std::unique_ptr<platform::ReadableFile> m_real;
+    FakeFileReader& m_reader;
 };
 
 }  // namespace
@@ -101,6 +135,12 @@ void FakeClipboard::setText(const QString& t, int f)
     holdsText = true;
     text = t;
     format = f;
+}
+
+std::unique_ptr<platform::ReadableFile> FakeFileReader::open(const QString& path)
+{
+    opened.append(path);
+    return std::make_unique<FakeReadableFile>(m_real.open(path), *this);
 }
 
 void ScriptedPump::processPending()
@@ -206,6 +246,7 @@ platform::Dialogs& FaultyContext::dialogs() { return m_real.dialogs(); }
 platform::EventPump& FaultyContext::pump() { check("yield"); return m_real.pump(); }
 platform::TextFileWriter& FaultyContext::textFiles() { return m_real.textFiles(); }
 platform::Clipboard& FaultyContext::clipboard() { return m_real.clipboard(); }
+platform::FileReader& FaultyContext::fileReader() { check("fileReader"); return m_real.fileReader(); }
 
 TestWindow::TestWindow(const QString& programFolder, bool failSkin)
 {
@@ -226,6 +267,9 @@ TestWindow::TestWindow(const QString& programFolder, bool failSkin)
     auto fakeClipboard = std::make_unique<FakeClipboard>();
     clipboard = fakeClipboard.get();
     p.clipboard = std::move(fakeClipboard);
+    auto fakeReader = std::make_unique<FakeFileReader>();
+    fileReader = fakeReader.get();
+    p.fileReader = std::move(fakeReader);
     p.programFolder = programFolder;
     window = std::make_unique<shell::MainWindow>(std::move(p));
 }

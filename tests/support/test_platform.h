@@ -10,6 +10,7 @@
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
+#include "platform/file_reader.h"
 #include "platform/list_view.h"
 #include "platform/skin_engine.h"
 #include "platform/text_file.h"
@@ -46,6 +47,7 @@ public:
     QString inputText(const QString& prompt) override;
     void showErrorReport(const QString& text) override;
     QString saveFileName(const platform::SaveDialogOptions& options) override;
+    QString openFileName(const platform::OpenDialogOptions& options) override;
 
     QString title;
     QStringList messages;
@@ -58,6 +60,25 @@ public:
     QList<platform::SaveDialogOptions> saveDialogs;
     QStringList saveAnswers;
     std::function<void(const QString&)> onMessage;
+    QList<platform::OpenDialogOptions> openDialogs;  // every open dialog shown
+    QStringList openAnswers;  // taken from the front; none left gives Cancel
+    bool failOpenFileName = false;
+};
+
+// Reads the real files, and can be told to read them in small pieces or to fail.
+class FakeFileReader final : public platform::FileReader {
+public:
+    std::unique_ptr<platform::ReadableFile> open(const QString& path) override;
+
+    QStringList opened;  // every path opened, in order
+    int closed = 0;      // files closed again
+    int reads = 0;       // reads of every file together
+    qsizetype pieceSize = 0;  // when set, no read hands over more bytes than this
+    int failReadAt = 0;       // the read (counted from 1 over all files) that fails
+    std::function<void()> onRead;  // runs before every read
+
+private:
+    platform::LocalFileReader m_real;
 };
 
 // Processes pending events like the real pump, then runs the test's script for that
@@ -170,6 +191,7 @@ public:
     platform::EventPump& pump() override;
     platform::TextFileWriter& textFiles() override;
     platform::Clipboard& clipboard() override;
+    platform::FileReader& fileReader() override;
 
 private:
     void check(const char* operation) const { const_cast<Faults&>(faults).check(operation); }
@@ -193,6 +215,7 @@ struct TestWindow {
     FakeSkinEngine* skinEngine;
     FakeTextFileWriter* textFiles;
     FakeClipboard* clipboard;
+    FakeFileReader* fileReader;
     std::unique_ptr<shell::MainWindow> window;
 };
 
