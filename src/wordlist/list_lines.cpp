@@ -8,6 +8,30 @@ PhraseDecoder::PhraseDecoder()
     : m_decoder(QStringConverter::System,
                 QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom) {}
 
-QString PhraseDecoder::decode(QByteArrayView bytes) { return m_decoder.decode(bytes); }
+namespace {
+
+bool isAscii(QByteArrayView bytes)
+{
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    quint64 any = 0;
+    for (; end - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        any |= word;
+    }
+    for (; p != end; ++p) any |= static_cast<unsigned char>(*p);
+    return (any & 0x8080808080808080u) == 0;
+}
+
+}  // namespace
+
+QString PhraseDecoder::decode(QByteArrayView bytes)
+{
+    // Most lists are plain ASCII, which reads the same in every encoding the locale
+    // can have; widening it is much cheaper than a full decoder call.
+    if (isAscii(bytes)) return QString::fromLatin1(bytes.data(), bytes.size());
+    return m_decoder.decode(bytes);
+}
 
 }  // namespace lexiquill::wordlist

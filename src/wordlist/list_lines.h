@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <cstring>
+
 namespace lexiquill::wordlist {
 
 // Cuts the bytes of a word-list file into phrases. A line ends at CR, and an LF
@@ -28,8 +30,7 @@ public:
             if (*p == '\n') ++p;  // the rest of a CR LF begun in the last block
         }
         while (p != end) {
-            const char* cut = p;
-            while (cut != end && *cut != '\r' && *cut != '\n') ++cut;
+            const char* const cut = findLineEnd(p, end);
             if (cut == end) {
                 m_pending.append(p, end - p);
                 m_open = true;
@@ -68,6 +69,25 @@ public:
     }
 
 private:
+    // The first CR or LF in [p, end), or end. Eight bytes at a time: lines are short
+    // and files long.
+    static const char* findLineEnd(const char* p, const char* end)
+    {
+        constexpr quint64 ones = 0x0101010101010101u;
+        constexpr quint64 highs = 0x8080808080808080u;
+        while (end - p >= 8) {
+            quint64 word;
+            std::memcpy(&word, p, 8);
+            const quint64 cr = word ^ (ones * '\r');
+            const quint64 lf = word ^ (ones * '\n');
+            // Non-zero exactly when some byte of cr or lf is zero.
+            if ((((cr - ones) & ~cr) | ((lf - ones) & ~lf)) & highs) break;
+            p += 8;
+        }
+        while (p != end && *p != '\r' && *p != '\n') ++p;
+        return p;
+    }
+
     QByteArray m_pending;  // the start of a phrase that the next block goes on with
     bool m_open = false;   // a phrase has begun and no CR has ended it
     bool m_afterCr = false;
