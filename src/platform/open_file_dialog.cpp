@@ -67,7 +67,13 @@ private:
             }
         }
         const QDir folder = directory();
-        for (QString& name : names) name = QDir::cleanPath(folder.absoluteFilePath(name));
+        for (QString& name : names) {
+            // "~/lists/a.txt" is in the home folder, as everywhere else on this system.
+            if (name == QLatin1String("~") || name.startsWith(QLatin1String("~/"))) {
+                name = QDir::homePath() + name.mid(1);
+            }
+            name = QDir::cleanPath(folder.absoluteFilePath(name));
+        }
         return names;
     }
 

@@ -62,7 +62,6 @@ public:
     std::function<void(const QString&)> onMessage;
     QList<platform::OpenDialogOptions> openDialogs;  // every open dialog shown
     QStringList openAnswers;  // taken from the front; none left gives Cancel
-    bool failOpenFileName = false;
 };
 
 // Reads the real files, and can be told to read them in small pieces or to fail.

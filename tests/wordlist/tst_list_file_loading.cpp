@@ -283,10 +283,11 @@ private slots:
 
     void aFailingDialogIsReportedAndLoadsNothing() {
         TestWindow t;
-        t.dialogs->failOpenFileName = true;
+        t.dialogs->faults.failAt("dialogs.openFileName", 1);
         clickLoad(t);
-        QCOMPARE(t.dialogs->errorReports, QStringList{test::reportFor("The dialog cannot be shown",
-                                                                      "PushButton3_Click", 108)});
+        QCOMPARE(t.dialogs->errorReports,
+                 QStringList{test::reportFor("Injected failure of dialogs.openFileName",
+                                             "PushButton3_Click", 108)});
         QVERIFY(t.fileReader->opened.isEmpty());
         QCOMPARE(t.context().pointer(), shell::Pointer::Default);
     }
