@@ -34,7 +34,7 @@ DESCRIPTIVE_ADJECTIVES = {0: "all"}
 # end up with fewer. The service bends the shape of the phrase for a letter with fewer than
 # five of the part of speech it wants.
 WANTED_PER_LETTER = 30
-WANTED_OF_EACH = 15
+WANTED_OF_EACH = 12
 
 WORD = re.compile(r"^[a-z]{3,10}$")
 
