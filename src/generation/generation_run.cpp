@@ -1,9 +1,14 @@
 #include "generation/generation_run.h"
 
+#include <utility>
+
 #include "generation/acronym.h"
+#include "generation/mnemonic.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
+#include "platform/http_client.h"
 #include "platform/list_view.h"
+#include "platform/service_host.h"
 #include "shell/command_context.h"
 #include "shell/path_helpers.h"
 #include "shell/step_trap.h"
@@ -35,6 +40,50 @@ void runAcronymLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
     }
 }
 
+// The request of a phrase. When the first request of a run finds nothing listening
+// at the service address, the program starts the service itself and asks again.
+QString fetchPage(shell::CommandContext& ctx, const QString& phrase, bool firstOfRun)
+{
+    const QString base = ctx.mnemonicBaseUrl();
+    try {
+        return fetchMnemonicPage(ctx.httpClient(), base, phrase);
+    } catch (const platform::ConnectionRefused&) {
+        if (!firstOfRun || !ctx.serviceHost().start(base)) throw;
+    }
+    return fetchMnemonicPage(ctx.httpClient(), base, phrase);
+}
+
+void runMnemonicLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
+{
+    int count = 0;
+    bool firstRequest = true;
+    trap.step(132, [&] { count = ctx.wordList().rowCount(); });
+    for (int i = 1; i <= count; ++i) {
+        // A failed request leaves an empty page: a phrase never gets words from the
+        // page of a phrase before it.
+        QString page;
+        QString phrase;
+        QStringList words;
+        trap.step(134, [&] {
+            const QString request = ctx.wordList().text(i);
+            page = fetchPage(ctx, request, std::exchange(firstRequest, false));
+        });
+        trap.step(136, [&] { ctx.setProgressValue(progressPercent(i, ctx.wordList().rowCount())); });
+        trap.step(138, [&] { phrase = ctx.wordList().text(i); });
+        trap.step(140, [&] {
+            ctx.setProgressText(QStringLiteral("Processing: ") + shell::fileNameFromPath(phrase));
+        });
+        trap.step(142, [&] { ctx.pump().yield(); });
+        trap.step(144, [&] { ctx.setPointer(Pointer::Busy); });
+        trap.step(146, [&] { words = extractMnemonicWords(phrase, page); });
+        for (const QString& word : std::as_const(words)) {
+            int row = 0;
+            trap.step(164, [&] { row = ctx.resultTable().append(phrase); });
+            trap.step(166, [&] { ctx.resultTable().setSubText(row, 2, word); });
+        }
+    }
+}
+
 }  // namespace
 
 void startGenerating(shell::CommandContext& ctx)
@@ -45,7 +94,11 @@ void startGenerating(shell::CommandContext& ctx)
     if (!trap.test(104, [&] { return ctx.wordList().rowCount() == 0; })) {
         trap.step(106, [&] { ctx.setPointer(Pointer::Busy); });
         trap.step(108, [&] { ctx.resultTable().clear(); });
-        if (trap.test(110, [&] { return ctx.isOption1(); })) runAcronymLoop(ctx, trap);
+        if (trap.test(110, [&] { return ctx.isOption1(); })) {
+            runAcronymLoop(ctx, trap);
+        } else if (trap.test(130, [&] { return ctx.isOption2(); })) {
+            runMnemonicLoop(ctx, trap);
+        }
         trap.step(172, [&] { ctx.setPointer(Pointer::Default); });
         trap.step(174, [&] { ctx.setProgressValue(0); });
         trap.step(176, [&] { ctx.setProgressText(QStringLiteral("Progress Bar")); });

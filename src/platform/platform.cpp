@@ -1,7 +1,9 @@
 #include "platform/platform.h"
 
 #include "platform/qt_clipboard.h"
+#include "platform/in_process_service_host.h"
 #include "platform/qt_dialogs.h"
+#include "platform/qt_http_client.h"
 
 namespace lexiquill::platform {
 
@@ -14,6 +16,9 @@ Platform realPlatform(const QString& programFolder)
     p.textFiles = std::make_unique<SaveFileWriter>();
     p.clipboard = std::make_unique<QtClipboard>();
     p.fileReader = std::make_unique<LocalFileReader>();
+    p.http = std::make_unique<QtHttpClient>();
+    p.serviceHost = std::make_unique<InProcessServiceHost>();
+    p.mnemonicBaseUrl = QStringLiteral(LEXIQUILL_MNEMONIC_BASE_URL);
     p.programFolder = programFolder;
     return p;
 }

@@ -8,6 +8,8 @@
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/file_reader.h"
+#include "platform/http_client.h"
+#include "platform/service_host.h"
 #include "platform/skin_engine.h"
 #include "platform/text_file.h"
 
@@ -21,6 +23,10 @@ struct Platform {
     std::unique_ptr<TextFileWriter> textFiles;
     std::unique_ptr<Clipboard> clipboard;
     std::unique_ptr<FileReader> fileReader;
+    std::unique_ptr<HttpClient> http;
+    std::unique_ptr<ServiceHost> serviceHost;
+    // Where the mnemonic service answers: scheme, host and port, no trailing "/".
+    QString mnemonicBaseUrl;
     // The folder that holds the executable, without a trailing separator.
     QString programFolder;
 };

@@ -7,7 +7,9 @@ class Clipboard;
 class Dialogs;
 class EventPump;
 class FileReader;
+class HttpClient;
 class ListView;
+class ServiceHost;
 class TextFileWriter;
 }  // namespace lexiquill::platform
 
@@ -46,6 +48,12 @@ public:
     virtual platform::Clipboard& clipboard() = 0;
     // Opens the word-list files for reading.
     virtual platform::FileReader& fileReader() = 0;
+
+    // Inet1, the address of the mnemonic service (fixed when the program is built),
+    // and the place that can start that service inside the program.
+    virtual platform::HttpClient& httpClient() = 0;
+    virtual QString mnemonicBaseUrl() const = 0;
+    virtual platform::ServiceHost& serviceHost() = 0;
 };
 
 }  // namespace lexiquill::shell

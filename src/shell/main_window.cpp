@@ -220,6 +220,9 @@ void MainWindow::Form_Unload()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // A close asked for while a mnemonic request is under way takes effect once the
+    // request has returned, so that the run can be abandoned at its next yield.
+    if (m_platform.http) m_platform.http->waitUntilIdle();
     Form_QueryUnload();
     Form_Unload();
     event->accept();
@@ -370,6 +373,20 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
     }
     return QWidget::eventFilter(watched, event);
+}
+
+platform::HttpClient& MainWindow::httpClient()
+{
+    if (!m_platform.http) throw platform::PlatformError(QStringLiteral("No HTTP client"));
+    return *m_platform.http;
+}
+
+platform::ServiceHost& MainWindow::serviceHost()
+{
+    if (!m_platform.serviceHost) {
+        throw platform::PlatformError(QStringLiteral("The mnemonic service cannot be started"));
+    }
+    return *m_platform.serviceHost;
 }
 
 platform::ListView& MainWindow::wordList() { return *m_listView1; }

@@ -74,6 +74,9 @@ private:
     platform::TextFileWriter& textFiles() override { return *m_platform.textFiles; }
     platform::Clipboard& clipboard() override { return *m_platform.clipboard; }
     platform::FileReader& fileReader() override { return *m_platform.fileReader; }
+    platform::HttpClient& httpClient() override;
+    QString mnemonicBaseUrl() const override { return m_platform.mnemonicBaseUrl; }
+    platform::ServiceHost& serviceHost() override;
 
     platform::Platform m_platform;
     bool m_busyFlag = false;

@@ -178,6 +178,23 @@ void FakeSkinEngine::applyToWindow(quint32 handle)
     calls.append(handle != 0 ? QStringLiteral("apply to window") : QStringLiteral("apply to no window"));
 }
 
+QString FakeHttpClient::get(const QString& address)
+{
+    requests.append(address);
+    if (onGet) onGet(address);
+    if (answers.isEmpty()) throw platform::ConnectionRefused();
+    const Answer answer = answers.takeFirst();
+    if (answer.failure == QLatin1String("Connection refused")) throw platform::ConnectionRefused();
+    if (!answer.failure.isEmpty()) throw platform::PlatformError(answer.failure);
+    return answer.page;
+}
+
+bool FakeServiceHost::start(const QString& baseUrl)
+{
+    starts.append(baseUrl);
+    return !fail;
+}
+
 void Faults::check(const QString& operation)
 {
     const int call = ++m_calls[operation];
@@ -247,10 +264,38 @@ platform::EventPump& FaultyContext::pump() { check("yield"); return m_real.pump(
 platform::TextFileWriter& FaultyContext::textFiles() { return m_real.textFiles(); }
 platform::Clipboard& FaultyContext::clipboard() { return m_real.clipboard(); }
 platform::FileReader& FaultyContext::fileReader() { check("fileReader"); return m_real.fileReader(); }
+platform::HttpClient& FaultyContext::httpClient() { check("httpClient"); return m_real.httpClient(); }
+QString FaultyContext::mnemonicBaseUrl() const { return m_real.mnemonicBaseUrl(); }
+platform::ServiceHost& FaultyContext::serviceHost()
+{
+    check("serviceHost");
+    return m_real.serviceHost();
+}
 
 TestWindow::TestWindow(const QString& programFolder, bool failSkin)
 {
     platform::Platform p;
+    auto fakeHttp = std::make_unique<FakeHttpClient>();
+    http = fakeHttp.get();
+    p.http = std::move(fakeHttp);
+    auto fakeHost = std::make_unique<FakeServiceHost>();
+    serviceHost = fakeHost.get();
+    p.serviceHost = std::move(fakeHost);
+    p.mnemonicBaseUrl = QStringLiteral("http://mnemonics.test:8080");
+    create(std::move(p), programFolder, failSkin);
+}
+
+TestWindow::TestWindow(Networking networking)
+{
+    platform::Platform p;
+    p.http = std::move(networking.http);
+    p.serviceHost = std::move(networking.serviceHost);
+    p.mnemonicBaseUrl = networking.mnemonicBaseUrl;
+    create(std::move(p), QString(), false);
+}
+
+void TestWindow::create(platform::Platform p, const QString& programFolder, bool failSkin)
+{
     auto fakeDialogs = std::make_unique<FakeDialogs>();
     auto scriptedPump = std::make_unique<ScriptedPump>();
     dialogs = fakeDialogs.get();

@@ -11,7 +11,10 @@
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/file_reader.h"
+#include "platform/http_client.h"
 #include "platform/list_view.h"
+#include "platform/platform.h"
+#include "platform/service_host.h"
 #include "platform/skin_engine.h"
 #include "platform/text_file.h"
 #include "shell/command_context.h"
@@ -140,6 +143,31 @@ public:
     int setAttempts = 0;
 };
 
+// Answers GETs from a script: the page for each address in turn, or a failure.
+// Records every address asked for. Without a script entry a GET is refused.
+class FakeHttpClient final : public platform::HttpClient {
+public:
+    struct Answer {
+        QString page;
+        QString failure;  // non-empty: fail with this description
+    };
+    QString get(const QString& address) override;
+    void waitUntilIdle() override {}
+
+    QStringList requests;
+    QList<Answer> answers;  // taken from the front
+    std::function<void(const QString&)> onGet;  // runs while the request is under way
+};
+
+// Records the addresses it is asked to serve; serves (says it does) unless told to fail.
+class FakeServiceHost final : public platform::ServiceHost {
+public:
+    bool start(const QString& baseUrl) override;
+
+    QStringList starts;
+    bool fail = false;
+};
+
 // A list that forwards to a real one, failing where Faults says. Operations are
 // named "<prefix>.<operation>", for example "wordList.text".
 class FaultyListView final : public platform::ListView {
@@ -191,6 +219,9 @@ public:
     platform::TextFileWriter& textFiles() override;
     platform::Clipboard& clipboard() override;
     platform::FileReader& fileReader() override;
+    platform::HttpClient& httpClient() override;
+    QString mnemonicBaseUrl() const override;
+    platform::ServiceHost& serviceHost() override;
 
 private:
     void check(const char* operation) const { const_cast<Faults&>(faults).check(operation); }
@@ -199,9 +230,17 @@ private:
     FaultyListView m_resultTable;
 };
 
-// The real main window over fake dialogs and a scripted pump.
+// The real main window over fake dialogs and a scripted pump; by default with a fake
+// HTTP client and a fake service host too.
 struct TestWindow {
     explicit TestWindow(const QString& programFolder = QString(), bool failSkin = false);
+    // With these instead of the fake client and host (http and serviceHost stay null).
+    struct Networking {
+        std::unique_ptr<platform::HttpClient> http;
+        std::unique_ptr<platform::ServiceHost> serviceHost;
+        QString mnemonicBaseUrl;
+    };
+    explicit TestWindow(Networking networking);
     ~TestWindow();
 
     shell::CommandContext& context();
@@ -215,7 +254,12 @@ struct TestWindow {
     FakeTextFileWriter* textFiles;
     FakeClipboard* clipboard;
     FakeFileReader* fileReader;
+    FakeHttpClient* http = nullptr;
+    FakeServiceHost* serviceHost = nullptr;
     std::unique_ptr<shell::MainWindow> window;
+
+private:
+    void create(platform::Platform p, const QString& programFolder, bool failSkin);
 };
 
 // A double-click as a person makes it, through the window system: Qt hands the

@@ -1,0 +1,62 @@
+#include "generation/mnemonic.h"
+
+#include "platform/http_client.h"
+
+namespace lexiquill::generation {
+
+QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase)
+{
+    QString value = phrase;
+    value.replace(QLatin1Char(' '), QLatin1Char('+'));
+    return baseUrl + QStringLiteral("/mnemonics/?w=") + value;
+}
+
+QString fetchMnemonicPage(platform::HttpClient& client, const QString& baseUrl,
+                          const QString& phrase)
+{
+    return client.get(mnemonicQueryUrl(baseUrl, phrase));
+}
+
+QStringList extractMnemonicWords(const QString& phrase, const QString& page)
+{
+    static const QString open = QStringLiteral("<big>");
+    static const QString close = QStringLiteral("</big>");
+    static const QString terminator = QStringLiteral("<br>");
+    const qsizetype markerLength = open.size() + 1 + close.size();
+
+    QStringList words;
+    qsizetype position = 0;  // where the next marker search starts
+    // The terminator found last time. Searches only ever start at or after the
+    // previous start, so it stays valid while it lies at or after the new start, and
+    // once none was found none will be: long pages cost one pass, not one per letter.
+    qsizetype terminatorAt = 0;
+    qsizetype terminatorFrom = -1;
+    for (const QChar character : phrase) {
+        const QChar letter = character.toUpper();
+        if (letter == QLatin1Char(' ')) continue;
+        if (position < 0) break;
+
+        QString marker;
+        marker.reserve(markerLength);
+        marker += open;
+        marker += letter;
+        marker += close;
+        position = page.indexOf(marker, position);
+        if (position < 0) continue;
+
+        const qsizetype wordStart = position + markerLength;
+        if (terminatorFrom < 0 || (terminatorAt >= 0 && terminatorAt < wordStart)) {
+            terminatorAt = page.indexOf(terminator, wordStart);
+            terminatorFrom = wordStart;
+        }
+        if (terminatorAt < 0) continue;
+        QString word;
+        word.reserve(1 + terminatorAt - wordStart);
+        word += letter;
+        word += QStringView(page).mid(wordStart, terminatorAt - wordStart);
+        words.append(word);
+    }
+    return words;
+}
+
+}  // namespace lexiquill::generation

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace lexiquill::platform {
+class HttpClient;
+}
+
+namespace lexiquill::generation {
+
+// The address that asks the mnemonic service at baseUrl for the words of a phrase:
+// baseUrl, "/mnemonics/?w=", then the phrase with every blank turned into "+". Nothing
+// else is escaped or changed; the HTTP client encodes what must be encoded.
+QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase);
+
+// One GET of the phrase's address; the page text, or a PlatformError carrying the
+// client's description.
+QString fetchMnemonicPage(platform::HttpClient& client, const QString& baseUrl,
+                          const QString& phrase);
+
+// The mnemonic words the page offers for the phrase, one per letter, in the order of
+// the letters. A word is the upper-cased letter followed by the page text between the
+// letter's marker "<big>X</big>" and the next "<br>". Each search starts where the
+// previous marker was found, so a repeated letter finds the same word again; a letter
+// without a marker ends the phrase, and a marker with no "<br>" after it takes no word.
+// Only the blank is skipped. Never fails: any page gives a (possibly empty) list.
+QStringList extractMnemonicWords(const QString& phrase, const QString& page);
+
+}  // namespace lexiquill::generation

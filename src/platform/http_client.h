@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/platform_error.h"
+
+namespace lexiquill::platform {
+
+// Nothing listened at the address: the one failure after which the program may start
+// its own mnemonic service and ask again.
+class ConnectionRefused : public PlatformError {
+public:
+    ConnectionRefused() : PlatformError(QStringLiteral("Connection refused")) {}
+};
+
+// Blocking HTTP GET. The calling thread waits until the whole body has arrived; the
+// window repaints meanwhile but takes no user input.
+class HttpClient {
+public:
+    virtual ~HttpClient() = default;
+
+    // The body of the answer to a GET of address, decoded as UTF-8. The address is
+    // taken the way a browser takes it: characters that may not appear in a URL are
+    // sent percent-encoded as UTF-8 and a fragment after "#" is not sent. Every
+    // failure (refused, unknown host, time-out, a status other than 2xx, a body that
+    // breaks off or is too large) is a PlatformError with a readable description.
+    virtual QString get(const QString& address) = 0;
+
+    // Returns once no request is under way any more.
+    virtual void waitUntilIdle() = 0;
+};
+
+}  // namespace lexiquill::platform

@@ -1,0 +1,140 @@
+#include "platform/qt_http_client.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QScopeGuard>
+#include <QTimer>
+#include <QUrl>
+
+namespace lexiquill::platform {
+
+namespace {
+
+QString timeoutText(std::chrono::milliseconds timeout)
+{
+    const qint64 ms = timeout.count();
+    const QString seconds = ms % 1000 == 0 ? QString::number(ms / 1000)
+                                           : QString::number(static_cast<double>(ms) / 1000.0);
+    return QStringLiteral("The request timed out after %1 %2")
+        .arg(seconds, ms == 1000 ? QStringLiteral("second") : QStringLiteral("seconds"));
+}
+
+// Waits for events other than user input: the window repaints, but clicks and keys
+// (and a close from the window system) stay queued until the request has returned.
+void waitForEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::WaitForMoreEvents);
+}
+
+}  // namespace
+
+QtHttpClient::QtHttpClient(std::chrono::milliseconds timeout)
+    : m_manager(std::make_unique<QNetworkAccessManager>()), m_timeout(timeout)
+{
+}
+
+QtHttpClient::~QtHttpClient() = default;
+
+QString QtHttpClient::get(const QString& address)
+{
+    const QUrl url = QUrl(address, QUrl::TolerantMode).adjusted(QUrl::RemoveFragment);
+    const QString scheme = url.scheme();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        throw PlatformError(QStringLiteral("Not a web address: ") + address);
+    }
+
+    QNetworkRequest request(url);
+    // Qt would ask for a compressed body and hold it back until it could inflate it.
+    request.setRawHeader("Accept-Encoding", "identity");
+    QByteArray body;
+    bool finished = false;
+    // A time-out and a cancel both end as OperationCanceledError; only these flags
+    // tell the user which it was.
+    bool timedOut = false;
+    bool tooLarge = false;
+    QTimer silence;
+    silence.setSingleShot(true);
+    silence.setInterval(m_timeout);
+
+    const std::unique_ptr<QNetworkReply> reply(m_manager->get(request));
+    ++m_pending;
+    // Whatever leaves this function, the reply is finished and no longer talks to
+    // the locals above.
+    const auto cleanup = qScopeGuard([&] {
+        if (!finished) reply->abort();
+        reply->disconnect();
+        silence.disconnect();
+    });
+    QObject::connect(&silence, &QTimer::timeout, reply.get(), [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, reply.get(), [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > kMaxBodyBytes) {
+            tooLarge = true;
+            reply->abort();
+            return;
+        }
+        silence.start();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [&] {
+        body += reply->readAll();
+        if (body.size() > kMaxBodyBytes) {
+            tooLarge = true;
+            reply->abort();
+            return;
+        }
+        silence.start();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::finished, reply.get(), [&] {
+        finished = true;
+        silence.stop();
+        --m_pending;
+    });
+
+    silence.start();
+    while (!finished) waitForEvents();
+    if (!tooLarge) body += reply->readAll();
+    if (body.size() > kMaxBodyBytes) tooLarge = true;
+
+    if (timedOut) throw PlatformError(timeoutText(m_timeout));
+    if (tooLarge) throw PlatformError(QStringLiteral("The page is larger than 16 MiB"));
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
+        const QString reason =
+            reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
+        throw PlatformError(QStringLiteral("Server replied ") + QString::number(status.toInt()) +
+                            (reason.isEmpty() ? QString() : QLatin1Char(' ') + reason));
+    }
+    switch (reply->error()) {
+        case QNetworkReply::NoError:
+            break;
+        case QNetworkReply::ConnectionRefusedError:
+            throw ConnectionRefused();
+        case QNetworkReply::HostNotFoundError:
+            throw PlatformError(QStringLiteral("Host %1 not found").arg(url.host()));
+        case QNetworkReply::RemoteHostClosedError:
+            throw PlatformError(
+                QStringLiteral("The server closed the connection before the whole page arrived"));
+        default:
+            throw PlatformError(reply->errorString());
+    }
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && body.size() < length.toLongLong()) {
+        throw PlatformError(
+            QStringLiteral("The server closed the connection before the whole page arrived"));
+    }
+    return QString::fromUtf8(body);
+}
+
+void QtHttpClient::waitUntilIdle()
+{
+    while (m_pending > 0) waitForEvents();
+}
+
+}  // namespace lexiquill::platform

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace lexiquill::platform {
+
+// Starts the mnemonic service inside this program, for when nothing answers at the
+// program's own service address.
+class ServiceHost {
+public:
+    virtual ~ServiceHost() = default;
+
+    // Serves at the host and port of baseUrl from now until the host is destroyed.
+    // True when it serves there (also when it already did); false when it cannot,
+    // for example because the address is not on this machine or the port is taken.
+    virtual bool start(const QString& baseUrl) = 0;
+};
+
+}  // namespace lexiquill::platform

@@ -1,0 +1,277 @@
+// Start Generating in Mnemonic mode: first through the real window over a scripted
+// HTTP client, then end to end with the real client against real servers on
+// 127.0.0.1, the program's own in-process service among them.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+
+#include "platform/caption_progress_bar.h"
+#include "platform/in_process_service_host.h"
+#include "platform/platform.h"
+#include "platform/qt_http_client.h"
+#include "shell/main_window.h"
+#include "support/loopback_server.h"
+#include "support/test_platform.h"
+
+using namespace lexiquill;
+using namespace std::chrono_literals;
+using test::FakeHttpClient;
+using test::TestWindow;
+
+namespace {
+
+const QString kBase = QStringLiteral("http://mnemonics.test:8080");
+
+QString url(const QString& query) { return kBase + QStringLiteral("/mnemonics/?w=") + query; }
+
+FakeHttpClient::Answer page(const QString& text) { return {text, {}}; }
+FakeHttpClient::Answer failure(const QString& description) { return {{}, description}; }
+
+platform::CaptionProgressBar* progressBar(TestWindow& t)
+{
+    return t.window->findChild<platform::CaptionProgressBar*>("ProgressBar1");
+}
+
+void addPhrases(TestWindow& t, const QStringList& phrases)
+{
+    for (const QString& phrase : phrases) t.context().wordList().append(phrase);
+}
+
+void startMnemonic(TestWindow& t)
+{
+    QTest::mouseClick(t.window->findChild<QRadioButton*>("Option2"), Qt::LeftButton);
+    QTest::mouseClick(t.button("PushButton2"), Qt::LeftButton);
+}
+
+QString report134(const QString& description)
+{
+    return test::reportFor(description, "PushButton2_Click", 134);
+}
+
+// Whether something accepts connections at the port.
+bool listening(int port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+    return socket.waitForConnected(2000);
+}
+
+}  // namespace
+
+class TestMnemonicRun : public QObject {
+    Q_OBJECT
+
+private slots:
+    void oneRowPerWordWithProgress()
+    {
+        TestWindow t;
+        addPhrases(t, {"ox", "C:\\pets\\cat", "zz top"});
+        t.http->answers = {page("<big>O</big>wl<br><big>X</big>ray<br>"),
+                           page("<big>C</big>ow<br><big>A</big>nt<br><big>T</big>oad<br>"),
+                           page("<big>Z</big>ebra<br>")};
+        QList<int> valuesDuringRequests;
+        t.http->onGet = [&](const QString&) {
+            valuesDuringRequests.append(progressBar(t)->position());
+        };
+        QList<int> values;
+        QStringList captions;
+        t.pump->onYield = [&](int) {
+            values.append(progressBar(t)->position());
+            captions.append(progressBar(t)->caption());
+            QCOMPARE(t.context().pointer(), shell::Pointer::Busy);
+            t.context().setPointer(shell::Pointer::Default);  // as another command may
+        };
+        startMnemonic(t);
+
+        QCOMPARE(t.http->requests,
+                 (QStringList{url("ox"), url("C:\\pets\\cat"), url("zz+top")}));
+        // A request still shows the phrase before it; the value follows its answer.
+        QCOMPARE(valuesDuringRequests, (QList<int>{0, 33, 66}));
+        QCOMPARE(values, (QList<int>{33, 66, 100}));
+        QCOMPARE(captions, (QStringList{"Processing: ox", "Processing: cat", "Processing: zz top"}));
+        // The colon has no marker and ends its phrase; "zz top" repeats the Z word,
+        // then the missing T marker ends the phrase.
+        QCOMPARE(t.rows(t.context().resultTable()),
+                 (QStringList{"ox|Owl", "ox|Xray", "C:\\pets\\cat|Cow", "zz top|Zebra",
+                              "zz top|Zebra"}));
+        QCOMPARE(t.dialogs->messages, QStringList{"Done."});
+        QVERIFY(t.dialogs->errorReports.isEmpty());
+        QVERIFY(t.serviceHost->starts.isEmpty());
+        QCOMPARE(progressBar(t)->position(), 0);
+        QCOMPARE(progressBar(t)->caption(), QStringLiteral("Progress Bar"));
+        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QVERIFY(!t.context().busyFlag());
+    }
+
+    void failedRequestsAreReportedAndGiveNoRows_data()
+    {
+        QTest::addColumn<QList<FakeHttpClient::Answer>>("answers");
+        QTest::addColumn<bool>("serviceStarts");
+        QTest::addColumn<QStringList>("requests");
+        QTest::addColumn<QStringList>("starts");
+        QTest::addColumn<QStringList>("reports");
+        QTest::addColumn<QStringList>("rows");
+        const QString cab = "<big>C</big>ow<br><big>A</big>pe<br><big>B</big>ee<br>";
+        const QString refused = "Connection refused";
+        const QString error500 = "Server replied 500 Internal Server Error";
+        QTest::newRow("a failure after a success uses no earlier page")
+            << QList{page(cab), failure(error500), page(cab)} << true
+            << QStringList{url("cab"), url("cab"), url("ab")} << QStringList{}
+            << QStringList{report134(error500)} << QStringList{"cab|Cow", "cab|Ape", "cab|Bee",
+                                                               "ab|Ape", "ab|Bee"};
+        QTest::newRow("first refusal starts the service and asks again")
+            << QList{failure(refused), page(cab), page(cab), page(cab)} << true
+            << QStringList{url("cab"), url("cab"), url("cab"), url("ab")} << QStringList{kBase}
+            << QStringList{}
+            << QStringList{"cab|Cow", "cab|Ape", "cab|Bee", "cab|Cow", "cab|Ape", "cab|Bee",
+                           "ab|Ape", "ab|Bee"};
+        QTest::newRow("a later refusal is only reported")
+            << QList{page(cab), failure(refused), page(cab)} << true
+            << QStringList{url("cab"), url("cab"), url("ab")} << QStringList{}
+            << QStringList{report134(refused)}
+            << QStringList{"cab|Cow", "cab|Ape", "cab|Bee", "ab|Ape", "ab|Bee"};
+        QTest::newRow("a service that cannot start leaves every refusal reported")
+            << QList<FakeHttpClient::Answer>{} << false
+            << QStringList{url("cab"), url("cab"), url("ab")} << QStringList{kBase}
+            << QStringList{report134(refused), report134(refused), report134(refused)}
+            << QStringList{};
+        QTest::newRow("a refusal of the second try is reported once")
+            << QList{failure(refused), failure(refused), page(cab), page(cab)} << true
+            << QStringList{url("cab"), url("cab"), url("cab"), url("ab")} << QStringList{kBase}
+            << QStringList{report134(refused)}
+            << QStringList{"cab|Cow", "cab|Ape", "cab|Bee", "ab|Ape", "ab|Bee"};
+    }
+
+    void failedRequestsAreReportedAndGiveNoRows()
+    {
+        QFETCH(QList<FakeHttpClient::Answer>, answers);
+        QFETCH(bool, serviceStarts);
+        QFETCH(QStringList, requests);
+        QFETCH(QStringList, starts);
+        QFETCH(QStringList, reports);
+        QFETCH(QStringList, rows);
+        TestWindow t;
+        addPhrases(t, {"cab", "cab", "ab"});
+        t.http->answers = answers;
+        t.serviceHost->fail = !serviceStarts;
+        startMnemonic(t);
+        QCOMPARE(t.http->requests, requests);
+        QCOMPARE(t.serviceHost->starts, starts);
+        QCOMPARE(t.dialogs->errorReports, reports);
+        QCOMPARE(t.rows(t.context().resultTable()), rows);
+        QCOMPARE(t.dialogs->messages, QStringList{"Done."});
+        QCOMPARE(t.pump->yields, 3);
+    }
+
+    void everyRunMayStartTheService()
+    {
+        TestWindow t;
+        addPhrases(t, {"a"});
+        t.http->answers = {failure("Connection refused"), page("<big>A</big>pe<br>"),
+                           failure("Connection refused"), page("<big>A</big>nt<br>")};
+        startMnemonic(t);
+        startMnemonic(t);
+        QCOMPARE(t.serviceHost->starts, (QStringList{kBase, kBase}));
+        QCOMPARE(t.rows(t.context().resultTable()), QStringList{"a|Ant"});
+        QVERIFY(t.dialogs->errorReports.isEmpty());
+    }
+
+    // End to end: the real client against the program's own service, started by the
+    // run because nothing listened at the address.
+    void samplesAgainstTheInProcessService()
+    {
+        const int port = test::freeLoopbackPort();
+        TestWindow t({std::make_unique<platform::QtHttpClient>(),
+                      std::make_unique<platform::InProcessServiceHost>(),
+                      QStringLiteral("http://127.0.0.1:%1").arg(port)});
+        QTest::mouseClick(t.button("PushButton7"), Qt::LeftButton);  // samples, Mnemonic
+        QTest::mouseClick(t.button("PushButton2"), Qt::LeftButton);
+        QVERIFY(t.dialogs->errorReports.isEmpty());
+        QCOMPARE(t.dialogs->messages, QStringList{"Done."});
+        const QStringList rows = t.rows(t.context().resultTable());
+        const QString letters = "JOHNSMITHELLAMARSH";
+        QCOMPARE(rows.size(), letters.size());
+        for (int i = 0; i < rows.size(); ++i) {
+            const QStringList columns = rows[i].split('|');
+            QCOMPARE(columns[0], i < 9 ? QStringLiteral("john smith") : QStringLiteral("ella marsh"));
+            QVERIFY2(columns[1].size() >= 3 && columns[1][0] == letters[i], qPrintable(rows[i]));
+        }
+        // The second run finds the service already there and starts nothing.
+        QTest::mouseClick(t.button("PushButton2"), Qt::LeftButton);
+        QCOMPARE(t.context().resultTable().rowCount(), letters.size());
+        QVERIFY(t.dialogs->errorReports.isEmpty());
+        QVERIFY(listening(port));
+        t.window.reset();
+        QVERIFY(!listening(port));
+    }
+
+    // Something else holds the address and answers with errors.
+    void aFailingServiceGivesOneReportPerPhrase()
+    {
+        test::LoopbackServer other;
+        other.server().Get(".*", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 503;
+        });
+        other.start();
+        TestWindow t({std::make_unique<platform::QtHttpClient>(),
+                      std::make_unique<platform::InProcessServiceHost>(), other.baseUrl()});
+        addPhrases(t, {"john smith", "ella marsh", "cat"});
+        startMnemonic(t);
+        const QString report = report134("Server replied 503 Service Unavailable");
+        QCOMPARE(t.dialogs->errorReports, QStringList(3, report));
+        QCOMPARE(t.context().resultTable().rowCount(), 0);
+        QCOMPARE(t.dialogs->messages, QStringList{"Done."});
+    }
+
+    void closingDuringARequestWaitsForItsAnswer()
+    {
+        test::LoopbackServer slow;
+        std::atomic<bool> answered = false;
+        slow.server().Get(".*", [&](const httplib::Request&, httplib::Response& res) {
+            std::this_thread::sleep_for(600ms);
+            res.set_content("<big>A</big>pe<br>", "text/html");
+            answered = true;
+        });
+        slow.start();
+        platform::Platform p;
+        auto dialogs = std::make_unique<test::FakeDialogs>();
+        auto* fake = dialogs.get();
+        p.dialogs = std::move(dialogs);
+        p.pump = std::make_unique<platform::QtEventPump>();
+        p.skinEngine = std::make_unique<test::FakeSkinEngine>();
+        p.http = std::make_unique<platform::QtHttpClient>();
+        p.serviceHost = std::make_unique<test::FakeServiceHost>();
+        p.mnemonicBaseUrl = slow.baseUrl();
+        shell::MainWindow window(std::move(p));
+        window.show();
+        window.context().wordList().append(QStringLiteral("a"));
+        window.context().selectOption2();
+
+        bool visibleWhileWaiting = false;
+        bool answeredWhenClosed = false;
+        QTimer::singleShot(0, &window, [&] { window.findChild<QPushButton*>("PushButton2")->click(); });
+        QTimer::singleShot(150, &window, [&] { window.close(); });
+        QTimer::singleShot(400, &window, [&] { visibleWhileWaiting = window.isVisible(); });
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&] { answeredWhenClosed = answered; });
+        QCOMPARE(QApplication::exec(), 0);
+
+        QVERIFY(visibleWhileWaiting);
+        QVERIFY(answeredWhenClosed);
+        QVERIFY(!window.isVisible());
+        // Abandoned at the yield after its request: no rows and no more messages.
+        QCOMPARE(window.context().resultTable().rowCount(), 0);
+        QVERIFY(fake->messages.isEmpty());
+        QVERIFY(fake->errorReports.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestMnemonicRun)
+#include "tst_mnemonic_run.moc"
