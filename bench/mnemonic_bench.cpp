@@ -1,0 +1,247 @@
+// Times "Start Generating" in Mnemonic mode through the real window against the
+// mnemonic service running in this process, and curl making the same requests in
+// one process over one kept-alive connection.
+//
+//   mnemonic_bench [phrase count]      default 10000
+//
+// Each figure is printed on a line of its own. Exits with 1 when the run did not end
+// with "Done." alone, reported an error, or gave other rows than one per letter, or
+// when curl's pages hold another number of words: a fast run that gives wrong results
+// measures nothing.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <random>
+
+#include "generation/mnemonic.h"
+#include "platform/event_pump.h"
+#include "platform/in_process_service_host.h"
+#include "platform/list_view.h"
+#include "platform/platform.h"
+#include "platform/qt_http_client.h"
+#include "service/mnemonic_server.h"
+#include "shell/main_window.h"
+#include "support/test_platform.h"
+
+namespace {
+
+using lexiquill::platform::ListView;
+using lexiquill::shell::MainWindow;
+using lexiquill::test::FakeDialogs;
+
+constexpr const char* kWords[] = {
+    "apple",  "bridge", "candle", "dolphin", "engine", "forest", "garden", "harbor", "island",
+    "jacket", "kettle", "lantern", "meadow", "needle", "orchard", "pepper", "quartz", "river",
+    "saddle", "thunder", "umbrella", "valley", "window", "xylophone", "yellow", "zephyr",
+};
+
+// Two or three words; the same phrases on every run.
+QStringList phrases(int n)
+{
+    std::mt19937 random{20261207u};
+    QStringList out;
+    out.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        QString phrase;
+        const int words = random() % 4 == 0 ? 3 : 2;
+        for (int w = 0; w < words; ++w) {
+            if (w > 0) phrase += QLatin1Char(' ');
+            phrase += QLatin1String(kWords[random() % std::size(kWords)]);
+        }
+        out.append(phrase);
+    }
+    return out;
+}
+
+void fail(const QString& message)
+{
+    std::fprintf(stderr, "mnemonic_bench: %s\n", qPrintable(message));
+}
+
+void settle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// curl over all the addresses in one process; the number of words in its pages, and
+// its wall time in nanoseconds.
+struct CurlRun {
+    qint64 words = 0;
+    qint64 ns = 0;
+};
+
+std::optional<CurlRun> runCurl(const QString& configPath, const QString& outputPath)
+{
+    QProcess curl;
+    curl.setStandardOutputFile(outputPath);
+    curl.setStandardInputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    curl.start(QStringLiteral("curl"), {"--silent", "--show-error", "--fail", "--globoff",
+                                        "--config", configPath});
+    const bool finished = curl.waitForStarted(-1) && curl.waitForFinished(-1);
+    const qint64 ns = timer.nsecsElapsed();
+    if (!finished || curl.exitStatus() != QProcess::NormalExit || curl.exitCode() != 0) {
+        fail(QStringLiteral("curl failed (%1, exit code %2): %3")
+                 .arg(curl.errorString())
+                 .arg(curl.exitCode())
+                 .arg(QString::fromLocal8Bit(curl.readAllStandardError()).trimmed()));
+        return std::nullopt;
+    }
+    QFile output(outputPath);
+    if (!output.open(QIODevice::ReadOnly)) return CurlRun{0, ns};
+    return CurlRun{output.readAll().count("<big>"), ns};
+}
+
+double ms(qint64 ns) { return static_cast<double>(ns) / 1e6; }
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int n = 10000;
+    if (argc > 1) {
+        bool ok = false;
+        n = QString::fromLocal8Bit(argv[1]).toInt(&ok);
+        if (!ok || n < 1) {
+            std::fprintf(stderr, "usage: mnemonic_bench [phrase count]\n");
+            return 2;
+        }
+    }
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        fail(QStringLiteral("cannot create a temporary folder"));
+        return 1;
+    }
+
+    lexiquill::service::MnemonicServer service;
+    std::string error;
+    if (!service.start(lexiquill::service::kDefaultHost, 0, &error)) {
+        fail(QStringLiteral("the service did not start: %1").arg(QString::fromStdString(error)));
+        return 1;
+    }
+    const QString base = QStringLiteral("http://127.0.0.1:%1").arg(service.port());
+
+    const QStringList list = phrases(n);
+    qint64 letters = 0;
+    QString expectedInitials;
+    QByteArray config;
+    for (const QString& phrase : list) {
+        for (const QChar c : phrase) {
+            if (c == QLatin1Char(' ')) continue;
+            ++letters;
+            expectedInitials += c.toUpper();
+        }
+        config += "url = \"" + lexiquill::generation::mnemonicQueryUrl(base, phrase).toUtf8() +
+                  "\"\n";
+    }
+    const QString configPath = dir.filePath(QStringLiteral("curl.conf"));
+    QFile configFile(configPath);
+    if (!configFile.open(QIODevice::WriteOnly) || configFile.write(config) != config.size()) {
+        fail(QStringLiteral("cannot write %1").arg(configPath));
+        return 1;
+    }
+    configFile.close();
+
+    // The checked curl run also warms the service and brings curl into the page cache.
+    const std::optional<CurlRun> checked =
+        runCurl(configPath, dir.filePath(QStringLiteral("pages.html")));
+    if (!checked) return 1;
+    if (checked->words != letters) {
+        fail(QStringLiteral("curl's pages hold %1 words for %2 letters").arg(checked->words).arg(letters));
+        return 1;
+    }
+
+    lexiquill::platform::Platform platform;
+    auto dialogs = std::make_unique<FakeDialogs>();
+    FakeDialogs& messages = *dialogs;
+    platform.dialogs = std::move(dialogs);
+    platform.pump = std::make_unique<lexiquill::platform::QtEventPump>();
+    platform.skinEngine = std::make_unique<lexiquill::platform::PlainSkinEngine>();
+    platform.http = std::make_unique<lexiquill::platform::QtHttpClient>();
+    platform.serviceHost = std::make_unique<lexiquill::platform::InProcessServiceHost>();
+    platform.mnemonicBaseUrl = base;
+    platform.programFolder = QCoreApplication::applicationDirPath();
+    MainWindow window(std::move(platform));
+    window.show();
+    ListView& wordList = window.context().wordList();
+    for (const QString& phrase : list) wordList.append(phrase);
+    window.findChild<QRadioButton*>(QStringLiteral("Option2"))->setChecked(true);
+    settle(200);
+
+    QElapsedTimer timer;
+    std::optional<qint64> doneAfter;
+    messages.onMessage = [&](const QString& text) {
+        if (text == QLatin1String("Done.") && !doneAfter) doneAfter = timer.nsecsElapsed();
+    };
+    timer.start();
+    window.findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
+    messages.onMessage = nullptr;
+
+    if (!doneAfter || messages.messages != QStringList{QStringLiteral("Done.")} ||
+        !messages.errorReports.isEmpty()) {
+        fail(QStringLiteral("the run did not end with \"Done.\" alone; messages [%1], reports [%2]")
+                 .arg(messages.messages.join(QStringLiteral("], [")),
+                      messages.errorReports.join(QStringLiteral("], ["))));
+        return 1;
+    }
+    const ListView& results = window.context().resultTable();
+    if (results.rowCount() != letters) {
+        fail(QStringLiteral("%1 letters gave %2 rows").arg(letters).arg(results.rowCount()));
+        return 1;
+    }
+    for (int row = 1; row <= results.rowCount(); ++row) {
+        if (!results.subText(row, 2).startsWith(expectedInitials[row - 1])) {
+            fail(QStringLiteral("row %1 (%2) does not start with %3")
+                     .arg(row)
+                     .arg(results.subText(row, 2))
+                     .arg(expectedInitials[row - 1]));
+            return 1;
+        }
+    }
+
+    const std::optional<CurlRun> timed = runCurl(configPath, QProcess::nullDevice());
+    if (!timed) return 1;
+
+    // The program's HTTP client alone, for the share of the run that is not the window.
+    qint64 clientNs = 0;
+    {
+        lexiquill::platform::QtHttpClient client;
+        QElapsedTimer clientTimer;
+        clientTimer.start();
+        qint64 words = 0;
+        for (const QString& phrase : list) {
+            words += client.get(lexiquill::generation::mnemonicQueryUrl(base, phrase))
+                         .count(QLatin1String("<big>"));
+        }
+        clientNs = clientTimer.nsecsElapsed();
+        if (words != letters) {
+            fail(QStringLiteral("the client alone got %1 words for %2 letters").arg(words).arg(letters));
+            return 1;
+        }
+    }
+
+    std::printf("phrases: %d\n", n);
+    std::printf("result rows: %lld\n", static_cast<long long>(letters));
+    std::printf("lexiquill run: %.0f ms\n", ms(*doneAfter));
+    std::printf("curl, one connection: %.0f ms\n", ms(timed->ns));
+    std::printf("HTTP client alone: %.0f ms\n", ms(clientNs));
+    std::printf("ratio: %.2f\n", static_cast<double>(*doneAfter) / static_cast<double>(timed->ns));
+    return 0;
+}
