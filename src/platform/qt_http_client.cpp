@@ -58,6 +58,8 @@ QString QtHttpClient::get(const QString& address)
     bool tooLarge = false;
     QTimer silence;
     silence.setSingleShot(true);
+    // A coarse timer may fire 5% early: three seconds on a minute.
+    silence.setTimerType(Qt::PreciseTimer);
     silence.setInterval(m_timeout);
 
     const std::unique_ptr<QNetworkReply> reply(m_manager->get(request));
