@@ -231,6 +231,44 @@ private slots:
         QCOMPARE(t.dialogs->messages, QStringList{"Done."});
     }
 
+    void closingInTheMiddleOfARunStopsTheService()
+    {
+        const int port = test::freeLoopbackPort();
+        platform::Platform p;
+        auto dialogs = std::make_unique<test::FakeDialogs>();
+        auto* fake = dialogs.get();
+        p.dialogs = std::move(dialogs);
+        p.pump = std::make_unique<platform::QtEventPump>();
+        p.skinEngine = std::make_unique<test::FakeSkinEngine>();
+        p.http = std::make_unique<platform::QtHttpClient>();
+        p.serviceHost = std::make_unique<platform::InProcessServiceHost>();
+        p.mnemonicBaseUrl = QStringLiteral("http://127.0.0.1:%1").arg(port);
+        auto window = std::make_unique<shell::MainWindow>(std::move(p));
+        window->show();
+        for (int i = 0; i < 5000; ++i) window->context().wordList().append(QStringLiteral("cat"));
+        window->context().selectOption2();
+
+        QTimer::singleShot(0, window.get(), [&] { window->findChild<QPushButton*>("PushButton2")->click(); });
+        // Closes once the run is well under way, whenever a yield lets the timer in.
+        int rowsAtClose = 0;
+        QTimer watch;
+        watch.setInterval(5);
+        QObject::connect(&watch, &QTimer::timeout, window.get(), [&] {
+            rowsAtClose = window->context().resultTable().rowCount();
+            if (rowsAtClose < 30) return;
+            watch.stop();
+            window->close();
+        });
+        watch.start();
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY2(rowsAtClose > 0 && rowsAtClose < 5000 * 3, qPrintable(QString::number(rowsAtClose)));
+        QVERIFY(fake->messages.isEmpty());
+        QVERIFY(fake->errorReports.isEmpty());
+        QVERIFY(listening(port));
+        window.reset();
+        QVERIFY(!listening(port));
+    }
+
     void closingDuringARequestWaitsForItsAnswer()
     {
         test::LoopbackServer slow;
