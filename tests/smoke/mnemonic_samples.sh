@@ -1,37 +1,62 @@
 #!/usr/bin/env bash
-# Starts the real program under a real X server, loads the sample phrases and starts a
-# Mnemonic run. With nothing listening at the program's service address, the run must
-# start the service inside the program and end with its "Done." box, no error report.
+# Mnemonic mode in the real program under a real X server, driven with the mouse and
+# keyboard: Load Sample/Example Words, Start Generating, then every result row ticked
+# and copied to the clipboard, read back by xclip. With nothing listening at the
+# program's service address, the run must start the service inside the program.
 set -euo pipefail
 exe=$1
 address=${2:-http://127.0.0.1:47800}
 exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     set -euo pipefail
+    export QT_QPA_PLATFORM=xcb
     exe=$0 address=$1
     if curl -s -o /dev/null --max-time 2 "$address/healthz"; then
-        echo "something already answers at $address; the run would use it"
+        echo "note: something already answers at $address; the run uses it"
     fi
+
+    boxes() { xdotool search --onlyvisible --name "^Lexiquill$" 2>/dev/null | wc -l; }
+    wait_until() {
+        for _ in $(seq 400); do eval "$1" && return 0; sleep 0.05; done
+        echo "timed out waiting for: $1"; exit 1
+    }
+    click() {
+        xdotool mousemove --window "$win" $((($1 + $3 / 2) / 15)) $((($2 + $4 / 2) / 15)) click 1
+    }
+    no_error_report() {
+        if xdotool search --onlyvisible --name "^Application Error" >/dev/null 2>&1; then
+            echo "the program showed an error report"; exit 1
+        fi
+    }
+
     "$exe" &
     pid=$!
-    trap "kill $pid 2>/dev/null || true" EXIT
-    window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Lexiquill$" | head -n 1)
-    # Button centres in pixels: Load Sample/Example Words, then Start Generating.
-    xdotool mousemove --window "$window" 400 215 click 1
-    sleep 0.5
-    xdotool mousemove --window "$window" 268 302 click 1
-    boxes=0
-    for _ in $(seq 1 150); do
-        if xdotool search --onlyvisible --name "^Application Error" >/dev/null 2>&1; then
-            echo "the run showed an error report"; exit 1
-        fi
-        # The "Done." box carries the program title too.
-        boxes=$(xdotool search --onlyvisible --name "^Lexiquill$" 2>/dev/null | wc -l)
-        [ "$boxes" -ge 2 ] && break
-        sleep 0.2
-    done
-    [ "$boxes" -ge 2 ] || { echo "the run did not end with a message"; exit 1; }
+    trap "kill \$pid 2>/dev/null || true" EXIT
+    win=$(timeout 30 xdotool search --sync --onlyvisible --name "^Lexiquill$" | head -n 1)
+    click 4080 3030 3840 405                      # Load Sample/Example Words
+    click 120 4335 7800 405                       # Start Generating
+    wait_until "no_error_report; [ \$(boxes) -eq 2 ]"   # "Done."
+    xdotool key Return
+    wait_until "[ \$(boxes) -eq 1 ]"
+
+    # Tick all 18 rows: the first lies just below the header of the results list.
+    xdotool mousemove --window "$win" 100 $(( (4830 + 405) / 15 )) click 1
+    keys=()
+    for _ in $(seq 18); do keys+=(space Down); done
+    xdotool key "${keys[@]}"
+    click 120 7730 3840 405                       # Copy Results To Clipboard
+    wait_until "no_error_report; [ \$(boxes) -eq 2 ]"
+    rows=$(xclip -o -selection clipboard | tr -d "\r")
+    xdotool key Return
+
+    phrases=$(cut -f1 <<<"$rows" | sort | uniq -c | tr -s " " | paste -sd ";")
+    initials=$(cut -f2 <<<"$rows" | cut -c1 | paste -sd "")
+    if [ "$phrases" != " 9 ella marsh; 9 john smith" ] || [ "$initials" != JOHNSMITHELLAMARSH ]; then
+        echo "the results are not one word per letter of the samples:"; echo "$rows"; exit 1
+    fi
+    echo "one row per letter: $initials"
+
     page=$(curl -s --max-time 5 "$address/mnemonics/?w=cat" || true)
-    words=$(grep -o "<big>" <<<"$page" | wc -l)
-    [ "$words" -eq 3 ] || { echo "nothing serves mnemonic words at $address: $page"; exit 1; }
-    echo "the Mnemonic run ended with a message, and the service answers at $address"
+    [ "$(grep -o "<big>" <<<"$page" | wc -l)" -eq 3 ] || {
+        echo "nothing serves mnemonic words at $address: $page"; exit 1; }
+    echo "the mnemonic service answers at $address while the program runs"
 ' "$exe" "$address"
