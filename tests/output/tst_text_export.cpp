@@ -146,6 +146,17 @@ private slots:
         QVERIFY(t.dialogs->errorReports.isEmpty() && t.dialogs->messages.isEmpty());
     }
 
+    void aFailingSaveDialogIsReportedAndWritesNothing()
+    {
+        QTemporaryDir dir;
+        TestWindow t;
+        t.dialogs->faults.failAt("dialogs.saveFileName", 1);
+        save(t, dir.filePath("never.txt"));
+        QCOMPARE(reportedLocations(t.dialogs->errorReports), QStringList{"Form1.PushButton8_Click 114"});
+        QCOMPARE(t.textFiles->created, QStringList{});
+        QCOMPARE(t.pump->yields, 0);
+    }
+
     void aPathWithoutExtensionIsUsedUnchanged()
     {
         QTemporaryDir dir;
