@@ -104,6 +104,9 @@ private slots:
             << QStringList{QString::fromUtf8("Zürich straße 😀|Z.S.😀")} << QList<bool>{true}
             << QByteArray(" Word(s)        \tResult\t\r\nZ\xC3\xBCrich stra\xC3\x9F" "e "
                           "\xF0\x9F\x98\x80\tZ.S.\xF0\x9F\x98\x80\t\r\n");
+        QTest::newRow("half a surrogate pair, which is no character, becomes ?")
+            << QStringList{QString(QChar(0xD83D)) + "x|y"} << QList<bool>{true}
+            << QByteArray(" Word(s)\tResult\t\r\n?x      \ty     \t\r\n");
     }
 
     void exactBytes()
