@@ -14,17 +14,26 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
 
     # Windows titled Lexiquill: the main window, and a message or prompt over it.
     boxes() { xdotool search --onlyvisible --name "^Lexiquill$" 2>/dev/null | wc -l; }
+    # Generous: the sanitizer build on a busy machine is slow to open a dialog.
     wait_until() {
-        for _ in $(seq 200); do eval "$1" && return 0; sleep 0.05; done
+        for _ in $(seq 600); do eval "$1" && return 0; sleep 0.05; done
         echo "timed out waiting for: $1"; exit 1
     }
+    # A prompt or message over the main window has the keyboard focus: keys typed
+    # before then would go nowhere.
+    box_has_focus() {
+        local focus
+        focus=$(xdotool getwindowfocus 2>/dev/null) || return 1
+        [ "$focus" != "$win" ] && xdotool search --onlyvisible --name "^Lexiquill$" | grep -qx "$focus"
+    }
+    wait_for_box() { wait_until "[ \$(boxes) -eq 2 ]"; wait_until box_has_focus; }
     # Clicks the centre of a control given in twips (left, top, width, height).
     click() {
         xdotool mousemove --window "$win" $((($1 + $3 / 2) / 15)) $((($2 + $4 / 2) / 15)) click 1
     }
     add_phrase() {
         click 120 2520 3840 400
-        wait_until "[ \$(boxes) -eq 2 ]"
+        wait_for_box
         xdotool type --delay 5 "$1"
         xdotool key Return
         wait_until "[ \$(boxes) -eq 1 ]"
@@ -36,7 +45,7 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     add_phrase "portable network graphics"
     add_phrase "as soon as possible"
     click 120 4335 7800 405                       # Start Generating
-    wait_until "[ \$(boxes) -eq 2 ]"               # "Done."
+    wait_for_box                                  # "Done."
     xdotool key Return
     wait_until "[ \$(boxes) -eq 1 ]"
 
@@ -45,7 +54,7 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     xdotool key space Down space
 
     click 120 7730 3840 405                       # Copy Results To Clipboard
-    wait_until "[ \$(boxes) -eq 2 ]"
+    wait_for_box
     printf "portable network graphics\tP.N.G.\r\nas soon as possible      \tA.S.A.P.\r\n" >"$folder/clipboard.expected"
     xclip -o -selection clipboard >"$folder/clipboard.actual"
     xdotool key Return
@@ -56,7 +65,9 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     echo "the clipboard holds the ticked rows"
 
     click 120 7220 3840 405                       # Save Results To Text File
-    wait_until "xdotool search --onlyvisible --name \"^Save\$\" >/dev/null"
+    save=$(timeout 30 xdotool search --sync --onlyvisible --name "^Save$" | head -n 1)
+    wait_until "[ \"\$(xdotool getwindowfocus 2>/dev/null)\" = \"$save\" ]"
+    sleep 0.5
     xdotool type --delay 5 "$folder/results"
     xdotool key Return
     wait_until "[ -s \"$folder/results\" ]"
