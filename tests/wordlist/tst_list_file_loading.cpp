@@ -342,7 +342,8 @@ private slots:
         auto* viewport = t.window->findChild<platform::ListControl*>("ListView1")->viewport();
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(b), QUrl("https://example.org/list.txt"),
-                      QUrl::fromLocalFile(dir.filePath("gone.txt")), QUrl::fromLocalFile(a)});
+                      QUrl::fromLocalFile(dir.filePath("gone.txt")),
+                      QUrl::fromLocalFile("/dev/null"), QUrl::fromLocalFile(a)});
         const QPoint at(20, 20);
         QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(viewport, &enter);
@@ -354,7 +355,11 @@ private slots:
         QCOMPARE(drop.dropAction(), Qt::CopyAction);
         QTRY_COMPARE(words(t), (QStringList{"kept", "b1", "b2", "a1"}));
         QCOMPARE(t.dialogs->messages, QStringList{"File not found"});
-        QCOMPARE(t.fileReader->opened, (QStringList{b, a}));
+        QCOMPARE(t.dialogs->errorReports,
+                 QStringList{
+                     test::reportFor(cannotRead("/dev/null", "it is a device, not a regular file"),
+                                     "ListView1_OLEDragDrop", 134)});
+        QCOMPARE(t.fileReader->opened, (QStringList{b, "/dev/null", a}));
         QCOMPARE(t.context().pointer(), shell::Pointer::Default);
         QVERIFY(QFile::exists(a) && QFile::exists(b));
     }
