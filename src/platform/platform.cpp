@@ -4,6 +4,7 @@
 #include "platform/in_process_service_host.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_http_client.h"
+#include "platform/xlsx_spreadsheet.h"
 
 namespace lexiquill::platform {
 
@@ -19,6 +20,7 @@ Platform realPlatform(const QString& programFolder)
     p.http = std::make_unique<QtHttpClient>();
     p.serviceHost = std::make_unique<InProcessServiceHost>();
     p.mnemonicBaseUrl = QStringLiteral(LEXIQUILL_MNEMONIC_BASE_URL);
+    p.spreadsheet = std::make_unique<XlsxSpreadsheet>(*p.pump);
     p.programFolder = programFolder;
     return p;
 }

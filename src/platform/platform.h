@@ -12,6 +12,7 @@
 #include "platform/service_host.h"
 #include "platform/skin_engine.h"
 #include "platform/text_file.h"
+#include "platform/spreadsheet.h"
 
 namespace lexiquill::platform {
 
@@ -27,6 +28,7 @@ struct Platform {
     std::unique_ptr<ServiceHost> serviceHost;
     // Where the mnemonic service answers: scheme, host and port, no trailing "/".
     QString mnemonicBaseUrl;
+    std::unique_ptr<Spreadsheet> spreadsheet;
     // The folder that holds the executable, without a trailing separator.
     QString programFolder;
 };

@@ -11,6 +11,7 @@ class HttpClient;
 class ListView;
 class ServiceHost;
 class TextFileWriter;
+class Spreadsheet;
 }  // namespace lexiquill::platform
 
 namespace lexiquill::shell {
@@ -54,6 +55,7 @@ public:
     virtual platform::HttpClient& httpClient() = 0;
     virtual QString mnemonicBaseUrl() const = 0;
     virtual platform::ServiceHost& serviceHost() = 0;
+    virtual platform::Spreadsheet& spreadsheet() = 0;
 };
 
 }  // namespace lexiquill::shell

@@ -15,6 +15,7 @@
 #include "generation/generation_run.h"
 #include "output/clipboard_copy.h"
 #include "output/text_export.h"
+#include "output/spreadsheet_export.h"
 #include "platform/app_icon.h"
 #include "platform/caption_progress_bar.h"
 #include "platform/cursor_file.h"
@@ -181,6 +182,7 @@ void MainWindow::createControls()
     connect(button("PushButton7"), &QPushButton::clicked, this, &MainWindow::PushButton7_Click);
     connect(button("PushButton8"), &QPushButton::clicked, this, &MainWindow::PushButton8_Click);
     connect(button("PushButton4"), &QPushButton::clicked, this, &MainWindow::PushButton4_Click);
+    connect(button("PushButton12"), &QPushButton::clicked, this, &MainWindow::PushButton12_Click);
 }
 
 void MainWindow::Form_Load()
@@ -270,6 +272,12 @@ void MainWindow::PushButton4_Click()
 {
     runHandler(*this, QStringLiteral("PushButton4_Click"),
                [this] { output::copyResultsToClipboard(*this); });
+}
+
+void MainWindow::PushButton12_Click()
+{
+    runHandler(*this, QStringLiteral("PushButton12_Click"),
+               [this] { output::saveResultsAsExcelFile(*this); });
 }
 
 void MainWindow::ListView1_DblClick()

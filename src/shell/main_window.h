@@ -47,6 +47,7 @@ private:
     void PushButton7_Click();
     void PushButton8_Click();
     void PushButton4_Click();
+    void PushButton12_Click();
     void ListView1_DblClick();
     void ListView1_KeyDown(int key);
     // Local files dropped on ListView1, loaded like the files of Load Word(s) From File.
@@ -77,6 +78,7 @@ private:
     platform::HttpClient& httpClient() override;
     QString mnemonicBaseUrl() const override { return m_platform.mnemonicBaseUrl; }
     platform::ServiceHost& serviceHost() override;
+    platform::Spreadsheet& spreadsheet() override { return *m_platform.spreadsheet; }
 
     platform::Platform m_platform;
     bool m_busyFlag = false;

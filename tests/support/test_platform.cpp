@@ -271,6 +271,74 @@ platform::ServiceHost& FaultyContext::serviceHost()
     check("serviceHost");
     return m_real.serviceHost();
 }
+platform::Spreadsheet& FaultyContext::spreadsheet() { return m_real.spreadsheet(); }
+
+namespace {
+
+class FakeWorkbook final : public platform::Workbook {
+public:
+    FakeWorkbook(FakeSpreadsheet& owner, platform::Workbook* real) : m_owner(owner), m_real(real) {}
+
+    void writeCell(int row, int column, const QString& text) override
+    {
+        m_owner.calls.append(QStringLiteral("write %1,%2: %3").arg(row).arg(column).arg(text));
+        m_owner.faults.check(QStringLiteral("writeCell"));
+        if (m_real) m_real->writeCell(row, column, text);
+    }
+    void fitColumn(int column) override
+    {
+        m_owner.calls.append(QStringLiteral("fit column %1").arg(column));
+        m_owner.faults.check(QStringLiteral("fitColumn"));
+        if (m_real) m_real->fitColumn(column);
+    }
+    void fitAllColumns() override
+    {
+        m_owner.calls.append(QStringLiteral("fit all columns"));
+        m_owner.faults.check(QStringLiteral("fitAllColumns"));
+        if (m_real) m_real->fitAllColumns();
+    }
+
+private:
+    FakeSpreadsheet& m_owner;
+    platform::Workbook* m_real;
+};
+
+class FakeApplication final : public platform::SpreadsheetApplication {
+public:
+    FakeApplication(FakeSpreadsheet& owner, std::unique_ptr<platform::SpreadsheetApplication> real)
+        : m_owner(owner), m_real(std::move(real))
+    {
+    }
+
+    platform::Workbook& addWorkbook() override
+    {
+        m_owner.calls.append(QStringLiteral("add workbook"));
+        m_owner.faults.check(QStringLiteral("addWorkbook"));
+        m_workbooks.push_back(std::make_unique<FakeWorkbook>(
+            m_owner, m_real ? &m_real->addWorkbook() : nullptr));
+        return *m_workbooks.back();
+    }
+    void show() override
+    {
+        m_owner.calls.append(QStringLiteral("show"));
+        m_owner.faults.check(QStringLiteral("show"));
+        if (m_real) m_real->show();
+    }
+
+private:
+    FakeSpreadsheet& m_owner;
+    std::unique_ptr<platform::SpreadsheetApplication> m_real;
+    std::vector<std::unique_ptr<FakeWorkbook>> m_workbooks;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::SpreadsheetApplication> FakeSpreadsheet::start()
+{
+    calls.append(QStringLiteral("start"));
+    faults.check(QStringLiteral("start"));
+    return std::make_unique<FakeApplication>(*this, real ? real->start() : nullptr);
+}
 
 TestWindow::TestWindow(const QString& programFolder, bool failSkin)
 {
@@ -315,6 +383,9 @@ void TestWindow::create(platform::Platform p, const QString& programFolder, bool
     auto fakeReader = std::make_unique<FakeFileReader>();
     fileReader = fakeReader.get();
     p.fileReader = std::move(fakeReader);
+    auto fakeSpreadsheet = std::make_unique<FakeSpreadsheet>();
+    spreadsheet = fakeSpreadsheet.get();
+    p.spreadsheet = std::move(fakeSpreadsheet);
     p.programFolder = programFolder;
     window = std::make_unique<shell::MainWindow>(std::move(p));
 }

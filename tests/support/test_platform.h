@@ -17,6 +17,7 @@
 #include "platform/service_host.h"
 #include "platform/skin_engine.h"
 #include "platform/text_file.h"
+#include "platform/spreadsheet.h"
 #include "shell/command_context.h"
 
 class QPushButton;
@@ -222,6 +223,7 @@ public:
     platform::HttpClient& httpClient() override;
     QString mnemonicBaseUrl() const override;
     platform::ServiceHost& serviceHost() override;
+    platform::Spreadsheet& spreadsheet() override;
 
 private:
     void check(const char* operation) const { const_cast<Faults&>(faults).check(operation); }
@@ -232,6 +234,20 @@ private:
 
 // The real main window over fake dialogs and a scripted pump; by default with a fake
 // HTTP client and a fake service host too.
+// Records the spreadsheet calls, one line each ("start", "add workbook",
+// "write 1,1: text", "fit column 1", "fit all columns", "show"), fails where faults
+// says (operations "start", "addWorkbook", "writeCell", "fitColumn",
+// "fitAllColumns", "show"), and forwards every call to real when one is given.
+class FakeSpreadsheet final : public platform::Spreadsheet {
+public:
+    std::unique_ptr<platform::SpreadsheetApplication> start() override;
+
+    QStringList calls;
+    Faults faults;
+    std::unique_ptr<platform::Spreadsheet> real;
+};
+
+// The real main window over fake dialogs and a scripted pump.
 struct TestWindow {
     explicit TestWindow(const QString& programFolder = QString(), bool failSkin = false);
     // With these instead of the fake client and host (http and serviceHost stay null).
@@ -256,6 +272,7 @@ struct TestWindow {
     FakeFileReader* fileReader;
     FakeHttpClient* http = nullptr;
     FakeServiceHost* serviceHost = nullptr;
+    FakeSpreadsheet* spreadsheet;
     std::unique_ptr<shell::MainWindow> window;
 
 private:

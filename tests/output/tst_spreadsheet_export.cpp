@@ -1,0 +1,425 @@
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include "output/spreadsheet_export.h"
+#include "platform/list_control.h"
+#include "platform/xlsx_spreadsheet.h"
+#include "shell/main_window.h"
+#include "support/test_platform.h"
+
+using namespace lexiquill;
+using test::TestWindow;
+
+namespace {
+
+struct Row {
+    QString phrase;
+    QString result;
+    bool ticked;
+};
+
+// A desktop of its own for the real spreadsheet adapter: a PATH holding only a
+// stand-in "localc" that writes down the arguments it was started with, and a
+// temporary folder for the workbooks.
+struct Desktop {
+    QTemporaryDir dir;
+    QString bin = dir.filePath("bin");
+    QString temp = dir.filePath("temp");
+    QString launches = dir.filePath("launches");
+
+    explicit Desktop(const QByteArray& localc = {}) {
+        QDir().mkpath(bin);
+        QDir().mkpath(temp);
+        QFile script(bin + "/localc");
+        script.open(QIODevice::WriteOnly);
+        script.write(localc.isEmpty() ? "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; "
+                                        "done > \"$0.part\" && /bin/mv \"$0.part\" \"" +
+                                            QFile::encodeName(launches) + "\"\n"
+                                      : localc);
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    }
+
+    QProcessEnvironment environment(bool withLocalc = true) const {
+        QProcessEnvironment env;
+        env.insert("PATH", withLocalc ? bin : dir.filePath("empty"));
+        env.insert("HOME", dir.path());
+        env.insert("XDG_DATA_DIRS", dir.filePath("share"));
+        return env;
+    }
+
+    void install(TestWindow& t, bool withLocalc = true) const {
+        t.spreadsheet->real =
+            std::make_unique<platform::XlsxSpreadsheet>(*t.pump, environment(withLocalc), temp);
+    }
+
+    // The arguments the application was started with, once it has been.
+    QStringList launchArguments() const {
+        QFile file(launches);
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+
+    QStringList workbookFolders() const {
+        return QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    }
+};
+
+void fill(TestWindow& t, const QList<Row>& rows) {
+    auto& results = t.context().resultTable();
+    auto* list2 = t.window->findChild<platform::ListControl*>("ListView2");
+    for (const Row& row : rows) results.setSubText(results.append(row.phrase), 2, row.result);
+    list2->rows().publishRows();
+    for (int r = 0; r < rows.size(); ++r) {
+        if (rows[r].ticked)
+            list2->model()->setData(list2->model()->index(r, 0), Qt::Checked, Qt::CheckStateRole);
+    }
+}
+
+void clickExport(TestWindow& t) { QTest::mouseClick(t.button("PushButton12"), Qt::LeftButton); }
+
+// The sheet as openpyxl reads it back: "A1= Word(s)" for each filled cell, in
+// order; a cell that is not a string is marked with its type.
+struct Sheet {
+    QStringList cells;
+    QMap<int, double> widths;
+    QMap<int, int> longest;
+};
+
+Sheet readBack(const QString& path) {
+    QProcess python;
+    python.start("/usr/bin/python3", {LEXIQUILL_READ_WORKBOOK, path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        qWarning() << python.readAllStandardError();
+        return {};
+    }
+    const QJsonObject json = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    Sheet sheet;
+    for (const QJsonValue& value : json["cells"].toArray()) {
+        const QJsonArray cell = value.toArray();
+        const int column = cell[1].toInt();
+        const QString text = cell[2].toString();
+        QString line = QChar('A' + column - 1) + QString::number(cell[0].toInt()) + '=' + text;
+        if (cell[3].toString() != "s") line += " [" + cell[3].toString() + ']';
+        sheet.cells.append(line);
+        sheet.longest[column] = std::max(sheet.longest.value(column), int(text.size()));
+    }
+    const QJsonObject widths = json["widths"].toObject();
+    for (auto it = widths.begin(); it != widths.end(); ++it)
+        sheet.widths[it.key().toInt()] = it.value().toDouble();
+    return sheet;
+}
+
+// The workbook the application was opened on, after checking how it was opened.
+QString openedWorkbook(const Desktop& desktop) {
+    QStringList arguments;
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(!(arguments = desktop.launchArguments()).isEmpty(), 10000); }();
+    if (arguments.size() != 3 || arguments[0] != "--calc" || arguments[1] != "-n") {
+        qWarning() << "started with" << arguments;
+        return {};
+    }
+    return arguments[2];
+}
+
+const QStringList kHeaders{"A1= Word(s)", "B1=Result"};
+const QString kNoWorkbook = QStringLiteral("<no workbook>");
+
+QString reportLine(int line) {
+    return QStringLiteral("in Lexiquill2021/08/31.Form1.PushButton12_Click at line %1\r\r")
+        .arg(line);
+}
+
+}  // namespace
+
+class TestSpreadsheetExport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layout_data() {
+        QTest::addColumn<QList<Row>>("rows");
+        QTest::addColumn<QStringList>("cells");
+        QTest::newRow("three rows, only the second ticked, keep rows 2 and 4 empty")
+            << QList<Row>{{"one", "O.", false}, {"two words", "T.W.", true}, {"three", "T.", false}}
+            << kHeaders + QStringList{"A3=two words", "B3=T.W."};
+        QTest::newRow("no row ticked gives the header row only")
+            << QList<Row>{{"one", "O.", false}, {"two", "T.", false}} << kHeaders;
+        QTest::newRow("every = leaves the results, none the phrases")
+            << QList<Row>{{"a=b", "=A.B.", true}, {"=x", "X=Y=Z.", true}}
+            << kHeaders + QStringList{"A2=a=b", "B2=A.B.", "A3==x", "B3=XYZ."};
+        QTest::newRow("phrases that look like formulas stay text")
+            << QList<Row>{{"=SUM(A1:A9)", "S.", true},
+                          {"+1", "1.", true},
+                          {"-2", "2.", true},
+                          {"@now", "N.", true},
+                          {"007", "0.", true}}
+            << kHeaders + QStringList{"A2==SUM(A1:A9)", "B2=S.",   "A3=+1", "B3=1.",  "A4=-2",
+                                      "B4=2.",          "A5=@now", "B5=N.", "A6=007", "B6=0."};
+        QTest::newRow("wide, combining and astral characters")
+            << QList<Row>{{QString::fromUtf8("東京 タワー"), QString::fromUtf8("東.タ."), true},
+                          {QString::fromUtf8("cafe\u0301 \U0001F600"), "C.", true}}
+            << kHeaders + QStringList{QString::fromUtf8("A2=東京 タワー"),
+                                      QString::fromUtf8("B2=東.タ."),
+                                      QString::fromUtf8("A3=cafe\u0301 \U0001F600"), "B3=C."};
+    }
+
+    void layout() {
+        QFETCH(QList<Row>, rows);
+        QFETCH(QStringList, cells);
+        TestWindow t;
+        Desktop desktop;
+        desktop.install(t);
+        fill(t, rows);
+        QList<shell::Pointer> pointers;
+        t.pump->onYield = [&](int) { pointers.append(t.context().pointer()); };
+        clickExport(t);
+
+        QVERIFY(t.dialogs->errorReports.isEmpty());
+        QVERIFY(t.dialogs->messages.isEmpty());
+        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QVERIFY(!pointers.isEmpty());
+        QCOMPARE(pointers, QList<shell::Pointer>(pointers.size(), shell::Pointer::Busy));
+
+        const QString path = openedWorkbook(desktop);
+        const QFileInfo file(path);
+        QVERIFY2(QRegularExpression(R"(^Lexiquill results \d{4}-\d\d-\d\d \d\d\.\d\d\.xlsx$)")
+                     .match(file.fileName())
+                     .hasMatch(),
+                 qPrintable(path));
+        QCOMPARE(file.dir().absolutePath(),
+                 QDir(desktop.temp).absoluteFilePath(desktop.workbookFolders().value(0)));
+        struct stat folder {};
+        QCOMPARE(stat(QFile::encodeName(file.absolutePath()).constData(), &folder), 0);
+        QCOMPARE(folder.st_mode & 0777, 0700u);
+
+        const Sheet sheet = readBack(path);
+        QCOMPARE(sheet.cells, cells);
+        for (auto it = sheet.longest.begin(); it != sheet.longest.end(); ++it) {
+            QVERIFY2(sheet.widths.value(it.key()) >= it.value(),
+                     qPrintable(QString("column %1: width %2 for %3 characters")
+                                    .arg(it.key())
+                                    .arg(sheet.widths.value(it.key()))
+                                    .arg(it.value())));
+        }
+    }
+
+    void withoutApplicationTwoMessagesAndNothingElse() {
+        TestWindow t;
+        Desktop desktop;
+        desktop.install(t, false);
+        fill(t, {{"one", "O.", true}});
+        QList<shell::Pointer> pointers;
+        t.dialogs->onMessage = [&](const QString&) { pointers.append(t.context().pointer()); };
+        clickExport(t);
+        QCOMPARE(
+            t.dialogs->messages,
+            (QStringList{"Excel is not installed on this computer. You need to have it installed "
+                         "to use this software without error.",
+                         "Excel is not installed on this computer. You need to have it installed "
+                         "to use this feature."}));
+        QCOMPARE(pointers, QList<shell::Pointer>(2, shell::Pointer::Default));
+        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QVERIFY(t.dialogs->errorReports.isEmpty());
+        QCOMPARE(t.spreadsheet->calls, QStringList{"start"});
+        QCOMPARE(t.pump->yields, 0);
+        QVERIFY(desktop.workbookFolders().isEmpty());
+    }
+
+    void emptyListEndsSilently() {
+        TestWindow t;
+        Desktop desktop;
+        desktop.install(t);
+        QList<shell::Pointer> pointers;
+        t.pump->onYield = [&](int) { pointers.append(t.context().pointer()); };
+        clickExport(t);
+        QVERIFY(t.dialogs->messages.isEmpty());
+        QVERIFY(t.dialogs->errorReports.isEmpty());
+        QCOMPARE(t.spreadsheet->calls, QStringList{"start"});
+        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(t.pump->yields, 0);
+        QVERIFY(desktop.workbookFolders().isEmpty());
+        QTest::qWait(200);
+        QVERIFY(desktop.launchArguments().isEmpty());
+    }
+
+    void yieldsOncePerHeaderRowAndCell() {
+        TestWindow t;
+        fill(t, {{"a", "A.", true}, {"b", "B.", false}, {"c", "C.", true}});
+        int yields = 0;
+        QStringList callsAtYield;
+        t.pump->onYield = [&](int n) {
+            yields = n;
+            callsAtYield.append(t.spreadsheet->calls.last());
+        };
+        clickExport(t);
+        // 2 headers, 3 rows, 2 cells in each of the 2 ticked rows.
+        QCOMPARE(yields, 2 + 3 + 4);
+        QCOMPARE(
+            t.spreadsheet->calls,
+            (QStringList{"start", "start", "add workbook", "write 1,1:  Word(s)", "fit column 1",
+                         "write 1,2: Result", "fit column 2", "write 2,1: a", "write 2,2: A.",
+                         "write 4,1: c", "write 4,2: C.", "fit all columns", "show"}));
+        QCOMPARE(callsAtYield.first(), QStringLiteral("add workbook"));
+    }
+
+    void failingStepIsReportedAndTheNextStepRuns_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("nth");
+        QTest::addColumn<QList<int>>("lines");
+        QTest::addColumn<QStringList>("cells");  // empty: the application was not started
+        // Rows: "a|A=." ticked, "b|B." not ticked.
+        const QStringList all = kHeaders + QStringList{"A2=a", "B2=A."};
+        QTest::newRow("counting rows at the start ends the command")
+            << "resultTable.rowCount" << 1 << QList<int>{108} << QStringList{};
+        QTest::newRow("busy pointer") << "setPointer" << 1 << QList<int>{110} << all;
+        QTest::newRow("starting the application")
+            << "start" << 2 << QList<int>{112, 114, 122, 132, 122, 132, 152, 156, 166, 168}
+            << QStringList{};
+        QTest::newRow("adding the workbook shows the application without one")
+            << "addWorkbook" << 1 << QList<int>{114, 122, 132, 122, 132, 152, 156, 166}
+            << QStringList{kNoWorkbook};
+        QTest::newRow("counting headers")
+            << "resultTable.columnCount" << 1 << QList<int>{118} << QStringList{"A2=a", "B2=A."};
+        QTest::newRow("yield before a header") << "yield" << 1 << QList<int>{120} << all;
+        QTest::newRow("reading the first header") << "resultTable.header" << 1 << QList<int>{122}
+                                                  << QStringList{"B1=Result", "A2=a", "B2=A."};
+        QTest::newRow("writing the second header")
+            << "writeCell" << 2 << QList<int>{122} << QStringList{"A1= Word(s)", "A2=a", "B2=A."};
+        QTest::newRow("fitting a column") << "fitColumn" << 1 << QList<int>{132} << all;
+        QTest::newRow("counting rows for the loop")
+            << "resultTable.rowCount" << 2 << QList<int>{138} << kHeaders;
+        QTest::newRow("yield before a row") << "yield" << 3 << QList<int>{140} << all;
+        QTest::newRow("an unreadable tick counts as ticked")
+            << "resultTable.checked" << 2 << QList<int>{142} << all + QStringList{"A3=b", "B3=B."};
+        QTest::newRow("counting a row's columns")
+            << "resultTable.columnCount" << 2 << QList<int>{146} << kHeaders;
+        QTest::newRow("yield before a cell") << "yield" << 4 << QList<int>{148} << all;
+        QTest::newRow("reading a phrase")
+            << "resultTable.text" << 1 << QList<int>{152} << kHeaders + QStringList{"B2=A."};
+        QTest::newRow("reading a result")
+            << "resultTable.subText" << 1 << QList<int>{156} << kHeaders + QStringList{"A2=a"};
+        QTest::newRow("fitting all columns") << "fitAllColumns" << 1 << QList<int>{166} << all;
+        QTest::newRow("showing") << "show" << 1 << QList<int>{168} << QStringList{};
+        QTest::newRow("default pointer") << "setPointer" << 2 << QList<int>{170} << all;
+    }
+
+    void failingStepIsReportedAndTheNextStepRuns() {
+        QFETCH(QString, operation);
+        QFETCH(int, nth);
+        QFETCH(QList<int>, lines);
+        QFETCH(QStringList, cells);
+        TestWindow t;
+        Desktop desktop;
+        desktop.install(t);
+        fill(t, {{"a", "A=.", true}, {"b", "B.", false}});
+        test::FaultyContext faulty(t.context());
+        (operation.contains('.') || operation == "yield" || operation == "setPointer"
+             ? faulty.faults
+             : t.spreadsheet->faults)
+            .failAt(operation, nth);
+        output::saveResultsAsExcelFile(faulty);
+
+        QCOMPARE(t.dialogs->errorReports.size(), lines.size());
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            QVERIFY2(t.dialogs->errorReports[i].contains(reportLine(lines[i])),
+                     qPrintable(t.dialogs->errorReports[i]));
+        }
+        QVERIFY(t.dialogs->errorReports[0].startsWith("Injected failure of " + operation + "\r\n"));
+        QVERIFY(t.dialogs->messages.isEmpty());
+        QCOMPARE(t.context().pointer(), operation == "setPointer" && nth == 2
+                                            ? shell::Pointer::Busy
+                                            : shell::Pointer::Default);
+        if (cells == QStringList{kNoWorkbook}) {
+            QTRY_COMPARE(desktop.launchArguments(), (QStringList{"--calc", "-n"}));
+        } else if (cells.isEmpty()) {
+            QTest::qWait(200);
+            QVERIFY(desktop.launchArguments().isEmpty());
+            QVERIFY(desktop.workbookFolders().isEmpty());
+        } else {
+            QCOMPARE(readBack(openedWorkbook(desktop)).cells, cells);
+        }
+    }
+
+    void realFailures_data() {
+        QTest::addColumn<QByteArray>("localc");
+        QTest::addColumn<bool>("tempFolderExists");
+        QTest::addColumn<QString>("phrase");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("an application that cannot start is reported, not taken for success")
+            << QByteArray("#!/nonexistent/interpreter\n") << true << "a" << 168
+            << "The spreadsheet application localc could not be started";
+        QTest::newRow("a workbook that cannot be written is reported")
+            << QByteArray() << false << "a" << 168 << "No private folder could be made in ";
+        QTest::newRow("a phrase longer than a cell holds is reported, and the result still written")
+            << QByteArray() << true << QString(40000, 'x') << 152
+            << "A cell holds at most 32767 characters; this text has 40000";
+    }
+
+    void realFailures() {
+        QFETCH(QByteArray, localc);
+        QFETCH(bool, tempFolderExists);
+        QFETCH(QString, phrase);
+        QFETCH(int, line);
+        QFETCH(QString, description);
+        TestWindow t;
+        Desktop desktop(localc);
+        if (!tempFolderExists) QDir(desktop.temp).removeRecursively();
+        desktop.install(t);
+        fill(t, {{phrase, "X.", true}});
+        clickExport(t);
+        QCOMPARE(t.dialogs->errorReports.size(), 1);
+        QVERIFY2(t.dialogs->errorReports[0].startsWith(description),
+                 qPrintable(t.dialogs->errorReports[0]));
+        QVERIFY(t.dialogs->errorReports[0].contains(reportLine(line)));
+        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        if (line == 152) {
+            QCOMPARE(readBack(openedWorkbook(desktop)).cells, kHeaders + QStringList{"B2=X."});
+        } else {
+            // Nobody will see a workbook that was not opened: none is left behind.
+            QVERIFY(desktop.workbookFolders().isEmpty());
+        }
+    }
+
+    void libreOfficeReadsTheExport() {
+        const QString libreoffice = "/usr/bin/libreoffice";
+        if (!QFileInfo(libreoffice).isExecutable()) QSKIP("LibreOffice is not installed");
+        TestWindow t;
+        Desktop desktop;
+        desktop.install(t);
+        fill(t, {{" as soon as possible ", "A.S.A.P.", true},
+                 {"not this", "N.T.", false},
+                 {"=1+1", "=E.Q.", true},
+                 {QString::fromUtf8("ünïcödé, \"quoted\""), "U.Q.", true}});
+        clickExport(t);
+        const QString path = openedWorkbook(desktop);
+        QVERIFY(!path.isEmpty());
+
+        QProcess convert;
+        convert.start(libreoffice,
+                      {"-env:UserInstallation=" +
+                           QUrl::fromLocalFile(desktop.dir.filePath("profile")).toString(),
+                       "--headless", "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76",
+                       "--outdir", desktop.dir.filePath("csv"), path});
+        QVERIFY(convert.waitForFinished(180000));
+        QFile csv(desktop.dir.filePath("csv/" + QFileInfo(path).completeBaseName() + ".csv"));
+        QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(convert.readAllStandardError()));
+        QCOMPARE(QString::fromUtf8(csv.readAll()),
+                 QString::fromUtf8(" Word(s),Result\n as soon as possible ,A.S.A.P.\n,\n=1+1,E.Q.\n"
+                                   "\"ünïcödé, \"\"quoted\"\"\",U.Q.\n"));
+    }
+};
+
+QTEST_MAIN(TestSpreadsheetExport)
+#include "tst_spreadsheet_export.moc"
