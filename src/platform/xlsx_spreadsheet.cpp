@@ -9,11 +9,14 @@
 #include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <exception>
-#include <functional>
+#include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/event_pump.h"
@@ -29,6 +32,8 @@ constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
 constexpr qsizetype kMaxCellText = 32767;
 constexpr double kMaxColumnWidth = 255;
+// Rows handed to the writing thread at a time.
+constexpr std::size_t kBatchRows = 512;
 
 const QString kNotInstalled = QStringLiteral(
     "No spreadsheet application was found: neither LibreOffice Calc (localc or libreoffice), "
@@ -44,149 +49,12 @@ bool isWide(char32_t c) {
            (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
-struct Sheet {
-    std::vector<std::vector<QString>> rows;  // [row - 1][column - 1]
-    std::vector<double> widths;              // 0: the default width
-};
-
-void fitColumns(Sheet& sheet, std::size_t first, std::size_t last) {
-    if (sheet.widths.size() <= last) sheet.widths.resize(last + 1);
-    std::vector<double> widest(last + 1 - first);
-    for (const auto& row : sheet.rows) {
-        for (std::size_t c = first; c <= last && c < row.size(); ++c) {
-            if (!row[c].isEmpty())
-                widest[c - first] = std::max(widest[c - first], columnWidthFor(row[c]));
-        }
-    }
-    std::copy(widest.begin(), widest.end(), sheet.widths.begin() + std::ptrdiff_t(first));
-}
+using Cells = std::vector<QString>;  // [column - 1]; empty texts are empty cells
 
 void checkColumn(int column) {
     if (column < 1 || column > kMaxColumns) {
         throw PlatformError(QStringLiteral("A sheet has no column %1").arg(column));
     }
-}
-
-class XlsxWorkbook final : public Workbook {
-public:
-    void writeCell(int row, int column, const QString& text) override {
-        if (row < 1 || row > kMaxRows)
-            throw PlatformError(QStringLiteral("A sheet has no row %1").arg(row));
-        checkColumn(column);
-        if (text.size() > kMaxCellText) {
-            throw PlatformError(
-                QStringLiteral("A cell holds at most %1 characters; this text has %2")
-                    .arg(kMaxCellText)
-                    .arg(text.size()));
-        }
-        auto& rows = m_sheet.rows;
-        if (rows.size() < std::size_t(row)) {
-            if (text.isEmpty()) return;
-            rows.resize(std::size_t(row));
-        }
-        auto& cells = rows[std::size_t(row) - 1];
-        if (cells.size() < std::size_t(column)) {
-            if (text.isEmpty()) return;
-            cells.resize(std::size_t(column));
-        }
-        cells[std::size_t(column) - 1] = text;
-    }
-
-    void fitColumn(int column) override {
-        checkColumn(column);
-        fitColumns(m_sheet, std::size_t(column) - 1, std::size_t(column) - 1);
-    }
-
-    void fitAllColumns() override {
-        std::size_t columns = m_sheet.widths.size();
-        for (const auto& row : m_sheet.rows) columns = std::max(columns, row.size());
-        if (columns > 0) fitColumns(m_sheet, 0, columns - 1);
-    }
-
-    const Sheet& sheet() const { return m_sheet; }
-
-private:
-    Sheet m_sheet;
-};
-
-// Writes the sheet as an .xlsx file. libxlsxwriter keeps at most one row in memory
-// this way, with its temporary files in tempDir; cancelled stops it between rows
-// and writes nothing.
-void writeXlsx(const QString& path, const QString& tempDir, const Sheet& sheet,
-               const std::atomic<bool>& cancelled) {
-    const QByteArray pathBytes = QFile::encodeName(path);
-    QByteArray tempBytes = QFile::encodeName(tempDir);
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE;
-    options.tmpdir = tempBytes.data();
-    lxw_workbook* workbook = workbook_new_opt(pathBytes.constData(), &options);
-    if (!workbook)
-        throw PlatformError(QStringLiteral("The workbook %1 could not be created").arg(path));
-    const auto fail = [&](const QString& reason) {
-        lxw_workbook_free(workbook);
-        throw PlatformError(
-            QStringLiteral("The workbook %1 could not be written: %2").arg(path, reason));
-    };
-    lxw_worksheet* worksheet = workbook_add_worksheet(workbook, nullptr);
-    if (!worksheet) fail(QStringLiteral("no sheet could be added"));
-
-    for (std::size_t c = 0; c < sheet.widths.size(); ++c) {
-        if (sheet.widths[c] <= 0) continue;
-        const auto column = lxw_col_t(c);
-        const lxw_error error =
-            worksheet_set_column(worksheet, column, column, sheet.widths[c], nullptr);
-        if (error != LXW_NO_ERROR) fail(QString::fromUtf8(lxw_strerror(error)));
-    }
-    QByteArray utf8;
-    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
-        if (cancelled.load(std::memory_order_relaxed)) {
-            lxw_workbook_free(workbook);
-            return;
-        }
-        const auto& cells = sheet.rows[r];
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            if (cells[c].isEmpty()) continue;
-            utf8 = cells[c].toUtf8();
-            // A C string ends at NUL; the spreadsheet formats write that character
-            // as an escape, as they do every other control character.
-            if (utf8.contains('\0'))
-                utf8.replace(QByteArrayView("\0", 1), QByteArrayView("_x0000_"));
-            const lxw_error error = worksheet_write_string(worksheet, lxw_row_t(r), lxw_col_t(c),
-                                                           utf8.constData(), nullptr);
-            if (error != LXW_NO_ERROR) fail(QString::fromUtf8(lxw_strerror(error)));
-        }
-    }
-    const lxw_error error = workbook_close(workbook);  // frees it, also on failure
-    if (error != LXW_NO_ERROR) {
-        QFile::remove(path);
-        throw PlatformError(QStringLiteral("The workbook %1 could not be written: %2")
-                                .arg(path, QString::fromUtf8(lxw_strerror(error))));
-    }
-}
-
-// Runs work on a thread of its own while this thread goes on handling window
-// events, so that writing a large workbook never freezes the window. When the
-// program ends meanwhile, the work is told to stop and the command unwinds.
-void runBesideTheWindow(EventPump& pump, std::atomic<bool>& cancelled,
-                        const std::function<void()>& work) {
-    QEventLoop loop;
-    std::atomic<bool> done{false};
-    std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        done = true;
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    // Only the application quitting ends the loop before the work is done.
-    if (!pump.isEnding()) loop.exec();
-    if (!done) cancelled = true;
-    worker.join();
-    if (pump.isEnding() || !done.load()) throw ProgramEnding{};
-    if (failure) std::rethrow_exception(failure);
 }
 
 QString makePrivateFolder(const QString& root) {
@@ -200,6 +68,268 @@ QString makePrivateFolder(const QString& root) {
     return QFile::decodeName(pattern);
 }
 
+// One thread that writes one .xlsx file with libxlsxwriter from the rows handed to
+// it, in ascending order, while the window goes on with the export. libxlsxwriter
+// keeps one row in memory this way, its temporary files in the private folder.
+class FileWriter {
+public:
+    FileWriter(QString folder, QString path)
+        : m_folder(std::move(folder)), m_path(std::move(path)), m_thread([this] { run(); }) {}
+
+    // Stops the writing if it is not finished; the file goes with its folder unless
+    // it was kept.
+    ~FileWriter() {
+        m_cancelled = true;
+        {
+            std::lock_guard lock(m_mutex);
+            m_waiting.notify_one();
+        }
+        m_thread.join();
+        if (!m_kept) QDir(m_folder).removeRecursively();
+    }
+
+    FileWriter(const FileWriter&) = delete;
+    FileWriter& operator=(const FileWriter&) = delete;
+
+    const QString& path() const { return m_path; }
+
+    void add(std::size_t firstRow, std::vector<Cells> rows) {
+        std::lock_guard lock(m_mutex);
+        m_batches.push_back({firstRow, std::move(rows)});
+        m_waiting.notify_one();
+    }
+
+    // No rows follow; the columns take these widths (0: the default width).
+    void finish(std::vector<double> widths) {
+        std::lock_guard lock(m_mutex);
+        m_widths = std::move(widths);
+        m_finished = true;
+        m_waiting.notify_one();
+    }
+
+    // Waits until the file is complete, while the window goes on handling its
+    // events, so that a large workbook never freezes it. Throws the writer's
+    // failure, or ProgramEnding when the program ends meanwhile.
+    void wait(EventPump& pump) {
+        QEventLoop loop;
+        bool done = false;
+        {
+            std::lock_guard lock(m_mutex);
+            done = m_done;
+            if (!done) m_loop = &loop;
+        }
+        // Only the application quitting ends the loop before the writer has.
+        if (!done && !pump.isEnding()) loop.exec();
+        {
+            std::lock_guard lock(m_mutex);
+            m_loop = nullptr;
+            done = m_done;
+        }
+        if (!done || pump.isEnding()) throw ProgramEnding{};
+        if (m_failure) std::rethrow_exception(m_failure);
+    }
+
+    // The file outlives the writer: the application has it now.
+    void keep() { m_kept = true; }
+
+private:
+    struct Batch {
+        std::size_t firstRow;  // from 0
+        std::vector<Cells> rows;
+    };
+
+    void run() {
+        try {
+            write();
+        } catch (...) {
+            m_failure = std::current_exception();
+            QFile::remove(m_path);
+        }
+        std::lock_guard lock(m_mutex);
+        m_done = true;
+        if (m_loop) QMetaObject::invokeMethod(m_loop, &QEventLoop::quit, Qt::QueuedConnection);
+    }
+
+    void write() {
+        const QByteArray path = QFile::encodeName(m_path);
+        QByteArray folder = QFile::encodeName(m_folder);
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        options.tmpdir = folder.data();
+        lxw_workbook* workbook = workbook_new_opt(path.constData(), &options);
+        if (!workbook) fail(QStringLiteral("it could not be made"));
+        // Frees the workbook on every way out but the one that closes it.
+        std::unique_ptr<lxw_workbook, void (*)(lxw_workbook*)> owner(workbook, lxw_workbook_free);
+        lxw_worksheet* worksheet = workbook_add_worksheet(workbook, nullptr);
+        if (!worksheet) fail(QStringLiteral("no sheet could be added"));
+
+        QByteArray utf8;
+        for (;;) {
+            Batch batch;
+            {
+                std::unique_lock lock(m_mutex);
+                m_waiting.wait(lock,
+                               [&] { return m_cancelled || !m_batches.empty() || m_finished; });
+                if (m_cancelled) return;
+                if (m_batches.empty()) break;
+                batch = std::move(m_batches.front());
+                m_batches.pop_front();
+            }
+            for (std::size_t r = 0; r < batch.rows.size(); ++r) {
+                const Cells& cells = batch.rows[r];
+                for (std::size_t c = 0; c < cells.size(); ++c) {
+                    if (cells[c].isEmpty()) continue;
+                    utf8 = cells[c].toUtf8();
+                    // A C string ends at NUL; the spreadsheet formats write that
+                    // character as an escape, as they do every other control character.
+                    if (utf8.contains('\0')) {
+                        utf8.replace(QByteArrayView("\0", 1), QByteArrayView("_x0000_"));
+                    }
+                    check(worksheet_write_string(worksheet, lxw_row_t(batch.firstRow + r),
+                                                 lxw_col_t(c), utf8.constData(), nullptr));
+                }
+            }
+            if (m_cancelled) return;
+        }
+        for (std::size_t c = 0; c < m_widths.size(); ++c) {
+            if (m_widths[c] > 0) {
+                check(worksheet_set_column(worksheet, lxw_col_t(c), lxw_col_t(c), m_widths[c],
+                                           nullptr));
+            }
+        }
+        check(workbook_close(owner.release()));  // frees it, also on failure
+    }
+
+    void check(lxw_error error) const {
+        if (error != LXW_NO_ERROR) fail(QString::fromUtf8(lxw_strerror(error)));
+    }
+
+    [[noreturn]] void fail(const QString& reason) const {
+        throw PlatformError(
+            QStringLiteral("The workbook %1 could not be written: %2").arg(m_path, reason));
+    }
+
+    const QString m_folder;
+    const QString m_path;
+    std::mutex m_mutex;
+    std::condition_variable m_waiting;
+    std::deque<Batch> m_batches;
+    std::vector<double> m_widths;
+    bool m_finished = false;
+    bool m_done = false;
+    QEventLoop* m_loop = nullptr;
+    std::exception_ptr m_failure;
+    std::atomic<bool> m_cancelled{false};
+    bool m_kept = false;
+    std::thread m_thread;  // last: it starts once everything else is there
+};
+
+// The cells of a workbook, kept in memory for fitting the columns, and streamed to
+// a FileWriter as the rows come. The export writes rows in order, so the rows
+// before the one being written are handed over in batches and the file is nearly
+// complete when the workbook is shown. A write to a row already handed over drops
+// that file; showing then writes the whole sheet again.
+class XlsxWorkbook final : public Workbook {
+public:
+    explicit XlsxWorkbook(QString tempRoot) : m_tempRoot(std::move(tempRoot)) {}
+
+    void writeCell(int row, int column, const QString& text) override {
+        if (row < 1 || row > kMaxRows) {
+            throw PlatformError(QStringLiteral("A sheet has no row %1").arg(row));
+        }
+        checkColumn(column);
+        if (text.size() > kMaxCellText) {
+            throw PlatformError(
+                QStringLiteral("A cell holds at most %1 characters; this text has %2")
+                    .arg(kMaxCellText)
+                    .arg(text.size()));
+        }
+        const auto r = std::size_t(row) - 1;
+        const auto c = std::size_t(column) - 1;
+        if (r < m_handedOver) m_writer.reset();
+        if (m_rows.size() <= r) {
+            if (text.isEmpty()) return;
+            m_rows.resize(r + 1);
+        }
+        Cells& cells = m_rows[r];
+        if (cells.size() <= c) {
+            if (text.isEmpty()) return;
+            cells.resize(c + 1);
+        }
+        cells[c] = text;
+        if (r >= m_handedOver + kBatchRows) handOver(r);
+    }
+
+    void fitColumn(int column) override {
+        checkColumn(column);
+        fit(std::size_t(column) - 1, std::size_t(column) - 1);
+    }
+
+    void fitAllColumns() override {
+        std::size_t columns = m_widths.size();
+        for (const Cells& cells : m_rows) columns = std::max(columns, cells.size());
+        if (columns > 0) fit(0, columns - 1);
+    }
+
+    // Completes the file and hands back its path.
+    QString save(EventPump& pump) {
+        if (!m_writer && m_handedOver > 0) m_handedOver = 0;  // the file was dropped
+        handOver(m_rows.size());
+        if (!m_writer) startWriter();
+        m_writer->finish(m_widths);
+        m_writer->wait(pump);
+        return m_writer->path();
+    }
+
+    void keep() { m_writer->keep(); }
+
+private:
+    void startWriter() {
+        const QString folder = makePrivateFolder(m_tempRoot);
+        const QString stamp =
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm"));
+        m_writer = std::make_unique<FileWriter>(
+            folder, QStringLiteral("%1/Lexiquill results %2.xlsx").arg(folder, stamp));
+    }
+
+    // Hands the rows before row end (from 0) to the writer.
+    void handOver(std::size_t end) {
+        end = std::min(end, m_rows.size());
+        if (end <= m_handedOver) return;
+        if (!m_writer) {
+            if (m_handedOver > 0) return;  // dropped: the whole sheet goes at the end
+            try {
+                startWriter();
+            } catch (const PlatformError&) {
+                return;  // showing will try again, and report what fails
+            }
+        }
+        m_writer->add(m_handedOver,
+                      std::vector<Cells>(m_rows.begin() + std::ptrdiff_t(m_handedOver),
+                                         m_rows.begin() + std::ptrdiff_t(end)));
+        m_handedOver = end;
+    }
+
+    void fit(std::size_t first, std::size_t last) {
+        if (m_widths.size() <= last) m_widths.resize(last + 1);
+        std::vector<double> widest(last + 1 - first);
+        for (const Cells& cells : m_rows) {
+            for (std::size_t c = first; c <= last && c < cells.size(); ++c) {
+                if (!cells[c].isEmpty()) {
+                    widest[c - first] = std::max(widest[c - first], columnWidthFor(cells[c]));
+                }
+            }
+        }
+        std::copy(widest.begin(), widest.end(), m_widths.begin() + std::ptrdiff_t(first));
+    }
+
+    const QString m_tempRoot;
+    std::vector<Cells> m_rows;     // [row - 1]
+    std::vector<double> m_widths;  // [column - 1]; 0: the default width
+    std::size_t m_handedOver = 0;  // rows given to m_writer
+    std::unique_ptr<FileWriter> m_writer;
+};
+
 class XlsxApplication final : public SpreadsheetApplication {
 public:
     XlsxApplication(LaunchCommand command, EventPump& pump, QProcessEnvironment environment,
@@ -210,7 +340,7 @@ public:
           m_tempRoot(std::move(tempRoot)) {}
 
     Workbook& addWorkbook() override {
-        m_workbooks.push_back(std::make_unique<XlsxWorkbook>());
+        m_workbooks.push_back(std::make_unique<XlsxWorkbook>(m_tempRoot));
         return *m_workbooks.back();
     }
 
@@ -218,31 +348,20 @@ public:
         if (m_shown) return;
         if (m_workbooks.empty()) {
             launchDetached(m_command, QString(), m_environment);
-            m_shown = true;
-            return;
-        }
-        const QString folder = makePrivateFolder(m_tempRoot);
-        const QString stamp =
-            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm"));
-        QStringList files;
-        try {
-            std::atomic<bool> cancelled{false};
+        } else {
+            QStringList files;
+            for (const auto& workbook : m_workbooks) files.append(workbook->save(m_pump));
             for (std::size_t k = 0; k < m_workbooks.size(); ++k) {
-                const QString suffix = k == 0 ? QString() : QStringLiteral(" (%1)").arg(k + 1);
-                files.append(
-                    QStringLiteral("%1/Lexiquill results %2%3.xlsx").arg(folder, stamp, suffix));
-                const Sheet& sheet = m_workbooks[k]->sheet();
-                runBesideTheWindow(m_pump, cancelled, [&, path = files.last()] {
-                    writeXlsx(path, folder, sheet, cancelled);
-                });
+                launchDetached(m_command, files[qsizetype(k)], m_environment);
+                m_workbooks[k]->keep();
             }
-            for (const QString& file : files) launchDetached(m_command, file, m_environment);
-        } catch (...) {
-            // Nobody will ever see these files.
-            QDir(folder).removeRecursively();
-            throw;
         }
         m_shown = true;
+    }
+
+    // Files not opened in the application go with their workbooks.
+    ~XlsxApplication() override {
+        if (!m_shown) m_workbooks.clear();
     }
 
 private:
@@ -260,6 +379,10 @@ double columnWidthFor(const QString& text) {
     double units = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();
+        if (c < 0x300) {  // no marks, nothing wide: the common case, kept quick
+            units += 1;
+            continue;
+        }
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
