@@ -253,6 +253,30 @@ private slots:
         QVERIFY(desktop.launchArguments().isEmpty());
     }
 
+    // Rows reach the file while the export runs; closing the window abandons the
+    // export, and the half-written workbook goes with it.
+    void closingDuringTheExportLeavesNothing() {
+        TestWindow t;
+        Desktop desktop;
+        desktop.install(t);
+        QList<Row> rows;
+        for (int r = 1; r <= 1500; ++r) rows.append({QString::number(r), "R.", true});
+        fill(t, rows);
+        int foldersWhileRunning = 0;
+        t.pump->onYield = [&](int n) {
+            if (n != 2500) return;
+            foldersWhileRunning = int(desktop.workbookFolders().size());
+            t.window->close();
+        };
+        clickExport(t);
+        QVERIFY(t.pump->quitRequested);
+        QCOMPARE(foldersWhileRunning, 1);
+        QVERIFY(desktop.workbookFolders().isEmpty());
+        QVERIFY(t.dialogs->errorReports.isEmpty());
+        QTest::qWait(200);
+        QVERIFY(desktop.launchArguments().isEmpty());
+    }
+
     void yieldsOncePerHeaderRowAndCell() {
         TestWindow t;
         fill(t, {{"a", "A.", true}, {"b", "B.", false}, {"c", "C.", true}});
