@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Starts the real program under a real X server, makes one acronym, ticks it and
-# clicks "Save Results As Excel File". A stand-in "localc" first on the PATH notes the
-# workbook it is given, and LibreOffice Calc, headless, reads that workbook back.
+# Starts the real program under a real X server, makes one acronym, ticks it with
+# Space and clicks "Save Results As Excel File". A stand-in "localc" first on the PATH
+# notes how it was started, and LibreOffice Calc, headless, reads the workbook back.
 set -euo pipefail
 exe=$1
 exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
@@ -14,36 +14,50 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     printf "#!/bin/sh\nprintf \"%%s|%%s|%%s\" \"\$1\" \"\$2\" \"\$3\" > \"%s/opened\"\n" "$work" >"$work/bin/localc"
     chmod +x "$work/bin/localc"
 
+    # Windows titled Lexiquill: the main window, and a message or prompt over it.
+    boxes() { xdotool search --onlyvisible --name "^Lexiquill$" 2>/dev/null | wc -l; }
+    wait_until() {
+        for _ in $(seq 400); do eval "$1" && return 0; sleep 0.05; done
+        echo "timed out waiting for: $1"; exit 1
+    }
+    # Clicks the centre of a control given in twips (left, top, width, height).
+    click() {
+        xdotool mousemove --window "$win" $((($1 + $3 / 2) / 15)) $((($2 + $4 / 2) / 15)) click 1
+    }
+
     TMPDIR="$work/tmp" PATH="$work/bin:$PATH" "$exe" &
     pid=$!
-    window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Lexiquill$" | head -n 1)
-    # Positions in pixels inside the window, from the twips of the layout.
-    click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.5; }
+    win=$(timeout 30 xdotool search --sync --onlyvisible --name "^Lexiquill$" | head -n 1)
+    click 120 2520 3840 400                       # Add Word(s)
+    wait_until "[ \$(boxes) -eq 2 ]"
+    xdotool type --delay 5 "portable network graphics"
+    xdotool key Return
+    wait_until "[ \$(boxes) -eq 1 ]"
+    click 120 4335 7800 405                       # Start Generating
+    wait_until "[ \$(boxes) -eq 2 ]"               # "Done."
+    xdotool key Return
+    wait_until "[ \$(boxes) -eq 1 ]"
+    # The first row lies just below the header of the results list.
+    xdotool mousemove --window "$win" 100 $(( (4830 + 405) / 15 )) click 1
+    xdotool key space
+    click 4080 7220 3840 405                      # Save Results As Excel File
 
-    click 136 181                                  # Add Word(s)
-    xdotool type --delay 10 "portable network graphics"
-    xdotool key Return; sleep 0.5
-    click 268 302                                  # Start Generating
-    xdotool key Return; sleep 0.5                  # closes "Done."
-    click 100 360                                  # the first result row
-    xdotool key space; sleep 0.5                   # ticks it
-    click 400 495                                  # Save Results As Excel File
-
-    for _ in $(seq 100); do [ -s "$work/opened" ] && break; sleep 0.2; done
+    wait_until "[ -s \"$work/opened\" ]"
     IFS="|" read -r calc new workbook <"$work/opened" || true
     if [ "$calc $new" != "--calc -n" ] || [ ! -f "$workbook" ]; then
-        echo "the spreadsheet application was not opened on a workbook: $(cat "$work/opened" 2>/dev/null)"
+        echo "the spreadsheet application was not opened on a workbook: $(cat "$work/opened")"
         exit 1
     fi
     mode=$(stat -c %a "$(dirname "$workbook")")
     [ "$mode" = 700 ] || { echo "the workbook folder has mode $mode"; exit 1; }
 
     timeout 120 /usr/bin/libreoffice -env:UserInstallation="file://$work/profile" --headless \
-        --convert-to "csv:Text - txt - csv (StarCalc):44,34,76" --outdir "$work/csv" "$workbook" >/dev/null 2>&1
+        --convert-to "csv:Text - txt - csv (StarCalc):44,34,76" --outdir "$work/csv" "$workbook" \
+        >/dev/null 2>&1
     csv=$(cat "$work/csv/"*.csv)
     expected=$(printf " Word(s),Result\nportable network graphics,P.N.G.")
     if [ "$csv" != "$expected" ]; then
         printf "LibreOffice Calc read:\n%s\n" "$csv"; exit 1
     fi
-    echo "LibreOffice Calc read back the exported workbook: $(basename "$workbook")"
+    echo "LibreOffice Calc read back the exported workbook \"$(basename "$workbook")\""
 ' "$exe"
