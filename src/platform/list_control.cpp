@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QToolTip>
 
 #include "platform/twips.h"
@@ -74,6 +75,21 @@ void ListControl::mouseDoubleClickEvent(QMouseEvent* event)
 void ListControl::setColumnWidth(int column, int twips)
 {
     QTableView::setColumnWidth(m_model.columnIndex(column), pixelsFromTwips(twips));
+}
+
+void ListControl::keyPressEvent(QKeyEvent* event)
+{
+    // Rows are selected whole, so Space ticks the current row whichever of its cells
+    // is current; the view alone would only toggle a tick box in the cell itself.
+    const QModelIndex current = currentIndex();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && current.isValid() &&
+        current.column() != 0 && (m_model.flags(current.siblingAtColumn(0)) & Qt::ItemIsUserCheckable)) {
+        const QModelIndex tick = current.siblingAtColumn(0);
+        const bool ticked = m_model.data(tick, Qt::CheckStateRole).toInt() == Qt::Checked;
+        m_model.setData(tick, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 bool ListControl::viewportEvent(QEvent* event)

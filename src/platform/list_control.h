@@ -39,6 +39,7 @@ protected:
                                                          const QEvent* event) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     // The hint text shows wherever the pointer rests on the list, over rows and
     // over the empty area alike.
     bool viewportEvent(QEvent* event) override;
