@@ -213,6 +213,27 @@ private slots:
         QVERIFY(!listening(port));
     }
 
+    void aSecondWindowUsesTheFirstOnesService()
+    {
+        const QString base = QStringLiteral("http://127.0.0.1:%1").arg(test::freeLoopbackPort());
+        const auto makeWindow = [&] {
+            return std::make_unique<TestWindow>(TestWindow::Networking{
+                std::make_unique<platform::QtHttpClient>(),
+                std::make_unique<platform::InProcessServiceHost>(), base});
+        };
+        auto first = makeWindow();
+        auto second = makeWindow();
+        for (TestWindow* t : {first.get(), second.get()}) addPhrases(*t, {"ox"});
+        startMnemonic(*first);
+        startMnemonic(*second);
+        QCOMPARE(second->context().resultTable().rowCount(), 2);
+        // Its service gone with the first window, the second starts one of its own.
+        first.reset();
+        startMnemonic(*second);
+        QCOMPARE(second->context().resultTable().rowCount(), 2);
+        QVERIFY(second->dialogs->errorReports.isEmpty());
+    }
+
     // Something else holds the address and answers with errors.
     void aFailingServiceGivesOneReportPerPhrase()
     {
