@@ -24,10 +24,13 @@
 #include <memory>
 #include <optional>
 
+#include "bench_support.h"
 #include "platform/list_control.h"
 #include "platform/qt_clipboard.h"
 #include "shell/main_window.h"
 #include "support/test_platform.h"
+
+using namespace lexiquill::bench;
 
 namespace {
 
@@ -37,18 +40,6 @@ using lexiquill::test::FakeDialogs;
 constexpr const char* kWords[] = {"apple",  "bridge", "candle", "dolphin", "engine", "forest",
                                   "garden", "harbor", "island", "jacket",  "kettle", "lantern",
                                   "meadow", "needle", "orchard", "pepper", "quartz", "river"};
-
-void fail(const QString& message)
-{
-    std::fprintf(stderr, "export_bench: %s\n", qPrintable(message));
-}
-
-void settle(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // Resident and peak resident memory in kB, from /proc/self/status.
 long statusKb(const char* field)
@@ -136,13 +127,11 @@ QByteArray asColumnWouldAlign(const QByteArray& ours)
     return out;
 }
 
-double ms(qint64 ns) { return static_cast<double>(ns) / 1e6; }
-
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
     int n = 100000;
     if (argc > 1 && (n = QString::fromLocal8Bit(argv[1]).toInt()) < 1) {
@@ -197,8 +186,8 @@ int main(int argc, char* argv[])
         fail(QStringLiteral("the text file is not aligned as column aligns the same rows"));
         return 1;
     }
-    std::printf("rows %d: text export %.0f ms, column %.0f ms, ratio %.1f\n", n, ms(exportNs),
-                ms(*columnNs), static_cast<double>(exportNs) / static_cast<double>(*columnNs));
+    std::printf("rows %d: text export %.0f ms, column %.0f ms, ratio %.1f\n", n, milliseconds(exportNs),
+                milliseconds(*columnNs), static_cast<double>(exportNs) / static_cast<double>(*columnNs));
     std::printf("text file: %.1f MB\n", static_cast<double>(ourBytes.size()) / 1e6);
     if (peakReset) {
         std::printf("export peak memory: %.1f MB above the %.1f MB before it\n",
@@ -223,7 +212,7 @@ int main(int argc, char* argv[])
         fail(QStringLiteral("the clipboard copy failed"));
         return 1;
     }
-    std::printf("clipboard copy %d rows: %.0f ms (%.1f MB of text)\n", n, ms(copyNs),
+    std::printf("clipboard copy %d rows: %.0f ms (%.1f MB of text)\n", n, milliseconds(copyNs),
                 static_cast<double>(onClipboard.toUtf8().size()) / 1e6);
     if (peakReset) {
         std::printf("clipboard copy peak memory: %.1f MB above the %.1f MB before it\n",

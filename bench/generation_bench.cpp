@@ -26,11 +26,14 @@
 #include <random>
 #include <vector>
 
+#include "bench_support.h"
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
 #include "platform/platform.h"
 #include "shell/main_window.h"
 #include "support/test_platform.h"
+
+using namespace lexiquill::bench;
 
 namespace {
 
@@ -94,19 +97,6 @@ const QString kAwkProgram = QStringLiteral(R"awk({
     for (i = 1; i <= n; i++) a = a toupper(substr(w[i], 1, 1)) "."
     print $0 "\t" a
 })awk");
-
-void fail(const QString& message)
-{
-    std::fprintf(stderr, "generation_bench: %s\n", qPrintable(message));
-}
-
-// Lets timers fire and the window paint, as it would between a user's actions.
-void settle(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // Appends n phrases to the word list and writes the same phrases, one a line, to
 // phrasePath. The bench keeps no copy of its own, so that the peak memory is the
@@ -203,8 +193,6 @@ struct Timings {
     qint64 awkNs = 0;
 };
 
-double milliseconds(qint64 ns) { return static_cast<double>(ns) / 1e6; }
-
 // One size: fills a fresh window's word list, generates, and runs awk over the
 // same phrases. The window is handed back so that the caller can measure it full.
 std::optional<Timings> runSize(int n, const QTemporaryDir& dir, std::unique_ptr<MainWindow>& window)
@@ -284,7 +272,7 @@ long peakMemoryMiB()
 
 int main(int argc, char* argv[])
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
 
     std::vector<int> sizes;

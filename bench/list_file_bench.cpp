@@ -26,12 +26,15 @@
 #include <optional>
 #include <random>
 
+#include "bench_support.h"
 #include "platform/event_pump.h"
 #include "platform/file_reader.h"
 #include "platform/list_control.h"
 #include "platform/platform.h"
 #include "shell/main_window.h"
 #include "support/test_platform.h"
+
+using namespace lexiquill::bench;
 
 namespace {
 
@@ -43,16 +46,6 @@ constexpr const char* kWords[] = {
     "island", "jacket", "kettle", "lantern", "meadow", "needle", "orchard", "pepper",
     "quartz", "river",  "saddle", "thunder", "velvet", "walnut", "yellow",  "zephyr",
 };
-
-void fail(const QString& message) {
-    std::fprintf(stderr, "list_file_bench: %s\n", qPrintable(message));
-}
-
-void settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // Three words a line, CR LF line ends, about 23 bytes a line. Returns the first and
 // the last phrase for the check.
@@ -168,12 +161,10 @@ long peakMemoryMiB() {
     return (usage.ru_maxrss + 512) / 1024;  // Linux gives kilobytes
 }
 
-double ms(qint64 ns) { return static_cast<double>(ns) / 1e6; }
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
 
     const QStringList args = QCoreApplication::arguments().mid(1);
@@ -211,7 +202,7 @@ int main(int argc, char* argv[]) {
         best = r == 1 ? ratio : std::min(best, ratio);
         worst = r == 1 ? ratio : std::max(worst, ratio);
         std::printf("round %d: command %.0f ms, list shown %.0f ms, awk %.0f ms, ratio %.2f\n", r,
-                    ms(round->commandNs), ms(round->shownNs), ms(round->awkNs), ratio);
+                    milliseconds(round->commandNs), milliseconds(round->shownNs), milliseconds(round->awkNs), ratio);
         if (r == 1) std::printf("peak memory after round 1: %ld MB\n", peakMemoryMiB());
         std::fflush(stdout);
     }

@@ -26,6 +26,7 @@
 #include <optional>
 #include <random>
 
+#include "bench_support.h"
 #include "generation/mnemonic.h"
 #include "platform/event_pump.h"
 #include "platform/in_process_service_host.h"
@@ -35,6 +36,8 @@
 #include "service/mnemonic_server.h"
 #include "shell/main_window.h"
 #include "support/test_platform.h"
+
+using namespace lexiquill::bench;
 
 namespace {
 
@@ -64,18 +67,6 @@ QStringList phrases(int n)
         out.append(phrase);
     }
     return out;
-}
-
-void fail(const QString& message)
-{
-    std::fprintf(stderr, "mnemonic_bench: %s\n", qPrintable(message));
-}
-
-void settle(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // curl over all the addresses in one process; the number of words in its pages, and
@@ -108,8 +99,6 @@ std::optional<CurlRun> runCurl(const QString& configPath, const QString& outputP
     return CurlRun{output.readAll().count("<big>"), ns};
 }
 
-double ms(qint64 ns) { return static_cast<double>(ns) / 1e6; }
-
 // CPU time of the calling thread: on a busy machine a steadier measure than the wall
 // clock of what the window itself spends.
 qint64 threadCpuNs()
@@ -123,7 +112,7 @@ qint64 threadCpuNs()
 
 int main(int argc, char* argv[])
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
     int n = 10000;
     if (argc > 1) {
@@ -254,11 +243,11 @@ int main(int argc, char* argv[])
 
     std::printf("phrases: %d\n", n);
     std::printf("result rows: %lld\n", static_cast<long long>(letters));
-    std::printf("lexiquill run: %.0f ms\n", ms(*doneAfter));
-    std::printf("curl, one connection: %.0f ms\n", ms(timed->ns));
-    std::printf("HTTP client alone: %.0f ms\n", ms(clientNs));
-    std::printf("user-interface thread CPU, run: %.0f ms\n", ms(runCpuNs));
-    std::printf("user-interface thread CPU, client alone: %.0f ms\n", ms(clientCpuNs));
+    std::printf("lexiquill run: %.0f ms\n", milliseconds(*doneAfter));
+    std::printf("curl, one connection: %.0f ms\n", milliseconds(timed->ns));
+    std::printf("HTTP client alone: %.0f ms\n", milliseconds(clientNs));
+    std::printf("user-interface thread CPU, run: %.0f ms\n", milliseconds(runCpuNs));
+    std::printf("user-interface thread CPU, client alone: %.0f ms\n", milliseconds(clientCpuNs));
     std::printf("ratio: %.2f\n", static_cast<double>(*doneAfter) / static_cast<double>(timed->ns));
     return 0;
 }

@@ -24,12 +24,15 @@
 #include <memory>
 #include <random>
 
+#include "bench_support.h"
 #include "platform/event_pump.h"
 #include "platform/list_control.h"
 #include "platform/platform.h"
 #include "platform/xlsx_spreadsheet.h"
 #include "shell/main_window.h"
 #include "support/test_platform.h"
+
+using namespace lexiquill::bench;
 
 namespace {
 
@@ -63,22 +66,10 @@ if got != want:
     sys.exit("the workbooks differ (%d rows against %d, first difference at %d)" % (len(got), len(want), bad))
 )py";
 
-void fail(const QString& message) {
-    std::fprintf(stderr, "spreadsheet_bench: %s\n", qPrintable(message));
-}
-
-void settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double milliseconds(qint64 ns) { return static_cast<double>(ns) / 1e6; }
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
     int n = 100000;
     if (argc > 1) {
