@@ -255,12 +255,8 @@ private slots:
     void closingInTheMiddleOfARunStopsTheService()
     {
         const int port = test::freeLoopbackPort();
-        platform::Platform p;
-        auto dialogs = std::make_unique<test::FakeDialogs>();
-        auto* fake = dialogs.get();
-        p.dialogs = std::move(dialogs);
-        p.pump = std::make_unique<platform::QtEventPump>();
-        p.skinEngine = std::make_unique<test::FakeSkinEngine>();
+        test::FakeDialogs* fake = nullptr;
+        platform::Platform p = test::realLoopPlatform(fake);
         p.http = std::make_unique<platform::QtHttpClient>();
         p.serviceHost = std::make_unique<platform::InProcessServiceHost>();
         p.mnemonicBaseUrl = QStringLiteral("http://127.0.0.1:%1").arg(port);
@@ -300,12 +296,8 @@ private slots:
             answered = true;
         });
         slow.start();
-        platform::Platform p;
-        auto dialogs = std::make_unique<test::FakeDialogs>();
-        auto* fake = dialogs.get();
-        p.dialogs = std::move(dialogs);
-        p.pump = std::make_unique<platform::QtEventPump>();
-        p.skinEngine = std::make_unique<test::FakeSkinEngine>();
+        test::FakeDialogs* fake = nullptr;
+        platform::Platform p = test::realLoopPlatform(fake);
         p.http = std::make_unique<platform::QtHttpClient>();
         p.serviceHost = std::make_unique<test::FakeServiceHost>();
         p.mnemonicBaseUrl = slow.baseUrl();

@@ -46,12 +46,7 @@ QByteArray clipboardBytes() { return xclip({"-o", "-selection", "clipboard"}); }
 struct RealClipboardWindow {
     RealClipboardWindow()
     {
-        platform::Platform p;
-        auto fakeDialogs = std::make_unique<test::FakeDialogs>();
-        dialogs = fakeDialogs.get();
-        p.dialogs = std::move(fakeDialogs);
-        p.pump = std::make_unique<platform::QtEventPump>();
-        p.skinEngine = std::make_unique<platform::PlainSkinEngine>();
+        platform::Platform p = test::realLoopPlatform(dialogs);
         p.textFiles = std::make_unique<platform::SaveFileWriter>();
         p.clipboard = std::make_unique<platform::QtClipboard>();
         window = std::make_unique<shell::MainWindow>(std::move(p));

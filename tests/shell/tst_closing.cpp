@@ -20,12 +20,8 @@ class TestClosing : public QObject {
 private slots:
     void closingDuringARunEndsTheEventLoopAtOnce()
     {
-        platform::Platform p;
-        auto dialogs = std::make_unique<test::FakeDialogs>();
-        auto* fake = dialogs.get();
-        p.dialogs = std::move(dialogs);
-        p.pump = std::make_unique<platform::QtEventPump>();
-        p.skinEngine = std::make_unique<test::FakeSkinEngine>();
+        test::FakeDialogs* fake = nullptr;
+        platform::Platform p = test::realLoopPlatform(fake);
         shell::MainWindow window(std::move(p));
         window.show();
         const int count = 2'000'000;

@@ -418,6 +418,17 @@ QString reportFor(const QString& description, const QString& procedure, int line
     return shell::errorReportText(description, QStringLiteral("Form1"), procedure, line);
 }
 
+platform::Platform realLoopPlatform(FakeDialogs*& dialogs)
+{
+    platform::Platform p;
+    auto fake = std::make_unique<FakeDialogs>();
+    dialogs = fake.get();
+    p.dialogs = std::move(fake);
+    p.pump = std::make_unique<platform::QtEventPump>();
+    p.skinEngine = std::make_unique<FakeSkinEngine>();
+    return p;
+}
+
 void doubleClick(QWidget* widget, Qt::MouseButton button, QPoint pos)
 {
     QWidget* window = widget->window();

@@ -283,6 +283,11 @@ private:
 // widget a press, a release, a double-click and a release. The window must be shown.
 void doubleClick(QWidget* widget, Qt::MouseButton button, QPoint pos);
 
+// Adapters for a real window on the application's real event loop: boxes are
+// recorded by fake dialogs (handed back in dialogs), yields go through the real
+// pump, and the skin engine is a fake. The caller adds what else it needs.
+platform::Platform realLoopPlatform(FakeDialogs*& dialogs);
+
 // The text of an error report for a failed step.
 QString reportFor(const QString& description, const QString& procedure, int line);
 
