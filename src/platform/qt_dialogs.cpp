@@ -5,6 +5,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "platform/open_file_dialog.h"
+
 namespace lexiquill::platform {
 
 namespace {
@@ -22,22 +24,6 @@ void showBox(QMessageBox::Icon icon, const QString& title, const QString& text)
     QMessageBox box(icon, title, displayed(text), QMessageBox::Ok, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     box.exec();
-}
-
-// "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|" as Qt's name filters, each label
-// showing its pattern once. "*.*" means every file, also one without a dot.
-QStringList nameFilters(const QString& filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString label = parts[i];
-        const qsizetype open = label.lastIndexOf(QLatin1Char('('));
-        if (open >= 0 && label.endsWith(QLatin1Char(')'))) label = label.left(open).trimmed();
-        const QString pattern = parts[i + 1] == QLatin1String("*.*") ? QStringLiteral("*") : parts[i + 1];
-        filters.append(label + QStringLiteral(" (") + pattern + QLatin1Char(')'));
-    }
-    return filters;
 }
 
 }  // namespace
@@ -71,7 +57,9 @@ QString QtDialogs::saveFileName(const SaveDialogOptions& options)
     dialog.setFileMode(QFileDialog::AnyFile);
     // Replacing a file is the command's business; it asks no question.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.setNameFilters(nameFilters(options.filter));
+    // The same labels as the open dialog shows, as they stand.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(nameFiltersFromList(options.filter));
     if (!options.fileName.isEmpty()) dialog.selectFile(options.fileName);
     if (dialog.exec() != QDialog::Accepted) return options.fileName;
     const QStringList chosen = dialog.selectedFiles();

@@ -234,9 +234,8 @@ public:
     explicit XlsxWorkbook(QString tempRoot) : m_tempRoot(std::move(tempRoot)) {}
 
     void writeCell(int row, int column, const QString& text) override {
-        if (row < 1 || row > kMaxRows) {
-            throw PlatformError(QStringLiteral("A sheet has no row %1").arg(row));
-        }
+        if (row > kMaxRows) throw SheetFull(row);
+        if (row < 1) throw PlatformError(QStringLiteral("A sheet has no row %1").arg(row));
         checkColumn(column);
         if (text.size() > kMaxCellText) {
             throw PlatformError(

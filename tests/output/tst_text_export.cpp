@@ -352,19 +352,19 @@ private slots:
     void theListChangesDuringTheExport_data()
     {
         QTest::addColumn<int>("atYield");
-        QTest::addColumn<bool>("clear");
-        QTest::addColumn<QStringList>("reported");
+        QTest::addColumn<QString>("button");  // clicked then; none: a cell is edited
         QTest::addColumn<QByteArray>("bytes");
         // Three ticked rows "abc|A.", "de|D.", "f|F.". Yields: 2 at the start, 6 for the
         // widths, 2, 2 for the header, 2; then 5 per row (row, two cells, progress twice).
-        QTest::newRow("results cleared during the widths: reported once")
-            << 3 << true << QStringList{QString(kMain) + " 124"}
-            << QByteArray(" Word(s)\tResult\t\r\n");
-        QTest::newRow("results cleared after the first row: reported once")
-            << 20 << true << QStringList{QString(kMain) + " 188"}
-            << QByteArray(" Word(s)\tResult\t\r\nabc     \tA.    \t\r\n");
+        const QByteArray earlier("the earlier results\r\n");
+        QTest::newRow("results cleared during the widths: nothing saved")
+            << 3 << "PushButton5" << earlier;
+        QTest::newRow("results cleared after the first row: nothing saved")
+            << 20 << "PushButton5" << earlier;
+        QTest::newRow("a new run replaces the results: nothing saved")
+            << 20 << "PushButton2" << earlier;
         QTest::newRow("a cell changed before it is read is written as it is then")
-            << 17 << false << QStringList{}
+            << 17 << QString()
             << QByteArray(" Word(s)\tResult\t\r\nabc     \ta longer result\t\r\nde      \tD.    \t\r\n"
                           "f       \tF.    \t\r\n");
     }
@@ -372,24 +372,31 @@ private slots:
     void theListChangesDuringTheExport()
     {
         QFETCH(int, atYield);
-        QFETCH(bool, clear);
-        QFETCH(QStringList, reported);
+        QFETCH(QString, button);
         QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
+        const QString path = dir.filePath("out.txt");
+        test::writeBytes(path, "the earlier results\r\n");
         TestWindow t;
+        t.context().wordList().append("new run");
         addResults(t, {"abc|A.", "de|D.", "f|F."}, {true, true, true});
-        platform::ListControl& results = test::resultsControl(t);
         t.pump->onYield = [&](int yield) {
             if (yield != atYield) return;
-            if (clear) {
-                QTest::mouseClick(t.button("PushButton5"), Qt::LeftButton);
+            if (!button.isEmpty()) {
+                QTest::mouseClick(t.button(qPrintable(button)), Qt::LeftButton);
             } else {
-                results.setSubText(1, 2, "a longer result");
+                test::resultsControl(t).setSubText(1, 2, "a longer result");
             }
         };
-        save(t, dir.filePath("out.txt"));
-        QCOMPARE(reportedLocations(t.dialogs->errorReports), reported);
-        QCOMPARE(fileBytes(dir.filePath("out.txt")), bytes);
+        save(t, path);
+        QCOMPARE(t.dialogs->errorReports, QStringList{});
+        if (!button.isEmpty()) {
+            QCOMPARE(t.dialogs->messages.takeLast(),
+                     "The results changed while they were being saved; nothing was saved.");
+            t.dialogs->messages.removeAll("Done.");  // of the new run
+        }
+        QCOMPARE(fileBytes(path), bytes);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.txt"});
         checkAtRest(t);
     }
 };
