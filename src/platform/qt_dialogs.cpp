@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "platform/modal.h"
 #include "platform/open_file_dialog.h"
 
 namespace lexiquill::platform {
@@ -23,7 +24,7 @@ void showBox(QMessageBox::Icon icon, const QString& title, const QString& text)
 {
     QMessageBox box(icon, title, displayed(text), QMessageBox::Ok, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    execModal(box);
 }
 
 }  // namespace
@@ -39,10 +40,11 @@ void QtDialogs::showMessage(const QString& text) { showBox(QMessageBox::NoIcon, 
 
 QString QtDialogs::inputText(const QString& prompt)
 {
-    bool accepted = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), m_title, prompt,
-                                               QLineEdit::Normal, QString(), &accepted);
-    return accepted ? text : QString();
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(m_title);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    return execModal(dialog) == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 void QtDialogs::showErrorReport(const QString& text)
@@ -61,7 +63,7 @@ QString QtDialogs::saveFileName(const SaveDialogOptions& options)
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(nameFiltersFromList(options.filter));
     if (!options.fileName.isEmpty()) dialog.selectFile(options.fileName);
-    if (dialog.exec() != QDialog::Accepted) return options.fileName;
+    if (execModal(dialog) != QDialog::Accepted) return options.fileName;
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? options.fileName : chosen.first();
 }

@@ -1,16 +1,24 @@
 // Input during a mnemonic request, under a real X server: a click that a person
-// makes while the request is under way must wait for the answer, then take effect.
+// makes while the request is under way must wait for the answer, then take effect;
+// a close from the window system ends the program at once, or once a box is closed.
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTcpServer>
 #include <QTimer>
+
+#include <xcb/xcb.h>
 
 #include <chrono>
 #include <thread>
 
 #include "platform/in_process_service_host.h"
+#include "platform/qt_dialogs.h"
 #include "platform/qt_http_client.h"
 #include "shell/main_window.h"
 #include "support/loopback_server.h"
@@ -19,6 +27,34 @@
 using namespace lexiquill;
 using namespace std::chrono_literals;
 using test::TestWindow;
+
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+{
+    auto* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+    const xcb_atom_t result = reply->atom;
+    free(reply);
+    return result;
+}
+
+// What a window manager sends when the user clicks a window's close button.
+void askToClose(QWidget* window)
+{
+    xcb_connection_t* c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(window->winId());
+    event.type = atom(c, "WM_PROTOCOLS");
+    event.data.data32[0] = atom(c, "WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+}
+
+}  // namespace
 
 class TestMnemonicX11 : public QObject {
     Q_OBJECT
@@ -57,6 +93,70 @@ private slots:
         QCOMPARE(t.rows(t.context().wordList()), (QStringList{"ox", "added"}));
         QCOMPARE(t.rows(t.context().resultTable()), (QStringList{"ox|Owl", "ox|Xray"}));
         QVERIFY(t.dialogs->errorReports.isEmpty());
+    }
+
+    void closingEndsTheProgram_data()
+    {
+        QTest::addColumn<bool>("answered");  // false: the service accepts and never answers
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("during a request the service never answers: at once") << false << 0;
+        QTest::newRow("while an error box is open: once it is closed") << true << 1;
+    }
+
+    void closingEndsTheProgram()
+    {
+        QFETCH(bool, answered);
+        QFETCH(int, boxes);
+        QTcpServer silent;  // never accepts: connections wait in its backlog
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        test::LoopbackServer failing;
+        failing.server().Get(".*", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 503;
+        });
+        failing.start();
+        test::FakeDialogs* unused = nullptr;
+        platform::Platform p = test::realLoopPlatform(unused);
+        p.dialogs = std::make_unique<platform::QtDialogs>();
+        p.http = std::make_unique<platform::QtHttpClient>();
+        p.serviceHost = std::make_unique<test::FakeServiceHost>();
+        p.mnemonicBaseUrl = answered ? failing.baseUrl()
+                                     : QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort());
+        shell::MainWindow window(std::move(p));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const char* phrase : {"ox", "ab", "cd"}) window.context().wordList().append(phrase);
+        window.context().selectOption2();
+
+        // Each box shown is noted, the window is asked to close, and the box then closed.
+        int shown = 0;
+        QElapsedTimer sinceLastStep;
+        QTimer poll;
+        poll.setInterval(50);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || box->property("seen").toBool()) return;
+            box->setProperty("seen", true);
+            ++shown;
+            askToClose(&window);
+            QTimer::singleShot(300, box, [box, &sinceLastStep] {
+                sinceLastStep.start();
+                box->accept();
+            });
+        });
+        poll.start();
+        QTimer::singleShot(0, &window, [&] { window.findChild<QPushButton*>("PushButton2")->click(); });
+        if (!answered) {
+            QTimer::singleShot(300, &window, [&] {
+                sinceLastStep.start();
+                askToClose(&window);
+            });
+        }
+        QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });  // a close lost
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY2(sinceLastStep.elapsed() < 500, qPrintable(QString::number(sinceLastStep.elapsed())));
+        QCOMPARE(shown, boxes);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.context().resultTable().rowCount(), 0);
     }
 };
 

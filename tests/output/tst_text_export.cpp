@@ -3,7 +3,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -346,6 +350,67 @@ private slots:
         QVERIFY(t.dialogs->errorReports.first().contains("results.txt"));
         QCOMPARE(fileBytes(path), QByteArray("the earlier results\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"results.txt"});
+        checkAtRest(t);
+    }
+
+    void targetsOtherThanFilesAreNotReplaced_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reported");  // the reason given; empty: none
+        QTest::addColumn<QByteArray>("received");
+        const QByteArray lines(" Word(s)\tResult\t\r\nab      \tA.    \t\r\n");
+        QTest::newRow("a character device is written into and stays one")
+            << "device" << QString() << QByteArray();
+        QTest::newRow("a named pipe is written into and stays one") << "pipe" << QString() << lines;
+        QTest::newRow("a named pipe nobody reads is reported")
+            << "unread pipe" << "no program reads from it" << QByteArray();
+        QTest::newRow("a folder is refused") << "folder" << "it is a folder" << QByteArray();
+    }
+
+    void targetsOtherThanFilesAreNotReplaced()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reported);
+        QFETCH(QByteArray, received);
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.filePath("target"));
+        int reader = -1;
+        if (kind == "device") {
+            // A node of our own like /dev/null, never the real one: the save must
+            // not put a file in its place.
+            if (::mknod(path.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+                QSKIP("making a device node needs root");
+            }
+        } else if (kind.endsWith("pipe")) {
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+            if (kind == "pipe") reader = ::open(path.constData(), O_RDONLY | O_NONBLOCK);
+        } else {
+            QVERIFY(QDir().mkdir(path));
+        }
+        struct stat before {};
+        QCOMPARE(::stat(path.constData(), &before), 0);
+
+        TestWindow t;
+        addResults(t, {"ab|A."}, {true});
+        save(t, QFile::decodeName(path));
+        if (reported.isEmpty()) {
+            QCOMPARE(t.dialogs->errorReports, QStringList{});
+        } else {
+            QCOMPARE(t.dialogs->errorReports.size(), 1);
+            QVERIFY2(t.dialogs->errorReports[0].contains(reported), qPrintable(t.dialogs->errorReports[0]));
+        }
+        struct stat after {};
+        QCOMPARE(::stat(path.constData(), &after), 0);
+        QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{"target"});
+        if (reader >= 0) {
+            QByteArray got(4096, '\0');
+            got.resize(std::max<qsizetype>(0, ::read(reader, got.data(), got.size())));
+            ::close(reader);
+            QCOMPARE(got, received);
+        }
         checkAtRest(t);
     }
 
