@@ -28,7 +28,8 @@ void printUsage(std::FILE* to)
                  "  --listen ADDR:PORT  address and port to serve on (default %s:%d);\n"
                  "                      0.0.0.0 serves every network, [::1]:PORT is IPv6\n"
                  "  --verbose           log one line per request to standard error\n"
-                 "  --help              show this help and exit\n",
+                 "  --help              show this help and exit\n"
+                 "  --version           show the version and exit\n",
                  kProgram, lexiquill::service::kDefaultHost, lexiquill::service::kDefaultPort);
 }
 
@@ -72,6 +73,10 @@ int main(int argc, char** argv)
         const std::string_view argument = argv[i];
         if (argument == "--help" || argument == "-h") {
             printUsage(stdout);
+            return 0;
+        }
+        if (argument == "--version") {
+            std::printf("%s %s\n", kProgram, LEXIQUILL_VERSION);
             return 0;
         }
         if (argument == "--verbose" || argument == "-v") {
