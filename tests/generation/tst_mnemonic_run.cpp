@@ -283,7 +283,10 @@ private slots:
         QVERIFY(fake->messages.isEmpty());
         QVERIFY(fake->errorReports.isEmpty());
         QVERIFY(listening(port));
+        QElapsedTimer ending;
+        ending.start();
         window.reset();
+        QVERIFY2(ending.elapsed() < 500, qPrintable(QString::number(ending.elapsed())));
         QVERIFY(!listening(port));
     }
 
