@@ -38,11 +38,12 @@ struct Desktop {
     QString bin = dir.filePath("bin");
     QString temp = dir.filePath("temp");
     QString launches = dir.filePath("launches");
+    QString kept = dir.filePath("Documents/Lexiquill");
 
-    explicit Desktop(const QByteArray& localc = {}) {
+    explicit Desktop(const QByteArray& localc = {}, const QString& program = "localc") {
         QDir().mkpath(bin);
         QDir().mkpath(temp);
-        QFile script(bin + "/localc");
+        QFile script(bin + '/' + program);
         script.open(QIODevice::WriteOnly);
         script.write(localc.isEmpty() ? "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; "
                                         "done > \"$0.part\" && /bin/mv \"$0.part\" \"" +
@@ -62,7 +63,7 @@ struct Desktop {
 
     void install(TestWindow& t, bool withLocalc = true) const {
         t.spreadsheet->real =
-            std::make_unique<platform::XlsxSpreadsheet>(*t.pump, environment(withLocalc), temp);
+            std::make_unique<platform::XlsxSpreadsheet>(*t.pump, environment(withLocalc), temp, kept);
     }
 
     // The arguments the application was started with, once it has been.
@@ -294,6 +295,28 @@ private slots:
                          "write 1,2: Result", "fit column 2", "write 2,1: a", "write 2,2: A.",
                          "write 4,1: c", "write 4,2: C.", "fit all columns", "show"}));
         QCOMPARE(callsAtYield.first(), QStringLiteral("add workbook"));
+    }
+
+    void anApplicationThatSavesInPlaceGetsAWorkbookThatStays() {
+        Desktop desktop({}, "gnumeric");
+        TestWindow t;
+        desktop.install(t);
+        fill(t, {{"a", "A.", true}});
+        QStringList opened;
+        for (int i = 0; i < 2; ++i) {
+            QFile::remove(desktop.launches);
+            clickExport(t);
+            QTRY_VERIFY_WITH_TIMEOUT(!desktop.launchArguments().isEmpty(), 10000);
+            opened += desktop.launchArguments();
+        }
+        QCOMPARE(opened.size(), 2);
+        QVERIFY(opened[0] != opened[1]);
+        for (const QString& file : opened) {
+            QCOMPARE(QFileInfo(file).absolutePath(), desktop.kept);
+            QCOMPARE(readBack(file).cells, (kHeaders + QStringList{"A2=a", "B2=A."}));
+        }
+        QVERIFY(desktop.workbookFolders().isEmpty());
+        QCOMPARE(t.dialogs->errorReports, QStringList{});
     }
 
     void overlapsEndInOneMessageOrReport_data() {
