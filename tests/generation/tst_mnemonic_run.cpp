@@ -292,39 +292,6 @@ private slots:
         QVERIFY2(ending.elapsed() < 500, qPrintable(QString::number(ending.elapsed())));
         QVERIFY(!listening(port));
     }
-
-    void closingDuringARequestEndsItAtOnce()
-    {
-        test::LoopbackServer slow;
-        slow.server().Get(".*", [&](const httplib::Request&, httplib::Response& res) {
-            std::this_thread::sleep_for(1500ms);
-            res.set_content("<big>A</big>pe<br>", "text/html");
-        });
-        slow.start();
-        test::FakeDialogs* fake = nullptr;
-        platform::Platform p = test::realLoopPlatform(fake);
-        p.http = std::make_unique<platform::QtHttpClient>();
-        p.serviceHost = std::make_unique<test::FakeServiceHost>();
-        p.mnemonicBaseUrl = slow.baseUrl();
-        shell::MainWindow window(std::move(p));
-        window.show();
-        window.context().wordList().append(QStringLiteral("a"));
-        window.context().selectOption2();
-
-        QElapsedTimer sinceClose;
-        QTimer::singleShot(0, &window, [&] { window.findChild<QPushButton*>("PushButton2")->click(); });
-        QTimer::singleShot(150, &window, [&] {
-            sinceClose.start();
-            window.close();
-        });
-        QCOMPARE(QApplication::exec(), 0);
-
-        QVERIFY2(sinceClose.elapsed() < 500, qPrintable(QString::number(sinceClose.elapsed())));
-        QVERIFY(!window.isVisible());
-        QCOMPARE(window.context().resultTable().rowCount(), 0);
-        QVERIFY(fake->messages.isEmpty());
-        QVERIFY(fake->errorReports.isEmpty());
-    }
 };
 
 QTEST_MAIN(TestMnemonicRun)

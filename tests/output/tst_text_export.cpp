@@ -357,59 +357,38 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reported");  // the reason given; empty: none
-        QTest::addColumn<QByteArray>("received");
-        const QByteArray lines(" Word(s)\tResult\t\r\nab      \tA.    \t\r\n");
-        QTest::newRow("a character device is written into and stays one")
-            << "device" << QString() << QByteArray();
-        QTest::newRow("a named pipe is written into and stays one") << "pipe" << QString() << lines;
-        QTest::newRow("a named pipe nobody reads is reported")
-            << "unread pipe" << "no program reads from it" << QByteArray();
-        QTest::newRow("a folder is refused") << "folder" << "it is a folder" << QByteArray();
+        QTest::newRow("a character device is written into and stays one") << "device" << "";
+        QTest::newRow("a named pipe is written into and stays one") << "pipe" << "";
+        QTest::newRow("a named pipe nobody reads is reported") << "unread" << "no program reads";
+        QTest::newRow("a folder is refused") << "folder" << "it is a folder";
     }
 
     void targetsOtherThanFilesAreNotReplaced()
     {
         QFETCH(QString, kind);
         QFETCH(QString, reported);
-        QFETCH(QByteArray, received);
         QTemporaryDir dir;
         const QByteArray path = QFile::encodeName(dir.filePath("target"));
-        int reader = -1;
-        if (kind == "device") {
-            // A node of our own like /dev/null, never the real one: the save must
-            // not put a file in its place.
-            if (::mknod(path.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
-                QSKIP("making a device node needs root");
-            }
-        } else if (kind.endsWith("pipe")) {
-            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
-            if (kind == "pipe") reader = ::open(path.constData(), O_RDONLY | O_NONBLOCK);
-        } else {
-            QVERIFY(QDir().mkdir(path));
-        }
-        struct stat before {};
-        QCOMPARE(::stat(path.constData(), &before), 0);
+        // A device node of our own like /dev/null, never the real one.
+        if (kind == "device" && ::mknod(path, S_IFCHR | 0666, makedev(1, 3)) != 0) QSKIP("needs root");
+        if (kind == "pipe" || kind == "unread") QCOMPARE(::mkfifo(path, 0600), 0);
+        if (kind == "folder") QVERIFY(QDir().mkdir(path));
+        const int reader = kind == "pipe" ? ::open(path, O_RDONLY | O_NONBLOCK) : -1;
+        struct stat before {}, after {};
+        ::stat(path, &before);
 
         TestWindow t;
         addResults(t, {"ab|A."}, {true});
         save(t, QFile::decodeName(path));
-        if (reported.isEmpty()) {
-            QCOMPARE(t.dialogs->errorReports, QStringList{});
-        } else {
-            QCOMPARE(t.dialogs->errorReports.size(), 1);
-            QVERIFY2(t.dialogs->errorReports[0].contains(reported), qPrintable(t.dialogs->errorReports[0]));
-        }
-        struct stat after {};
-        QCOMPARE(::stat(path.constData(), &after), 0);
-        QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        QCOMPARE(t.dialogs->errorReports.size(), reported.isEmpty() ? 0 : 1);
+        if (!reported.isEmpty()) QVERIFY(t.dialogs->errorReports[0].contains(reported));
+        ::stat(path, &after);
         QCOMPARE(after.st_ino, before.st_ino);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
-                 QStringList{"target"});
         if (reader >= 0) {
             QByteArray got(4096, '\0');
             got.resize(std::max<qsizetype>(0, ::read(reader, got.data(), got.size())));
             ::close(reader);
-            QCOMPARE(got, received);
+            QCOMPARE(got, QByteArray(" Word(s)\tResult\t\r\nab      \tA.    \t\r\n"));
         }
         checkAtRest(t);
     }
