@@ -82,6 +82,18 @@ private:
     QStringList m_chosen;
 };
 
+// The dialog's file name for the files chosen in folder: empty for none; the full
+// path for one; otherwise the folder and then each file's name relative to it, all
+// separated by NUL characters.
+QString dialogFileName(const QString& folder, const QStringList& files) {
+    if (files.isEmpty()) return {};
+    if (files.size() == 1) return files.first();
+    const QDir dir(folder);
+    QString result = folder;
+    for (const QString& file : files) result += QChar(0) + dir.relativeFilePath(file);
+    return result;
+}
+
 }  // namespace
 
 QStringList nameFiltersFromList(const QString& filter) {
@@ -99,14 +111,6 @@ QStringList nameFiltersFromList(const QString& filter) {
     return filters;
 }
 
-QString dialogFileName(const QString& folder, const QStringList& files) {
-    if (files.isEmpty()) return {};
-    if (files.size() == 1) return files.first();
-    const QDir dir(folder);
-    QString result = folder;
-    for (const QString& file : files) result += QChar(0) + dir.relativeFilePath(file);
-    return result;
-}
 
 QString QtDialogs::openFileName(const platform::OpenDialogOptions& options) {
     const bool several = (options.flags & platform::kFileDialogAllowMultiSelect) != 0;

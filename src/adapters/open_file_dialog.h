@@ -11,9 +11,4 @@ namespace lexiquill::adapters {
 // is left out.
 QStringList nameFiltersFromList(const QString& filter);
 
-// The dialog's file name for the files chosen in folder: empty for none; the full
-// path for one; otherwise the folder and then each file's name relative to it, all
-// separated by NUL characters.
-QString dialogFileName(const QString& folder, const QStringList& files);
-
 }  // namespace lexiquill::adapters

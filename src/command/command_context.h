@@ -34,7 +34,7 @@ public:
     virtual bool isMnemonicMode() const = 0;
     virtual void selectMnemonicMode() = 0;
 
-    // ProgressBar1: a value from 0 to 100 and a caption.
+    // WindowProgressBar: a value from 0 to 100 and a caption.
     virtual void setProgressValue(int value) = 0;
     virtual void setProgressText(const QString& text) = 0;
 

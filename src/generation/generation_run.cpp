@@ -19,22 +19,30 @@ using command::Pointer;
 
 namespace {
 
+// The steps that show phrase i of the word list, from line to line + 8: its share of
+// the run on the progress bar, its text in the caption, a yield, and the hourglass
+// (a pointer move in the yield may have taken it away). Hands back the phrase; a
+// phrase that could not be read is empty, never the one before it.
+QString showPhrase(command::CommandContext& ctx, command::StepTrap& trap, int line, int i)
+{
+    QString phrase;
+    trap.step(line, [&] { ctx.setProgressValue(progressPercent(i, ctx.wordList().rowCount())); });
+    trap.step(line + 2, [&] { phrase = ctx.wordList().text(i); });
+    trap.step(line + 4, [&] {
+        ctx.setProgressText(QStringLiteral("Processing: ") + command::fileNameFromPath(phrase));
+    });
+    trap.step(line + 6, [&] { ctx.pump().yield(); });
+    trap.step(line + 8, [&] { ctx.setPointer(Pointer::Busy); });
+    return phrase;
+}
+
 void runAcronymLoop(command::CommandContext& ctx, command::StepTrap& trap)
 {
     int count = 0;
     trap.step(112, [&] { count = ctx.wordList().rowCount(); });
     for (int i = 1; i <= count; ++i) {
-        // Fresh each phrase, so that a phrase that could not be read never repeats
-        // the one before it in the results.
-        QString phrase;
+        const QString phrase = showPhrase(ctx, trap, 114, i);
         int row = 0;
-        trap.step(114, [&] { ctx.setProgressValue(progressPercent(i, ctx.wordList().rowCount())); });
-        trap.step(116, [&] { phrase = ctx.wordList().text(i); });
-        trap.step(118, [&] {
-            ctx.setProgressText(QStringLiteral("Processing: ") + command::fileNameFromPath(phrase));
-        });
-        trap.step(120, [&] { ctx.pump().yield(); });
-        trap.step(122, [&] { ctx.setPointer(Pointer::Busy); });
         trap.step(124, [&] { row = ctx.resultTable().append(phrase); });
         trap.step(126, [&] { ctx.resultTable().setSubText(row, 2, buildAcronym(phrase)); });
     }
@@ -62,19 +70,9 @@ void runMnemonicLoop(command::CommandContext& ctx, command::StepTrap& trap)
         // A failed request leaves an empty page: a phrase never gets words from the
         // page of a phrase before it.
         QString page;
-        QString phrase;
         QStringList words;
-        trap.step(134, [&] {
-            const QString request = ctx.wordList().text(i);
-            page = fetchPage(ctx, request);
-        });
-        trap.step(136, [&] { ctx.setProgressValue(progressPercent(i, ctx.wordList().rowCount())); });
-        trap.step(138, [&] { phrase = ctx.wordList().text(i); });
-        trap.step(140, [&] {
-            ctx.setProgressText(QStringLiteral("Processing: ") + command::fileNameFromPath(phrase));
-        });
-        trap.step(142, [&] { ctx.pump().yield(); });
-        trap.step(144, [&] { ctx.setPointer(Pointer::Busy); });
+        trap.step(134, [&] { page = fetchPage(ctx, ctx.wordList().text(i)); });
+        const QString phrase = showPhrase(ctx, trap, 136, i);
         trap.step(146, [&] { words = extractMnemonicWords(phrase, page); });
         for (const QString& word : std::as_const(words)) {
             int row = 0;

@@ -41,17 +41,17 @@ bool withRetries(Attempt&& attempt)
 
 }  // namespace
 
-void ClearClipboard(platform::Clipboard& clipboard)
+void clearClipboard(platform::Clipboard& clipboard)
 {
     withRetries([&] { clipboard.clear(); });
 }
 
-bool SetClipboardText(platform::Clipboard& clipboard, const QString& text, int format)
+bool setClipboardText(platform::Clipboard& clipboard, const QString& text, int format)
 {
     return withRetries([&] { clipboard.setText(text, format); });
 }
 
-void CopyListviewToClipboard(command::CommandContext& ctx, platform::ListView& list)
+void copyListToClipboard(command::CommandContext& ctx, platform::ListView& list)
 {
     const int rows = list.rowCount();
     if (rows == 0) return;
@@ -84,10 +84,10 @@ void CopyListviewToClipboard(command::CommandContext& ctx, platform::ListView& l
         finishClipboardLine(buffer, lineStart);
     }
 
-    ClearClipboard(ctx.clipboard());
+    clearClipboard(ctx.clipboard());
     // Telling the user the results were copied when they were not would be worse
     // than saying nothing: the failure reaches the command's report instead.
-    if (!SetClipboardText(ctx.clipboard(), buffer, 0)) {
+    if (!setClipboardText(ctx.clipboard(), buffer, 0)) {
         throw platform::PlatformError(
             QStringLiteral("The results could not be placed on the clipboard: another program "
                            "holds it."));
@@ -99,7 +99,7 @@ void copyResultsToClipboard(command::CommandContext& ctx)
     command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("PushButton4_Click"));
     bool copied = false;
     try {
-        copied = attempt(trap, 106, [&] { CopyListviewToClipboard(ctx, ctx.resultTable()); });
+        copied = attempt(trap, 106, [&] { copyListToClipboard(ctx, ctx.resultTable()); });
     } catch (const command::CommandAbandoned&) {
         trap.step(108, [&] { ctx.dialogs().showMessage(kResultsChanged); });
     }

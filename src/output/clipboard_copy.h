@@ -21,14 +21,14 @@ void copyResultsToClipboard(command::CommandContext& context);
 // the final tab and trailing spaces cut, CR LF after every line. A list without rows
 // leaves the clipboard alone. Fails with a PlatformError when the list cannot be read
 // or the text could not be placed.
-void CopyListviewToClipboard(command::CommandContext& context, platform::ListView& list);
+void copyListToClipboard(command::CommandContext& context, platform::ListView& list);
 
 // Empties the clipboard, trying again after a failure, up to 1000 attempts in all.
 // Failures are never reported.
-void ClearClipboard(platform::Clipboard& clipboard);
+void clearClipboard(platform::Clipboard& clipboard);
 
 // Places text on the clipboard (format 0: plain text) with the same retry rule.
 // True when the last attempt succeeded.
-bool SetClipboardText(platform::Clipboard& clipboard, const QString& text, int format);
+bool setClipboardText(platform::Clipboard& clipboard, const QString& text, int format);
 
 }  // namespace lexiquill::output

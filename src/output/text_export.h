@@ -26,10 +26,7 @@ void saveResultsToTextFile(command::CommandContext& context);
 // Writes the header line and the ticked rows of list to fileName (used unchanged),
 // columns padded with spaces and ended by tabs, CR LF line ends, UTF-8. Drives
 // progress when it is given. Reports its own failures and always returns.
-void SaveListviewProperlySpaced(command::CommandContext& context, platform::ListView& list,
+void saveAlignedText(command::CommandContext& context, platform::ListView& list,
                                 const QString& fileName, ProgressIndicator* progress);
-
-// The progress value shown after row r of rowCount (the list's current count).
-int exportProgress(int row, int rowCount);
 
 }  // namespace lexiquill::output

@@ -226,6 +226,33 @@ private:
     std::thread m_thread;  // last: it starts once everything else is there
 };
 
+// The width, in the widths of the digit 0 that spreadsheets measure columns in,
+// that shows text whole: wide East Asian characters count twice, combining marks
+// not at all, and a margin covers letters wider than a digit.
+double columnWidthFor(const QString& text) {
+    double units = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (c < 0x300) {  // no marks, nothing wide: the common case, kept quick
+            units += 1;
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        switch (QChar::category(c)) {
+            case QChar::Mark_NonSpacing:
+            case QChar::Mark_Enclosing:
+            case QChar::Other_Format:
+                break;
+            default:
+                units += isWide(c) ? 2 : 1;
+        }
+    }
+    return std::min(kMaxColumnWidth, std::ceil(units * 1.15) + 1);
+}
+
 // The cells of a workbook, kept in memory for fitting the columns, and streamed to
 // a FileWriter as the rows come. The export writes rows in order, so the rows
 // before the one being written are handed over in batches and the file is nearly
@@ -407,29 +434,6 @@ private:
 
 }  // namespace
 
-double columnWidthFor(const QString& text) {
-    double units = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
-        if (c < 0x300) {  // no marks, nothing wide: the common case, kept quick
-            units += 1;
-            continue;
-        }
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            ++i;
-        }
-        switch (QChar::category(c)) {
-            case QChar::Mark_NonSpacing:
-            case QChar::Mark_Enclosing:
-            case QChar::Other_Format:
-                break;
-            default:
-                units += isWide(c) ? 2 : 1;
-        }
-    }
-    return std::min(kMaxColumnWidth, std::ceil(units * 1.15) + 1);
-}
 
 XlsxSpreadsheet::XlsxSpreadsheet(platform::EventPump& pump, QProcessEnvironment environment, QString tempRoot,
                                  QString keepRoot)

@@ -38,9 +38,4 @@ private:
     QString m_keepRoot;
 };
 
-// The width, in the widths of the digit 0 that spreadsheets measure columns in,
-// that shows text whole: wide East Asian characters count twice, combining marks
-// not at all, and a margin covers letters wider than a digit.
-double columnWidthFor(const QString& text);
-
 }  // namespace lexiquill::spreadsheet

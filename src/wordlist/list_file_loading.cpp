@@ -29,7 +29,7 @@ constexpr int kOpenDialogFlags = platform::kFileDialogReadOnly |
 
 }  // namespace
 
-void LoadListviewFromFile(command::CommandContext& ctx, platform::ListView& list,
+void loadListFile(command::CommandContext& ctx, platform::ListView& list,
                           const QString& path) {
     // A link that leads round in a loop is there, but unreadable: the reader says so.
     if (!command::fileExists(path) && !command::isSymbolicLinkLoop(path)) {
@@ -67,7 +67,7 @@ void loadWordListFiles(command::CommandContext& ctx) {
     if (trap.test(116, [&] { return parts.size() == 1; })) {
         QString path;
         trap.step(118, [&] { path = parts.value(0); });
-        trap.step(120, [&] { LoadListviewFromFile(ctx, ctx.wordList(), path); });
+        trap.step(120, [&] { loadListFile(ctx, ctx.wordList(), path); });
     } else {
         // Part 0 is the folder. Names are joined with this platform's separator, and
         // a folder that ends in one ("/") gives a doubled separator, which goes.
@@ -76,7 +76,7 @@ void loadWordListFiles(command::CommandContext& ctx) {
             trap.step(130, [&] { path = parts.value(0) + QLatin1Char('/') + parts.value(i); });
             trap.step(132,
                       [&] { path = command::collapseSeparators(path); });
-            trap.step(134, [&] { LoadListviewFromFile(ctx, ctx.wordList(), path); });
+            trap.step(134, [&] { loadListFile(ctx, ctx.wordList(), path); });
         }
     }
     trap.step(138, [&] { ctx.setPointer(Pointer::Default); });
@@ -86,10 +86,10 @@ void loadDroppedFiles(command::CommandContext& ctx, const QStringList& paths) {
     StepTrap trap(ctx, command::kWindowModule, QStringLiteral("ListView1_OLEDragDrop"));
     trap.step(114, [&] { ctx.setPointer(Pointer::Busy); });
     if (paths.size() == 1) {
-        trap.step(120, [&] { LoadListviewFromFile(ctx, ctx.wordList(), paths.first()); });
+        trap.step(120, [&] { loadListFile(ctx, ctx.wordList(), paths.first()); });
     } else {
         for (const QString& path : paths) {
-            trap.step(134, [&] { LoadListviewFromFile(ctx, ctx.wordList(), path); });
+            trap.step(134, [&] { loadListFile(ctx, ctx.wordList(), path); });
         }
     }
     trap.step(138, [&] { ctx.setPointer(Pointer::Default); });

@@ -123,11 +123,11 @@ private slots:
     {
         test::FakeClipboard clipboard;
         clipboard.failAttempts = 5;
-        QVERIFY(output::SetClipboardText(clipboard, "x", 7));
+        QVERIFY(output::setClipboardText(clipboard, "x", 7));
         QCOMPARE(clipboard.setAttempts, 6);
         QCOMPARE(clipboard.format, 7);
         clipboard.failAttempts = 1000;
-        QVERIFY(!output::SetClipboardText(clipboard, "y", 0));
+        QVERIFY(!output::setClipboardText(clipboard, "y", 0));
         QCOMPARE(clipboard.text, QStringLiteral("x"));
     }
 

@@ -201,7 +201,7 @@ private slots:
         QTemporaryDir dir;
         TestWindow t;
         RecordingIndicator progress;
-        output::SaveListviewProperlySpaced(t.context(), t.context().resultTable(),
+        output::saveAlignedText(t.context(), t.context().resultTable(),
                                            dir.filePath("out.txt"), &progress);
         const QString writing = QStringLiteral("Writing file: out.txt");
         QCOMPARE(progress.shown, (QStringList{"1", writing, "10", writing, "20", writing, "100",
@@ -215,7 +215,7 @@ private slots:
         QTemporaryDir dir;
         TestWindow t;
         addResults(t, {"a|A.", "b|B."}, {true, false});
-        output::SaveListviewProperlySpaced(t.context(), t.context().resultTable(),
+        output::saveAlignedText(t.context(), t.context().resultTable(),
                                            dir.filePath("out.txt"), nullptr);
         QCOMPARE(fileBytes(dir.filePath("out.txt")),
                  QByteArray(" Word(s)\tResult\t\r\na       \tA.    \t\r\n"));
@@ -241,7 +241,7 @@ private slots:
         ticks[999] = ticked;
         addResults(t, rowsOf(1000), ticks);
         RecordingIndicator progress;
-        output::SaveListviewProperlySpaced(t.context(), t.context().resultTable(),
+        output::saveAlignedText(t.context(), t.context().resultTable(),
                                            dir.filePath("a\\b.txt"), &progress);
         const QString writing = QStringLiteral("Writing file: b.txt");
         QStringList expected{"1", writing, "10", writing, "20", writing, "100"};
@@ -256,7 +256,7 @@ private slots:
         TestWindow t;
         addResults(t, rowsOf(4000), QList<bool>(4000, true));
         RecordingIndicator progress;
-        output::SaveListviewProperlySpaced(t.context(), t.context().resultTable(),
+        output::saveAlignedText(t.context(), t.context().resultTable(),
                                            dir.filePath("out.txt"), &progress);
         QVERIFY(t.dialogs->errorReports.isEmpty());
         // 1, caption, 10, caption, 20, caption, one value per row and four captions, end.
