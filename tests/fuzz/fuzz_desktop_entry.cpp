@@ -11,13 +11,10 @@
 #include <cstdlib>
 
 #include "spreadsheet/spreadsheet_launcher.h"
+#include "fuzz_check.h"
 
 namespace {
 
-void check(bool condition)
-{
-    if (!condition) std::abort();
-}
 
 QString quoted(QString word)
 {

@@ -14,12 +14,10 @@
 
 #include "command/path_helpers.h"
 #include "wordlist/list_lines.h"
+#include "fuzz_check.h"
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 QList<QByteArray> reference(const QByteArray& bytes) {
     QList<QByteArray> phrases;

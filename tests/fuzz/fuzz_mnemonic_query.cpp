@@ -10,13 +10,10 @@
 
 #include "service/mnemonic_page.h"
 #include "service/mnemonic_query.h"
+#include "fuzz_check.h"
 
 namespace {
 
-void check(bool condition)
-{
-    if (!condition) std::abort();
-}
 
 std::size_t count(std::string_view text, std::string_view part)
 {

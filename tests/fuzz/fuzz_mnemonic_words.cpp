@@ -12,13 +12,10 @@
 #include <cstdlib>
 
 #include "generation/mnemonic.h"
+#include "fuzz_check.h"
 
 namespace {
 
-void check(bool condition)
-{
-    if (!condition) std::abort();
-}
 
 // 1-based position of needle in haystack at or after from, 0 when there is none.
 qsizetype find(const QString& haystack, const QString& needle, qsizetype from)

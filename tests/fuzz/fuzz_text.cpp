@@ -12,13 +12,10 @@
 #include "generation/acronym.h"
 #include "command/app_identity.h"
 #include "command/path_helpers.h"
+#include "fuzz_check.h"
 
 namespace {
 
-void check(bool condition)
-{
-    if (!condition) std::abort();
-}
 
 // The acronym by the plainest route: trim, split at every blank, keep empty words.
 QString expectedAcronym(const QString& phrase)

@@ -48,7 +48,7 @@ void addPhrases(TestWindow& t, const QStringList& phrases)
 void startMnemonic(TestWindow& t)
 {
     QTest::mouseClick(t.window->findChild<QRadioButton*>("Option2"), Qt::LeftButton);
-    QTest::mouseClick(t.button("PushButton2"), Qt::LeftButton);
+    t.click("PushButton2");
 }
 
 QString report134(const QString& description)
@@ -193,8 +193,8 @@ private slots:
         TestWindow t({std::make_unique<adapters::QtHttpClient>(),
                       std::make_unique<adapters::InProcessServiceHost>(),
                       QStringLiteral("http://127.0.0.1:%1").arg(port)});
-        QTest::mouseClick(t.button("PushButton7"), Qt::LeftButton);  // samples, Mnemonic
-        QTest::mouseClick(t.button("PushButton2"), Qt::LeftButton);
+        t.click("PushButton7");  // samples, Mnemonic
+        t.click("PushButton2");
         QVERIFY(t.dialogs->errorReports.isEmpty());
         QCOMPARE(t.dialogs->messages, QStringList{"Done."});
         const QStringList rows = t.rows(t.context().resultTable());
@@ -206,7 +206,7 @@ private slots:
             QVERIFY2(columns[1].size() >= 3 && columns[1][0] == letters[i], qPrintable(rows[i]));
         }
         // The second run finds the service already there and starts nothing.
-        QTest::mouseClick(t.button("PushButton2"), Qt::LeftButton);
+        t.click("PushButton2");
         QCOMPARE(t.context().resultTable().rowCount(), letters.size());
         QVERIFY(t.dialogs->errorReports.isEmpty());
         QVERIFY(listening(port));

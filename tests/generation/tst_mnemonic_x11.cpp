@@ -78,7 +78,7 @@ private slots:
         });
         QTimer::singleShot(1000, t.window.get(),
                            [&] { promptsDuringRequest = int(t.dialogs->prompts.size()); });
-        QTest::mouseClick(t.button("PushButton2"), Qt::LeftButton);
+        t.click("PushButton2");
 
         QCOMPARE(promptsDuringRequest, 0);
         QCOMPARE(t.dialogs->prompts.size(), 1);

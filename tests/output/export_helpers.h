@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QFile>
-#include <QRegularExpression>
 #include <QStringList>
 #include <QTest>
 
@@ -37,32 +35,6 @@ inline void addResults(TestWindow& t, const QStringList& rows, const QList<bool>
     for (qsizetype i = 0; i < ticked.size(); ++i) {
         if (ticked[i]) tick(t, static_cast<int>(i) + 1);
     }
-}
-
-// "Module.Procedure line" of every error report, in order.
-inline QStringList reportedLocations(const QStringList& reports)
-{
-    static const QRegularExpression where(
-        QStringLiteral("\r\nin Lexiquill2021/08/31\\.(\\S+) at line (\\d+)\r\r"));
-    QStringList out;
-    for (const QString& report : reports) {
-        const QRegularExpressionMatch m = where.match(report);
-        out.append(m.hasMatch() ? m.captured(1) + QLatin1Char(' ') + m.captured(2) : report);
-    }
-    return out;
-}
-
-inline QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
-}
-
-inline void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 }  // namespace lexiquill::test

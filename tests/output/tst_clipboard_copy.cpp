@@ -15,7 +15,6 @@ const QString kCopied = QStringLiteral(
     "Results have been copied to the clipboard.\r\rClick a text area where you normally type and "
     "press Ctrl+V to paste the clipboard.");
 
-void copy(TestWindow& t) { QTest::mouseClick(t.button("PushButton4"), Qt::LeftButton); }
 
 }  // namespace
 
@@ -58,7 +57,7 @@ private slots:
         t.clipboard->holdsText = true;
         t.clipboard->text = "earlier";
         addResults(t, rows, ticked);
-        copy(t);
+        t.click("PushButton4");
         QVERIFY(t.clipboard->holdsText);
         QCOMPARE(t.clipboard->text, text);
         QCOMPARE(t.clipboard->format, 0);
@@ -72,7 +71,7 @@ private slots:
         TestWindow t;
         t.clipboard->holdsText = true;
         t.clipboard->text = "earlier";
-        copy(t);
+        t.click("PushButton4");
         QCOMPARE(t.clipboard->text, QStringLiteral("earlier"));
         QCOMPARE(t.clipboard->clearAttempts + t.clipboard->setAttempts, 0);
         QCOMPARE(t.pump->yields, 0);
@@ -83,7 +82,7 @@ private slots:
     {
         TestWindow t;
         addResults(t, {"a|A.", "b|B.", "c|C."}, {true, false, true});
-        copy(t);
+        t.click("PushButton4");
         // Widths 3x2, rows 3, cells of the two ticked rows 2x2.
         QCOMPARE(t.pump->yields, 6 + 3 + 4);
     }
@@ -109,7 +108,7 @@ private slots:
         TestWindow t;
         addResults(t, {"a|A."}, {true});
         t.clipboard->failAttempts = failures;
-        copy(t);
+        t.click("PushButton4");
         QCOMPARE(t.clipboard->clearAttempts, clearAttempts);
         QCOMPARE(t.clipboard->setAttempts, setAttempts);
         QCOMPARE(t.clipboard->text, placed ? QStringLiteral("a\tA.\r\n") : QString());
@@ -138,9 +137,9 @@ private slots:
         t.clipboard->holdsText = true;
         t.clipboard->text = "earlier";
         t.pump->onYield = [&](int yield) {
-            if (yield == 5) QTest::mouseClick(t.button("PushButton5"), Qt::LeftButton);
+            if (yield == 5) t.click("PushButton5");
         };
-        copy(t);
+        t.click("PushButton4");
         QCOMPARE(t.dialogs->errorReports, QStringList{});
         QCOMPARE(t.dialogs->messages,
                  QStringList{"The results changed while they were being copied; the clipboard was "
@@ -154,9 +153,9 @@ private slots:
         addResults(t, {"a|A."}, {true});
         t.dialogs->inputAnswers = QStringList{"typed meanwhile"};
         t.pump->onYield = [&](int yield) {
-            if (yield == 1) QTest::mouseClick(t.button("PushButton6"), Qt::LeftButton);
+            if (yield == 1) t.click("PushButton6");
         };
-        copy(t);
+        t.click("PushButton4");
         QCOMPARE(t.context().wordList().rowCount(), 1);
         QCOMPARE(t.clipboard->text, QStringLiteral("a\tA.\r\n"));
     }

@@ -31,7 +31,7 @@ widgets::CaptionProgressBar& progressBar(TestWindow& t)
 void save(TestWindow& t, const QString& path)
 {
     t.dialogs->saveAnswers = QStringList{path};
-    QTest::mouseClick(t.button("PushButton8"), Qt::LeftButton);
+    t.click("PushButton8");
 }
 
 // The progress bar, the pointer and the absence of any message after an export.
@@ -146,7 +146,7 @@ private slots:
         TestWindow t;
         addResults(t, {"a|A."}, {true});
         t.context().setPointer(command::Pointer::Hand);
-        QTest::mouseClick(t.button("PushButton8"), Qt::LeftButton);  // no answer: Cancel
+        t.click("PushButton8");  // no answer: Cancel
         QCOMPARE(t.textFiles->created, QStringList{});
         QCOMPARE(t.context().pointer(), command::Pointer::Hand);
         QCOMPARE(t.pump->yields, 0);
@@ -176,7 +176,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("results.txt");
-        test::writeBytes(path, QByteArray(5000, 'x'));
+        test::writeFile(path, QByteArray(5000, 'x'));
         TestWindow t;
         save(t, path);
         QCOMPARE(fileBytes(path), QByteArray(" Word(s)\tResult\t\r\n"));
@@ -283,7 +283,7 @@ private slots:
     {
         QFETCH(QString, relativePath);
         QTemporaryDir dir;
-        test::writeBytes(dir.filePath("plain"), "kept\r\n");
+        test::writeFile(dir.filePath("plain"), "kept\r\n");
         QVERIFY(QDir(dir.path()).mkdir("folder"));
         TestWindow t;
         addResults(t, rowsOf(3000), QList<bool>(3000, true));
@@ -317,7 +317,7 @@ private slots:
         QFETCH(int, linesWritten);
         QTemporaryDir dir;
         const QString path = dir.filePath("results.txt");
-        test::writeBytes(path, "the earlier results\r\n");
+        test::writeFile(path, "the earlier results\r\n");
         TestWindow t;
         addResults(t, rowsOf(100), QList<bool>(100, true));
         t.textFiles->failCreate = failCreate;
@@ -336,7 +336,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("results.txt");
-        test::writeBytes(path, "the earlier results\r\n");
+        test::writeFile(path, "the earlier results\r\n");
         TestWindow t;
         addResults(t, rowsOf(20000), QList<bool>(20000, true));
         {
@@ -420,14 +420,14 @@ private slots:
         QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
         const QString path = dir.filePath("out.txt");
-        test::writeBytes(path, "the earlier results\r\n");
+        test::writeFile(path, "the earlier results\r\n");
         TestWindow t;
         t.context().wordList().append("new run");
         addResults(t, {"abc|A.", "de|D.", "f|F."}, {true, true, true});
         t.pump->onYield = [&](int yield) {
             if (yield != atYield) return;
             if (!button.isEmpty()) {
-                QTest::mouseClick(t.button(qPrintable(button)), Qt::LeftButton);
+                t.click(qPrintable(button));
             } else {
                 test::resultsControl(t).setSubText(1, 2, "a longer result");
             }

@@ -1,6 +1,10 @@
 #include "support/test_platform.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
@@ -10,6 +14,7 @@
 #include "adapters/qt_event_pump.h"
 #include "platform/platform_error.h"
 #include "command/app_identity.h"
+#include "command/step_trap.h"
 #include "window/main_window.h"
 
 namespace lexiquill::test {
@@ -401,6 +406,8 @@ QPushButton* TestWindow::button(const char* name) const
     return window->findChild<QPushButton*>(QString::fromLatin1(name));
 }
 
+void TestWindow::click(const char* name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+
 QStringList TestWindow::rows(platform::ListView& list) const
 {
     QStringList out;
@@ -417,7 +424,35 @@ QStringList TestWindow::rows(platform::ListView& list) const
 
 QString reportFor(const QString& description, const QString& procedure, int line)
 {
-    return command::errorReportText(description, QStringLiteral("Form1"), procedure, line);
+    return command::errorReportText(description, command::kWindowModule, procedure, line);
+}
+
+QStringList reportedLocations(const QStringList& reports)
+{
+    static const QRegularExpression where(
+        QStringLiteral("\r\nin Lexiquill2021/08/31\\.(\\S+) at line (\\d+)\r\r"));
+    QStringList out;
+    for (const QString& report : reports) {
+        const QRegularExpressionMatch m = where.match(report);
+        out.append(m.hasMatch() ? m.captured(1) + QLatin1Char(' ') + m.captured(2) : report);
+    }
+    return out;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+}
+
+QString writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        qFatal("cannot write %s", qPrintable(path));
+    }
+    return path;
 }
 
 platform::Platform realLoopPlatform(FakeDialogs*& dialogs)

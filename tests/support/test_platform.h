@@ -264,6 +264,8 @@ struct TestWindow {
 
     command::CommandContext& context();
     QPushButton* button(const char* name) const;
+    // A left click on the named button, as a person makes it.
+    void click(const char* name) const;
     // Rows of a list as "text" or "text|subtext" strings, ticks as a leading "[x]".
     QStringList rows(platform::ListView& list) const;
 
@@ -293,5 +295,12 @@ platform::Platform realLoopPlatform(FakeDialogs*& dialogs);
 
 // The text of an error report for a failed step.
 QString reportFor(const QString& description, const QString& procedure, int line);
+// "Module.Procedure line" of every error report, in order.
+QStringList reportedLocations(const QStringList& reports);
+
+// The bytes of a file, or "<no file>".
+QByteArray fileBytes(const QString& path);
+// Writes a file with exactly these bytes and hands back its path.
+QString writeFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace lexiquill::test

@@ -20,13 +20,6 @@ Q_DECLARE_METATYPE(command::Pointer)
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // A 16 x 16, 32-bit Windows cursor file with the given hot spot.
 QByteArray cursorFile(quint16 hotX, quint16 hotY)
@@ -72,7 +65,7 @@ private slots:
         QFETCH(bool, skinned);
         QTemporaryDir dir;
         const QString skin = window::skinFilePath(dir.path());
-        if (skinEntry == "file") writeFile(skin, "skin data");
+        if (skinEntry == "file") test::writeFile(skin, "skin data");
         if (skinEntry == "folder") QDir().mkpath(skin);
         TestWindow t(dir.path());
 
@@ -95,7 +88,7 @@ private slots:
     void failingSkinIsStep100AndStartUpGoesOn()
     {
         QTemporaryDir dir;
-        writeFile(window::skinFilePath(dir.path()), "skin data");
+        test::writeFile(window::skinFilePath(dir.path()), "skin data");
         TestWindow t(dir.path(), true);
         QCOMPARE(t.dialogs->errorReports,
                  QStringList{test::reportFor("Skin file is damaged", "Form_Load", 100)});
@@ -127,7 +120,7 @@ private slots:
         QFETCH(QPoint, hotSpot);
         QFETCH(QString, report);
         QTemporaryDir dir;
-        if (!contents.isEmpty()) writeFile(window::handCursorPath(dir.path()), contents);
+        if (!contents.isEmpty()) test::writeFile(window::handCursorPath(dir.path()), contents);
         TestWindow t(dir.path());
         if (report.isEmpty()) {
             QVERIFY(t.dialogs->errorReports.isEmpty());
@@ -191,7 +184,7 @@ private slots:
             moveOnto(t, "PushButton2");
             duringRun.append(t.context().pointer());
         };
-        QTest::mouseClick(t.button("PushButton2"), Qt::LeftButton);
+        t.click("PushButton2");
         QCOMPARE(duringRun, QList<Pointer>{Pointer::Busy});
         QCOMPARE(t.context().pointer(), Pointer::Default);
         QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);

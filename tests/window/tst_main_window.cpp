@@ -187,7 +187,7 @@ private slots:
         t.pump->onYield = [&](int yield) {
             if (yield == 3) t.window->close();
         };
-        QTest::mouseClick(t.button("PushButton2"), Qt::LeftButton);
+        t.click("PushButton2");
         // Two yields of the close request on top of the run's third.
         QCOMPARE(t.pump->yields, 5);
         QVERIFY(t.pump->quitRequested);

@@ -24,15 +24,7 @@ namespace {
 
 const QString kNul(QChar(0));
 
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
 
-void clickLoad(TestWindow& t) { QTest::mouseClick(t.button("PushButton3"), Qt::LeftButton); }
 
 QStringList words(TestWindow& t) { return t.rows(t.context().wordList()); }
 
@@ -95,14 +87,14 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, phrases);
         QTemporaryDir dir;
-        const QString path = writeFile(dir, "list.txt", bytes);
+        const QString path = test::writeFile(dir.filePath("list.txt"), bytes);
         // Whole, and one byte a read: a line end split between two reads is still one.
         for (const qsizetype piece : {qsizetype(0), qsizetype(1)}) {
             TestWindow t;
             t.fileReader->pieceSize = piece;
             t.context().wordList().append("kept");
             t.dialogs->openAnswers = QStringList{path};
-            clickLoad(t);
+            t.click("PushButton3");
             QCOMPARE(words(t), QStringList{"kept"} + phrases);
             QCOMPARE(t.dialogs->messages, QStringList{});
             QCOMPARE(t.dialogs->errorReports, QStringList{});
@@ -130,13 +122,13 @@ private slots:
 
     void severalFilesLoadInDialogOrderPastAMissingOne() {
         QTemporaryDir dir;
-        writeFile(dir, "a.txt", "a1\r\na2\r\n");
-        writeFile(dir, "c.txt", "c1\n");
+        test::writeFile(dir.filePath("a.txt"), "a1\r\na2\r\n");
+        test::writeFile(dir.filePath("c.txt"), "c1\n");
         TestWindow t;
         t.context().wordList().append("kept");
         t.dialogs->openAnswers =
             QStringList{dir.path() + kNul + "c.txt" + kNul + "b.txt" + kNul + "a.txt"};
-        clickLoad(t);
+        t.click("PushButton3");
         QCOMPARE(words(t), (QStringList{"kept", "c1", "", "a1", "a2"}));
         QCOMPARE(t.dialogs->messages, QStringList{"File not found"});
         QCOMPARE(t.dialogs->errorReports, QStringList{});
@@ -158,11 +150,11 @@ private slots:
         QFETCH(QString, folderEnd);
         QFETCH(QString, opened);
         QTemporaryDir dir;
-        writeFile(dir, "a.txt", "x");
+        test::writeFile(dir.filePath("a.txt"), "x");
         TestWindow t;
         t.dialogs->openAnswers =
             QStringList{dir.path() + folderEnd + kNul + "a.txt" + kNul + "a.txt"};
-        clickLoad(t);
+        t.click("PushButton3");
         // The path as the user would write it, with no separator doubled.
         const QString expected = dir.path() + opened;
         QCOMPARE(t.fileReader->opened, (QStringList{expected, expected}));
@@ -172,24 +164,24 @@ private slots:
 
     void aSingleChosenPathIsTakenUnchanged() {
         QTemporaryDir dir;
-        writeFile(dir, "a.txt", "x");
+        test::writeFile(dir.filePath("a.txt"), "x");
         TestWindow t;
         const QString path = dir.path() + "//a.txt";
         t.dialogs->openAnswers = QStringList{path};
-        clickLoad(t);
+        t.click("PushButton3");
         QCOMPARE(t.fileReader->opened, QStringList{path});
         QCOMPARE(words(t), QStringList{"x"});
     }
 
     void pointerIsBusyWhileReadingAndNothingYields() {
         QTemporaryDir dir;
-        const QString a = writeFile(dir, "a.txt", "one\r\ntwo\r\n");
+        const QString a = test::writeFile(dir.filePath("a.txt"), "one\r\ntwo\r\n");
         TestWindow t;
         QList<command::Pointer> seen;
         t.fileReader->onRead = [&] { seen.append(t.context().pointer()); };
         t.dialogs->openAnswers = QStringList{a, dir.path() + kNul + "a.txt" + kNul + "a.txt"};
-        clickLoad(t);
-        clickLoad(t);
+        t.click("PushButton3");
+        t.click("PushButton3");
         QCOMPARE(seen, QList<command::Pointer>(6, command::Pointer::Busy));
         QCOMPARE(t.context().pointer(), command::Pointer::Default);
         QCOMPARE(t.pump->yields, 0);
@@ -210,7 +202,7 @@ private slots:
     void badInputIsReportedAndTheListKept() {
         QFETCH(Bad, bad);
         QTemporaryDir dir;
-        const QString good = writeFile(dir, "good.txt", "good\r\n");
+        const QString good = test::writeFile(dir.filePath("good.txt"), "good\r\n");
         QString path = dir.filePath("bad");
         QString reason;
         switch (bad) {
@@ -235,7 +227,7 @@ private slots:
                 break;
             case Bad::NoPermission:
                 if (::geteuid() == 0) QSKIP("root reads every file");
-                writeFile(dir, "bad", "secret\r\n");
+                test::writeFile(dir.filePath("bad"), "secret\r\n");
                 QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
                 reason = "Permission denied";
                 break;
@@ -251,8 +243,8 @@ private slots:
         const uint descriptors = QDir("/proc/self/fd").count();
         QElapsedTimer timer;
         timer.start();
-        clickLoad(t);
-        clickLoad(t);
+        t.click("PushButton3");
+        t.click("PushButton3");
         QVERIFY(timer.elapsed() < 10000);
         if (bad == Bad::Missing) {
             QCOMPARE(t.dialogs->messages, (QStringList{"File not found", "File not found"}));
@@ -272,13 +264,13 @@ private slots:
 
     void aFileFailingPartWayKeepsItsFirstPhrases() {
         QTemporaryDir dir;
-        writeFile(dir, "a.txt", "one\r\ntwo\r\nthree\r\n");
-        writeFile(dir, "b.txt", "bee");
+        test::writeFile(dir.filePath("a.txt"), "one\r\ntwo\r\nthree\r\n");
+        test::writeFile(dir.filePath("b.txt"), "bee");
         TestWindow t;
         t.fileReader->pieceSize = 6;  // "one\r\nt", then the failing read
         t.fileReader->failReadAt = 2;
         t.dialogs->openAnswers = QStringList{dir.path() + kNul + "a.txt" + kNul + "b.txt"};
-        clickLoad(t);
+        t.click("PushButton3");
         QCOMPARE(words(t), (QStringList{"one", "bee"}));
         QCOMPARE(t.dialogs->errorReports,
                  QStringList{test::reportFor("Input/output error", "PushButton3_Click", 134)});
@@ -289,7 +281,7 @@ private slots:
     void aFailingDialogIsReportedAndLoadsNothing() {
         TestWindow t;
         t.dialogs->faults.failAt("dialogs.openFileName", 1);
-        clickLoad(t);
+        t.click("PushButton3");
         QCOMPARE(t.dialogs->errorReports,
                  QStringList{test::reportFor("Injected failure of dialogs.openFileName",
                                              "PushButton3_Click", 108)});
@@ -319,7 +311,7 @@ private slots:
         TestWindow t;
         t.context().wordList().append("kept");
         t.dialogs->openAnswers = QStringList{dir.filePath("big.txt")};
-        clickLoad(t);
+        t.click("PushButton3");
         platform::ListView& list = t.context().wordList();
         QCOMPARE(list.rowCount(), 1 + lines + 1);  // the final LF gives one empty phrase
         QCOMPARE(list.text(1), QStringLiteral("kept"));
@@ -339,8 +331,8 @@ private slots:
 
     void droppedFilesLoadInTheOrderDropped() {
         QTemporaryDir dir;
-        const QString a = writeFile(dir, "a.txt", "a1\r\n");
-        const QString b = writeFile(dir, "b.list", "b1\rb2");
+        const QString a = test::writeFile(dir.filePath("a.txt"), "a1\r\n");
+        const QString b = test::writeFile(dir.filePath("b.list"), "b1\rb2");
         TestWindow t;
         t.window->show();
         t.context().wordList().append("kept");

@@ -75,7 +75,7 @@ private slots:
         TestWindow t;
         t.context().wordList().append("one");
         t.dialogs->inputAnswers = answers;
-        QTest::mouseClick(t.button("PushButton6"), Qt::LeftButton);
+        t.click("PushButton6");
         QCOMPARE(t.dialogs->prompts, QStringList{"Enter word to add: "});
         QCOMPARE(t.rows(t.context().wordList()), words);
         QVERIFY(t.dialogs->messages.isEmpty());
@@ -86,11 +86,11 @@ private slots:
     {
         TestWindow t;
         t.context().wordList().append("mine");
-        QTest::mouseClick(t.button("PushButton7"), Qt::LeftButton);
+        t.click("PushButton7");
         QCOMPARE(t.rows(t.context().wordList()), (QStringList{"mine", "john smith", "ella marsh"}));
         QVERIFY(t.window->findChild<QRadioButton*>("Option2")->isChecked());
         QVERIFY(!t.window->findChild<QRadioButton*>("Option1")->isChecked());
-        QTest::mouseClick(t.button("PushButton7"), Qt::LeftButton);
+        t.click("PushButton7");
         QCOMPARE(t.context().wordList().rowCount(), 5);
     }
 
@@ -111,7 +111,7 @@ private slots:
         TestWindow t;
         t.dialogs->faults.failAt("dialogs.inputText", 1);
         t.dialogs->inputAnswers = QStringList{"word"};
-        QTest::mouseClick(t.button("PushButton6"), Qt::LeftButton);
+        t.click("PushButton6");
         QCOMPARE(t.dialogs->errorReports,
                  QStringList{test::reportFor("Injected failure of dialogs.inputText", "PushButton6_Click", 100)});
         QCOMPARE(t.context().wordList().rowCount(), 0);
@@ -242,7 +242,7 @@ private slots:
         } else if (command == "delete") {
             remove(t, Removal::DeleteKey);
         } else {
-            QTest::mouseClick(t.button(command.toLatin1()), Qt::LeftButton);
+            t.click(command.toLatin1());
         }
         QCOMPARE(t.context().wordList().rowCount(), words);
         QCOMPARE(t.context().resultTable().rowCount(), results);
@@ -253,11 +253,11 @@ private slots:
     {
         TestWindow t;
         fill(t, {"a", "b"}, 0);
-        QTest::mouseClick(t.button("PushButton1"), Qt::LeftButton);
+        t.click("PushButton1");
         QCOMPARE(t.context().wordList().rowCount(), 0);
         QCOMPARE(t.context().resultTable().rowCount(), 1);
         fill(t, {"a"}, 0);
-        QTest::mouseClick(t.button("PushButton5"), Qt::LeftButton);
+        t.click("PushButton5");
         QCOMPARE(t.context().wordList().rowCount(), 1);
         QCOMPARE(t.context().resultTable().rowCount(), 0);
     }
