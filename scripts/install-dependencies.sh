@@ -3,8 +3,9 @@
 # skipping those already there. Usage: install-dependencies.sh [run|test]
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkgconf qt6-base-dev libcpp-httplib-dev fonts-dejavu-core
-          fonts-liberation2 libxlsxwriter-dev zlib1g-dev)
+# libcpp-httplib-dev: the tests' loopback server, configured with everything else.
+packages=(build-essential cmake ninja-build pkgconf qt6-base-dev libboost-dev libcpp-httplib-dev
+          fonts-dejavu-core fonts-liberation2 libxlsxwriter-dev zlib1g-dev)
 if [ "${1:-run}" = test ]; then
     packages+=(xvfb xauth xdotool xclip x11-utils imagemagick x11-apps clang libclang-rt-14-dev
                python3-openpyxl libreoffice-calc-nogui)

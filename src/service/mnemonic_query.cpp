@@ -6,23 +6,19 @@ namespace lexiquill::service {
 
 namespace {
 
-int hexValue(char c)
-{
+int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
-}  // namespace
-
-std::string decodeQueryComponent(std::string_view text)
-{
+std::string decodePercent(std::string_view text, bool plusIsBlank) {
     std::string decoded;
     decoded.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '+') {
+        if (c == '+' && plusIsBlank) {
             decoded += ' ';
         } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
                    hexValue(text[i + 2]) >= 0) {
@@ -35,8 +31,13 @@ std::string decodeQueryComponent(std::string_view text)
     return decoded;
 }
 
-MnemonicQuery parseMnemonicQuery(std::string_view target)
-{
+}  // namespace
+
+std::string decodeQueryComponent(std::string_view text) { return decodePercent(text, true); }
+
+std::string decodePath(std::string_view text) { return decodePercent(text, false); }
+
+MnemonicQuery parseMnemonicQuery(std::string_view target) {
     MnemonicQuery query;
     const std::size_t mark = target.find('?');
     if (mark == std::string_view::npos) return query;
@@ -73,8 +74,7 @@ MnemonicQuery parseMnemonicQuery(std::string_view target)
     return query;
 }
 
-std::string mnemonicLetters(std::string_view utf8)
-{
+std::string mnemonicLetters(std::string_view utf8) {
     std::string letters;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const auto byte = static_cast<unsigned char>(utf8[i]);
