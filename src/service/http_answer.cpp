@@ -12,12 +12,14 @@ namespace {
 constexpr std::string_view kText = "text/plain; charset=utf-8";
 constexpr std::string_view kHtml = "text/html; charset=utf-8";
 
-std::uint64_t freshSeed() {
+std::uint64_t freshSeed()
+{
     thread_local std::mt19937_64 generator{std::random_device{}()};
     return generator();
 }
 
-std::string_view reasonOf(int status) {
+std::string_view reasonOf(int status)
+{
     switch (status) {
         case 200:
             return "OK";
@@ -48,7 +50,8 @@ struct Content {
     bool allow = false;
 };
 
-Content statusPage(int status) {
+Content statusPage(int status)
+{
     Content content;
     content.status = status;
     content.body = std::to_string(status) + " " + std::string(reasonOf(status)) + "\n";
@@ -56,7 +59,8 @@ Content statusPage(int status) {
     return content;
 }
 
-Content mnemonics(std::string_view target) {
+Content mnemonics(std::string_view target)
+{
     const MnemonicQuery query = parseMnemonicQuery(target);
     if (query.badSeed) {
         Content content;
@@ -75,7 +79,8 @@ Content mnemonics(std::string_view target) {
 
 // Headers in the order the service has always sent them, which clients and the tests of
 // those hosting it may compare byte for byte.
-Answer frame(const Content& content, const Framing& framing) {
+Answer frame(const Content& content, const Framing& framing)
+{
     Answer answer;
     answer.status = content.status;
     answer.bodySize = content.body.size();
@@ -107,7 +112,8 @@ Answer frame(const Content& content, const Framing& framing) {
 
 }  // namespace
 
-Answer answerRequest(std::string_view method, std::string_view target, const Framing& framing) {
+Answer answerRequest(std::string_view method, std::string_view target, const Framing& framing)
+{
     if (method != "GET" && method != "HEAD") return frame(statusPage(405), framing);
     // A fragment is the client's own business; some send it anyway.
     target = target.substr(0, target.find('#'));
@@ -121,7 +127,8 @@ Answer answerRequest(std::string_view method, std::string_view target, const Fra
     return frame(statusPage(404), framing);
 }
 
-Answer answerFailure(int status, const Framing& framing) {
+Answer answerFailure(int status, const Framing& framing)
+{
     return frame(statusPage(status), framing);
 }
 

@@ -20,7 +20,8 @@ constexpr const char* kProgram = "lexiquill-mnemonic-service";
 // How long a stop waits for the requests already begun.
 constexpr std::chrono::seconds kStopGrace{5};
 
-void printUsage(std::FILE* to) {
+void printUsage(std::FILE* to)
+{
     std::fprintf(
         to,
         "Usage: %s [--listen ADDR:PORT] [--threads N] [--idle-timeout SECONDS]\n"
@@ -46,13 +47,15 @@ void printUsage(std::FILE* to) {
         kProgram, lexiquill::service::kDefaultHost, lexiquill::service::kDefaultPort);
 }
 
-int usageError(const std::string& message) {
+int usageError(const std::string& message)
+{
     std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
     std::fprintf(stderr, "Try '%s --help'.\n", kProgram);
     return 2;
 }
 
-bool parseListen(std::string_view text, std::string* host, int* port) {
+bool parseListen(std::string_view text, std::string* host, int* port)
+{
     const std::size_t colon = text.rfind(':');
     if (colon == std::string_view::npos || colon == 0) return false;
     std::string_view address = text.substr(0, colon);
@@ -73,7 +76,8 @@ bool parseListen(std::string_view text, std::string* host, int* port) {
 }
 
 // A whole number from 1 to `most`.
-bool parseCount(std::string_view text, int most, int* count) {
+bool parseCount(std::string_view text, int most, int* count)
+{
     if (text.empty() || text.size() > 9) return false;
     int value = 0;
     for (const char c : text) {
@@ -86,7 +90,8 @@ bool parseCount(std::string_view text, int most, int* count) {
 }
 
 // Every connection is a descriptor: lift the soft limit (often 1024) to what the system allows.
-void allowManyDescriptors() {
+void allowManyDescriptors()
+{
     rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
         limit.rlim_cur = limit.rlim_max;
@@ -96,7 +101,8 @@ void allowManyDescriptors() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     std::string host = lexiquill::service::kDefaultHost;
     int port = lexiquill::service::kDefaultPort;
     bool verbose = false;

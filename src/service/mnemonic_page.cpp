@@ -15,14 +15,16 @@ class Draw {
 public:
     explicit Draw(std::uint64_t seed) : m_state(seed) {}
 
-    std::uint64_t next() {
+    std::uint64_t next()
+    {
         std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
 
-    std::size_t below(std::size_t bound) {
+    std::size_t below(std::size_t bound)
+    {
         // The bias of the remainder is negligible for word lists of a few thousand.
         return static_cast<std::size_t>(next() % bound);
     }
@@ -38,7 +40,8 @@ constexpr std::string_view kTail = "</body></html>\n";
 
 }  // namespace
 
-std::vector<PartOfSpeech> phraseShape(std::size_t count) {
+std::vector<PartOfSpeech> phraseShape(std::size_t count)
+{
     using enum PartOfSpeech;
     std::vector<PartOfSpeech> shape;
     shape.reserve(count);
@@ -62,7 +65,8 @@ std::vector<PartOfSpeech> phraseShape(std::size_t count) {
     return shape;
 }
 
-std::string mnemonicPage(std::string_view letters, std::uint64_t seed, const WordStore& store) {
+std::string mnemonicPage(std::string_view letters, std::uint64_t seed, const WordStore& store)
+{
     std::string page;
     page.reserve(kHead.size() + kTail.size() + letters.size() * 24);
     page += kHead;

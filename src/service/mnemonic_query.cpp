@@ -6,14 +6,16 @@ namespace lexiquill::service {
 
 namespace {
 
-int hexValue(char c) {
+int hexValue(char c)
+{
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
-std::string decodePercent(std::string_view text, bool plusIsBlank) {
+std::string decodePercent(std::string_view text, bool plusIsBlank)
+{
     std::string decoded;
     decoded.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -33,11 +35,18 @@ std::string decodePercent(std::string_view text, bool plusIsBlank) {
 
 }  // namespace
 
-std::string decodeQueryComponent(std::string_view text) { return decodePercent(text, true); }
+std::string decodeQueryComponent(std::string_view text)
+{
+    return decodePercent(text, true);
+}
 
-std::string decodePath(std::string_view text) { return decodePercent(text, false); }
+std::string decodePath(std::string_view text)
+{
+    return decodePercent(text, false);
+}
 
-MnemonicQuery parseMnemonicQuery(std::string_view target) {
+MnemonicQuery parseMnemonicQuery(std::string_view target)
+{
     MnemonicQuery query;
     const std::size_t mark = target.find('?');
     if (mark == std::string_view::npos) return query;
@@ -74,7 +83,8 @@ MnemonicQuery parseMnemonicQuery(std::string_view target) {
     return query;
 }
 
-std::string mnemonicLetters(std::string_view utf8) {
+std::string mnemonicLetters(std::string_view utf8)
+{
     std::string letters;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const auto byte = static_cast<unsigned char>(utf8[i]);

@@ -41,10 +41,13 @@ struct DiscardBody {
     class reader {
     public:
         template <bool isRequest, class Fields>
-        reader(http::header<isRequest, Fields>&, value_type&) {}
+        reader(http::header<isRequest, Fields>&, value_type&)
+        {
+        }
         void init(const boost::optional<std::uint64_t>&, error_code& ec) { ec = {}; }
         template <class Buffers>
-        std::size_t put(const Buffers& buffers, error_code& ec) {
+        std::size_t put(const Buffers& buffers, error_code& ec)
+        {
             ec = {};
             return asio::buffer_size(buffers);
         }
@@ -54,10 +57,14 @@ struct DiscardBody {
 
 using RequestParser = http::request_parser<DiscardBody>;
 
-std::string_view view(boost::beast::string_view text) { return {text.data(), text.size()}; }
+std::string_view view(boost::beast::string_view text)
+{
+    return {text.data(), text.size()};
+}
 
 // 414 or 431 when the header (complete or not yet) is over its limits, else 0.
-int headerRefusal(std::string_view header) {
+int headerRefusal(std::string_view header)
+{
     const std::size_t lineEnd = header.find("\r\n");
     const std::size_t line = lineEnd == std::string_view::npos ? header.size() : lineEnd + 2;
     if (line > kLineLimit) return 414;
@@ -67,7 +74,8 @@ int headerRefusal(std::string_view header) {
 
 // Control characters and bytes outside ASCII shown as \xHH, so that a request cannot forge
 // or garble log lines.
-std::string printable(std::string_view text) {
+std::string printable(std::string_view text)
+{
     static constexpr char kHex[] = "0123456789abcdef";
     std::string result;
     result.reserve(text.size());
@@ -113,10 +121,12 @@ struct Loop {
 class Connection : public std::enable_shared_from_this<Connection> {
 public:
     Connection(Loop& loop, tcp::socket socket)
-        : m_loop(loop), m_socket(std::move(socket)), m_buffer(kFirstBuffer, '\0') {
+        : m_loop(loop), m_socket(std::move(socket)), m_buffer(kFirstBuffer, '\0')
+    {
         m_entry = m_loop.connections.insert(m_loop.connections.end(), this);
     }
-    ~Connection() {
+    ~Connection()
+    {
         m_loop.connections.erase(m_entry);
         --m_loop.shared.connections;
     }
@@ -125,7 +135,8 @@ public:
 
     void start() { readMore(); }
 
-    void close() {
+    void close()
+    {
         error_code ignored;
         m_socket.close(ignored);
     }
@@ -137,7 +148,8 @@ public:
     Clock::time_point since() const { return m_since; }
 
 private:
-    void readMore() {
+    void readMore()
+    {
         // Bytes of a header not yet complete stay: its limits count from its first byte.
         const std::size_t keep = m_parser && !m_parser->is_header_done() ? m_start : m_begin;
         if (keep == m_end) {
@@ -154,7 +166,8 @@ private:
             [self = shared_from_this()](error_code ec, std::size_t n) { self->onRead(ec, n); });
     }
 
-    void onRead(error_code ec, std::size_t n) {
+    void onRead(error_code ec, std::size_t n)
+    {
         if (ec) return close();
         m_end += n;
         if (m_draining) {
@@ -165,7 +178,8 @@ private:
     }
 
     // Feeds the received bytes to the parser until a request is complete or more are needed.
-    void process() {
+    void process()
+    {
         while (m_begin < m_end) {
             if (!m_parser) {
                 m_parser.emplace();
@@ -193,7 +207,8 @@ private:
         readMore();
     }
 
-    void answer() {
+    void answer()
+    {
         const auto& request = m_parser->get();
         Framing framing;
         framing.head = request.method() == http::verb::head;
@@ -215,7 +230,8 @@ private:
     // A request that cannot be read any further: answer, then read and drop what follows
     // until the client hangs up, so that closing with unread bytes does not reset the
     // connection before the client has read the answer.
-    void fail(int status) {
+    void fail(int status)
+    {
         Framing framing;
         framing.keepAlive = false;
         Answer reply = answerFailure(status, framing);
@@ -225,7 +241,8 @@ private:
         send(std::move(reply), false);
     }
 
-    void send(Answer reply, bool keepAlive) {
+    void send(Answer reply, bool keepAlive)
+    {
         m_out = std::move(reply.bytes);
         m_writing = true;
         asio::async_write(m_socket, asio::buffer(m_out),
@@ -234,7 +251,8 @@ private:
                           });
     }
 
-    void onWritten(error_code ec, bool keepAlive) {
+    void onWritten(error_code ec, bool keepAlive)
+    {
         m_writing = false;
         m_since = Clock::now();
         if (ec) return close();
@@ -247,7 +265,8 @@ private:
         process();
     }
 
-    void log(const Answer& reply, const std::string& request) {
+    void log(const Answer& reply, const std::string& request)
+    {
         error_code ec;
         const tcp::endpoint peer = m_socket.remote_endpoint(ec);
         m_loop.shared.log((ec ? std::string("-") : peer.address().to_string()) + " \"" + request +
@@ -270,7 +289,8 @@ private:
     bool m_draining = false;
 };
 
-void Loop::sweep() {
+void Loop::sweep()
+{
     const auto timeout = shared.limits.idleTimeout;
     const auto oldest = Clock::now() - timeout;
     // Closing only cancels the connection's pending operation; it leaves the list later.
@@ -286,13 +306,15 @@ void Loop::sweep() {
     });
 }
 
-void Loop::closeIdle() {
+void Loop::closeIdle()
+{
     for (Connection* connection : connections) {
         if (connection->isIdle()) connection->close();
     }
 }
 
-std::string describeFailure(const std::string& host, int port, const error_code& ec) {
+std::string describeFailure(const std::string& host, int port, const error_code& ec)
+{
     std::string reason = "cannot listen on " + host + ":" + std::to_string(port);
     if (ec == asio::error::address_in_use) return reason + ": the port is already in use";
     if (ec == asio::error::host_not_found || ec == asio::error::host_not_found_try_again) {
@@ -317,7 +339,8 @@ struct MnemonicServer::Impl {
     void refuse(tcp::socket& socket);
 };
 
-error_code MnemonicServer::Impl::listen(const std::string& host, int wanted) {
+error_code MnemonicServer::Impl::listen(const std::string& host, int wanted)
+{
     asio::io_context& context = loops.front()->context;
     error_code ec;
     tcp::resolver resolver(context);
@@ -342,7 +365,8 @@ error_code MnemonicServer::Impl::listen(const std::string& host, int wanted) {
 }
 
 // Accepts on the first loop and hands each connection to the loops in turn.
-void MnemonicServer::Impl::accept() {
+void MnemonicServer::Impl::accept()
+{
     Loop& target = *loops[next++ % loops.size()];
     acceptor->async_accept(target.context, [this, &target](error_code ec, tcp::socket socket) {
         if (ec == asio::error::operation_aborted || shared.stopping) return;
@@ -372,7 +396,8 @@ void MnemonicServer::Impl::accept() {
 
 // Over the limit: a short answer the client can read at once, rather than a connection
 // that hangs in the queue.
-void MnemonicServer::Impl::refuse(tcp::socket& socket) {
+void MnemonicServer::Impl::refuse(tcp::socket& socket)
+{
     static const std::string refusal = answerFailure(503, Framing{false, false, 0}).bytes;
     ::send(socket.native_handle(), refusal.data(), refusal.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     error_code ignored;
@@ -382,15 +407,23 @@ void MnemonicServer::Impl::refuse(tcp::socket& socket) {
 
 MnemonicServer::MnemonicServer() : m_impl(std::make_unique<Impl>()) {}
 
-MnemonicServer::~MnemonicServer() { stop(); }
+MnemonicServer::~MnemonicServer()
+{
+    stop();
+}
 
-void MnemonicServer::setLimits(const ServerLimits& limits) { m_impl->shared.limits = limits; }
+void MnemonicServer::setLimits(const ServerLimits& limits)
+{
+    m_impl->shared.limits = limits;
+}
 
-void MnemonicServer::setRequestLog(std::function<void(const std::string&)> log) {
+void MnemonicServer::setRequestLog(std::function<void(const std::string&)> log)
+{
     m_impl->shared.log = std::move(log);
 }
 
-bool MnemonicServer::start(const std::string& host, int port, std::string* error) {
+bool MnemonicServer::start(const std::string& host, int port, std::string* error)
+{
     auto fail = [&](const std::string& reason) {
         if (error) *error = reason;
         return false;
@@ -420,7 +453,8 @@ bool MnemonicServer::start(const std::string& host, int port, std::string* error
     return true;
 }
 
-void MnemonicServer::stop(std::chrono::milliseconds grace) {
+void MnemonicServer::stop(std::chrono::milliseconds grace)
+{
     Impl& impl = *m_impl;
     if (!impl.running) return;
     impl.shared.stopping = true;
@@ -446,6 +480,9 @@ void MnemonicServer::stop(std::chrono::milliseconds grace) {
     impl.running = false;
 }
 
-int MnemonicServer::port() const { return m_impl->port; }
+int MnemonicServer::port() const
+{
+    return m_impl->port;
+}
 
 }  // namespace lexiquill::service

@@ -9,7 +9,8 @@ extern const std::size_t kMnemonicWordsSize;
 
 namespace {
 
-bool isWord(std::string_view word) {
+bool isWord(std::string_view word)
+{
     if (word.size() < 3 || word.size() > 10) return false;
     for (const char c : word) {
         if (c < 'a' || c > 'z') return false;
@@ -19,7 +20,8 @@ bool isWord(std::string_view word) {
 
 }  // namespace
 
-WordStore::WordStore(std::string_view text) {
+WordStore::WordStore(std::string_view text)
+{
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -48,17 +50,20 @@ WordStore::WordStore(std::string_view text) {
     }
 }
 
-const WordStore& WordStore::builtIn() {
+const WordStore& WordStore::builtIn()
+{
     static const WordStore store(std::string_view(kMnemonicWords, kMnemonicWordsSize));
     return store;
 }
 
-std::span<const std::string_view> WordStore::words(char letter, PartOfSpeech part) const {
+std::span<const std::string_view> WordStore::words(char letter, PartOfSpeech part) const
+{
     if (letter < 'a' || letter > 'z') return {};
     return m_byPart[letter - 'a'][static_cast<int>(part)];
 }
 
-std::span<const std::string_view> WordStore::words(char letter) const {
+std::span<const std::string_view> WordStore::words(char letter) const
+{
     if (letter < 'a' || letter > 'z') return {};
     return m_byLetter[letter - 'a'];
 }
