@@ -141,8 +141,13 @@ public:
         m_socket.close(ignored);
     }
 
-    // Nothing of a request begun, nothing being sent.
-    bool isIdle() const { return m_draining || (!m_writing && !m_parser && m_begin == m_end); }
+    // Nothing of a request begun, nothing being sent, nothing waiting to be read.
+    bool isIdle()
+    {
+        error_code ec;
+        return m_draining ||
+               (!m_writing && !m_parser && m_begin == m_end && m_socket.available(ec) == 0);
+    }
 
     // The time since the connection opened or last got an answer.
     Clock::time_point since() const { return m_since; }
