@@ -1,5 +1,7 @@
 #include "service/mnemonic_page.h"
 
+#include <unordered_set>
+
 namespace lexiquill::service {
 
 namespace {
@@ -8,6 +10,9 @@ namespace {
 // words instead: English has too few common X, Z, Y, Q and K words of some kinds, and a
 // phrase that bends its shape there reads better than the same word every time.
 constexpr std::size_t kFewestForShape = 5;
+// A letter with at least this many words never gives the same word twice in one page (until
+// a phrase longer than its list has used them all): "Eastern Eel Eastern" reads as a slip.
+constexpr std::size_t kFewestWithoutRepeats = 20;
 
 // SplitMix64: a few arithmetic operations per word, and well spread even for seeds that
 // differ in one bit, which the callers' seeds often do.
@@ -32,6 +37,18 @@ public:
 private:
     std::uint64_t m_state;
 };
+
+// The first word from `start` on, going round, that the page has not used yet; empty when
+// it has used them all.
+std::string_view firstUnused(std::span<const std::string_view> choices, std::size_t start,
+                             const std::unordered_set<std::string_view>& used)
+{
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        const std::string_view word = choices[(start + i) % choices.size()];
+        if (!used.contains(word)) return word;
+    }
+    return {};
+}
 
 constexpr std::string_view kHead =
     "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Mnemonics</title></head>"
@@ -72,15 +89,32 @@ std::string mnemonicPage(std::string_view letters, std::uint64_t seed, const Wor
     page += kHead;
     const std::vector<PartOfSpeech> shape = phraseShape(letters.size());
     Draw draw(seed);
+    std::unordered_set<std::string_view> used;
     for (std::size_t i = 0; i < letters.size(); ++i) {
         const char letter = letters[i];
         const char lower = static_cast<char>(letter - 'A' + 'a');
+        const std::span<const std::string_view> all = store.words(lower);
         std::span<const std::string_view> choices = store.words(lower, shape[i]);
-        if (choices.size() < kFewestForShape) choices = store.words(lower);
+        if (choices.size() < kFewestForShape) choices = all;
         page += "<big>";
         page += letter;
         page += "</big>";
-        if (!choices.empty()) page += choices[draw.below(choices.size())].substr(1);
+        if (!choices.empty()) {
+            const std::size_t pick = draw.below(choices.size());
+            std::string_view word = choices[pick];
+            if (all.size() >= kFewestWithoutRepeats) {
+                // Another word of the same part of speech, else of any; when a long phrase
+                // has used the whole letter, its words start over.
+                word = firstUnused(choices, pick, used);
+                if (word.empty()) word = firstUnused(all, pick, used);
+                if (word.empty()) {
+                    for (const std::string_view w : all) used.erase(w);
+                    word = choices[pick];
+                }
+                used.insert(word);
+            }
+            page += word.substr(1);
+        }
         page += "<br>\n";
     }
     page += kTail;
