@@ -374,7 +374,7 @@ void MnemonicServer::Impl::accept()
 {
     Loop& target = *loops[next++ % loops.size()];
     acceptor->async_accept(target.context, [this, &target](error_code ec, tcp::socket socket) {
-        if (ec == asio::error::operation_aborted || shared.stopping) return;
+        if (ec == asio::error::operation_aborted) return;
         if (ec) {
             // Out of descriptors, most likely: the queued clients wait until some close.
             acceptPause->expires_after(kAcceptPause);
@@ -391,11 +391,13 @@ void MnemonicServer::Impl::accept()
                 error_code ignored;
                 socket.set_option(tcp::no_delay(true), ignored);
                 auto connection = std::make_shared<Connection>(target, std::move(socket));
-                if (target.shared.stopping) return connection->close();
                 connection->start();
+                // Accepted before the stop, but only now taken up: a request it has begun
+                // is answered all the same.
+                if (target.shared.stopping && connection->isIdle()) connection->close();
             });
         }
-        accept();
+        if (!shared.stopping) accept();
     });
 }
 
