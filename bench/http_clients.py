@@ -6,9 +6,10 @@
       of the least served connection, the total, and how many connections got none.
   http_clients.py idle PORT PATH CONNECTIONS
       Opens CONNECTIONS that send half a request line and stay; then times fresh clients
-      asking PATH; prints the slowest and the median, in milliseconds.
+      asking PATH; prints the slowest and the median, in milliseconds (inf: no answer).
   http_clients.py hold PORT PATH CONNECTIONS PID
-      Opens CONNECTIONS, each answered once and kept open; prints PID's resident memory.
+      Opens CONNECTIONS, each answered once and kept open (up to the first left unanswered);
+      prints how many were answered and PID's resident memory.
 """
 import selectors
 import socket
@@ -80,18 +81,27 @@ def count(port, path, connections, seconds):
     print(f"connection_errors {errors}")
 
 
+def answered(s, path):
+    """Asks once on s; False when no whole answer comes within 10 seconds."""
+    s.settimeout(10)
+    data = b""
+    try:
+        s.sendall(request(path))
+        while not complete(data):
+            chunk = s.recv(65536)
+            if not chunk:
+                return False
+            data += chunk
+    except OSError:
+        return False
+    return True
+
+
 def timed_get(port, path):
     start = time.monotonic()
-    s = connect(port)
-    s.settimeout(10)
-    s.sendall(request(path))
-    data = b""
-    while not complete(data):
-        chunk = s.recv(65536)
-        if not chunk:
+    with connect(port) as s:
+        if not answered(s, path):
             return float("inf")
-        data += chunk
-    s.close()
     return (time.monotonic() - start) * 1000
 
 
@@ -108,19 +118,16 @@ def idle(port, path, connections):
 
 
 def hold(port, path, connections, pid):
-    held = []
+    held, served = [], 0
     for _ in range(connections):
-        s = connect(port)
-        s.settimeout(10)
-        s.sendall(request(path))
-        data = b""
-        while not complete(data):
-            data += s.recv(65536)
-        held.append(s)
+        held.append(connect(port))
+        if not answered(held[-1], path):
+            break
+        served += 1
     time.sleep(0.5)
     with open(f"/proc/{pid}/status") as status:
         rss = next(line.split()[1] for line in status if line.startswith("VmRSS:"))
-    print(f"open_connections {len(held)}")
+    print(f"open_connections_answered {served}")
     print(f"rss_kib {rss}")
 
 

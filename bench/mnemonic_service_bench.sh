@@ -183,13 +183,19 @@ done
 
 # 100 clients that sent half a request line, then fresh clients asking /healthz.
 for name in "${names[@]}"; do
-    while read -r key value; do echo "idle100_${name}_$key $value"; done \
-        < <("${clients[@]}" idle "${port[$name]}" /healthz 100)
+    while read -r key value; do
+        echo "idle100_${name}_$key $value"
+        [ "$name" != service ] || [ "$value" != inf ] ||
+            fail "a fresh client got no answer behind 100 half-sent requests"
+    done < <("${clients[@]}" idle "${port[$name]}" /healthz 100)
 done
 
 # Resident memory while 1,000 connections stay open.
-while read -r key value; do echo "hold1000_service_$key $value"; done \
-    < <("${clients[@]}" hold "${port[service]}" "$path" 1000 "${pid[service]}")
+while read -r key value; do
+    echo "hold1000_service_$key $value"
+    [ "$key" != open_connections_answered ] || [ "$value" -eq 1000 ] ||
+        fail "only $value of 1,000 connections held open were answered"
+done < <("${clients[@]}" hold "${port[service]}" "$path" 1000 "${pid[service]}")
 
 # Memory growth over 1,000,000 requests, after a warm-up of a few seconds.
 run_wrk 3 256 "${url[service]}" >/dev/null
