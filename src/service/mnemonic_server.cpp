@@ -107,7 +107,7 @@ struct Loop {
     explicit Loop(Shared& shared) : shared(shared) {}
 
     void sweep();
-    void closeIdle();
+    void stopIdle();
 
     Shared& shared;
     // Declared before the context: the context's destruction ends the connections, which
@@ -141,12 +141,15 @@ public:
         m_socket.close(ignored);
     }
 
-    // Nothing of a request begun, nothing being sent, nothing waiting to be read.
-    bool isIdle()
+    // At a stop, a connection waiting for its next request stops waiting. Cancelling rather
+    // than closing lets a read that has already taken bytes complete, so that its request
+    // is answered; bytes the kernel holds but nobody has read yet count as begun too.
+    void stopIfIdle()
     {
         error_code ec;
-        return m_draining ||
-               (!m_writing && !m_parser && m_begin == m_end && m_socket.available(ec) == 0);
+        if (m_draining) return close();
+        if (m_writing || m_parser || m_begin != m_end || m_socket.available(ec) > 0) return;
+        m_socket.cancel(ec);
     }
 
     // The time since the connection opened or last got an answer.
@@ -311,10 +314,10 @@ void Loop::sweep()
     });
 }
 
-void Loop::closeIdle()
+void Loop::stopIdle()
 {
     for (Connection* connection : connections) {
-        if (connection->isIdle()) connection->close();
+        connection->stopIfIdle();
     }
 }
 
@@ -394,7 +397,7 @@ void MnemonicServer::Impl::accept()
                 connection->start();
                 // Accepted before the stop, but only now taken up: a request it has begun
                 // is answered all the same.
-                if (target.shared.stopping && connection->isIdle()) connection->close();
+                if (target.shared.stopping) connection->stopIfIdle();
             });
         }
         if (!shared.stopping) accept();
@@ -471,7 +474,7 @@ void MnemonicServer::stop(std::chrono::milliseconds grace)
         impl.acceptPause->cancel();
     });
     for (const auto& loop : impl.loops) {
-        asio::post(loop->context, [loop = loop.get()] { loop->closeIdle(); });
+        asio::post(loop->context, [loop = loop.get()] { loop->stopIdle(); });
     }
     const auto deadline = Clock::now() + grace;
     while (impl.shared.connections > 0 && Clock::now() < deadline) {
