@@ -103,7 +103,7 @@ int main(int argc, char* argv[]) {
     platform.pump = std::make_unique<lexiquill::platform::QtEventPump>();
     platform.skinEngine = std::make_unique<lexiquill::platform::PlainSkinEngine>();
     platform.spreadsheet = std::make_unique<lexiquill::platform::XlsxSpreadsheet>(
-        *platform.pump, env, dir.filePath(QStringLiteral("temp")));
+        *platform.pump, env, dir.filePath(QStringLiteral("temp")), dir.filePath(QStringLiteral("kept")));
     platform.programFolder = QCoreApplication::applicationDirPath();
     MainWindow window(std::move(platform));
     window.show();

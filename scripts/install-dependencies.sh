@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Lexiquill need,
-# skipping those already there. Usage: install-dependencies.sh [run|test]
+# skipping those already there. Usage: install-dependencies.sh [run|package|test]
 set -euo pipefail
 
+mode=${1:-run}
 # libcpp-httplib-dev: the tests' loopback server, configured with everything else.
-packages=(build-essential cmake ninja-build pkgconf qt6-base-dev libboost-dev libcpp-httplib-dev
-          fonts-dejavu-core fonts-liberation2 libxlsxwriter-dev zlib1g-dev)
-if [ "${1:-run}" = test ]; then
+packages=(build-essential cmake ninja-build pkgconf qt6-base-dev libxcb1-dev libboost-dev
+          libcpp-httplib-dev fonts-dejavu-core fonts-liberation2 libxlsxwriter-dev zlib1g-dev)
+if [ "$mode" = package ] || [ "$mode" = test ]; then
+    # CPack computes the package's dependencies with dpkg-shlibdeps, and finds the
+    # executables with file.
+    packages+=(dpkg-dev file)
+fi
+if [ "$mode" = test ]; then
     packages+=(xvfb xauth xdotool xclip x11-utils imagemagick x11-apps clang libclang-rt-14-dev
-               python3-openpyxl libreoffice-calc-nogui)
+               python3-openpyxl libreoffice-calc-nogui
+               lintian desktop-file-utils appstream systemd man-db)
 fi
 
 missing=()

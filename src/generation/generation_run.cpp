@@ -40,15 +40,16 @@ void runAcronymLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
     }
 }
 
-// The request of a phrase. When the first request of a run finds nothing listening
-// at the service address, the program starts the service itself and asks again.
-QString fetchPage(shell::CommandContext& ctx, const QString& phrase, bool firstOfRun)
+// The request of a phrase. When nothing listens at the service address (none was
+// started yet, or the one on this machine stopped during the run), the program starts
+// the service itself and asks again.
+QString fetchPage(shell::CommandContext& ctx, const QString& phrase)
 {
     const QString base = ctx.mnemonicBaseUrl();
     try {
         return fetchMnemonicPage(ctx.httpClient(), base, phrase);
     } catch (const platform::ConnectionRefused&) {
-        if (!firstOfRun || !ctx.serviceHost().start(base)) throw;
+        if (!ctx.serviceHost().start(base)) throw;
     }
     return fetchMnemonicPage(ctx.httpClient(), base, phrase);
 }
@@ -56,7 +57,6 @@ QString fetchPage(shell::CommandContext& ctx, const QString& phrase, bool firstO
 void runMnemonicLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
 {
     int count = 0;
-    bool firstRequest = true;
     trap.step(132, [&] { count = ctx.wordList().rowCount(); });
     for (int i = 1; i <= count; ++i) {
         // A failed request leaves an empty page: a phrase never gets words from the
@@ -66,7 +66,7 @@ void runMnemonicLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
         QStringList words;
         trap.step(134, [&] {
             const QString request = ctx.wordList().text(i);
-            page = fetchPage(ctx, request, std::exchange(firstRequest, false));
+            page = fetchPage(ctx, request);
         });
         trap.step(136, [&] { ctx.setProgressValue(progressPercent(i, ctx.wordList().rowCount())); });
         trap.step(138, [&] { phrase = ctx.wordList().text(i); });

@@ -23,6 +23,8 @@ constexpr int kClipboardAttempts = 1000;
 const QString kCopiedMessage = QStringLiteral(
     "Results have been copied to the clipboard.\r\rClick a text area where you normally type and "
     "press Ctrl+V to paste the clipboard.");
+const QString kResultsChanged = QStringLiteral(
+    "The results changed while they were being copied; the clipboard was left as it was.");
 
 template <class Attempt>
 bool withRetries(Attempt&& attempt)
@@ -53,6 +55,7 @@ void CopyListviewToClipboard(shell::CommandContext& ctx, platform::ListView& lis
 {
     const int rows = list.rowCount();
     if (rows == 0) return;
+    const ListWatch watch(ctx, list);
 
     // Widths over the cells of every row, ticked or not; headers do not count.
     QList<qsizetype> widths;
@@ -61,7 +64,7 @@ void CopyListviewToClipboard(shell::CommandContext& ctx, platform::ListView& lis
         qsizetype w = 0;
         const int widthRows = list.rowCount();
         for (int r = 1; r <= widthRows; ++r) {
-            ctx.pump().yield();
+            watch.yield();
             w = std::max(w, cellText(list, r, c).size());
         }
         widths.append(w);
@@ -70,12 +73,12 @@ void CopyListviewToClipboard(shell::CommandContext& ctx, platform::ListView& lis
     QString buffer;
     const int lineRows = list.rowCount();
     for (int r = 1; r <= lineRows; ++r) {
-        ctx.pump().yield();
+        watch.yield();
         if (!list.checked(r)) continue;
         const qsizetype lineStart = buffer.size();
         const int lineColumns = list.columnCount();
         for (int c = 1; c <= lineColumns; ++c) {
-            ctx.pump().yield();
+            watch.yield();
             appendAlignedCell(buffer, cellText(list, r, c), widthOf(widths, c));
         }
         finishClipboardLine(buffer, lineStart);
@@ -94,7 +97,12 @@ void CopyListviewToClipboard(shell::CommandContext& ctx, platform::ListView& lis
 void copyResultsToClipboard(shell::CommandContext& ctx)
 {
     shell::StepTrap trap(ctx, QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"));
-    const bool copied = attempt(trap, 106, [&] { CopyListviewToClipboard(ctx, ctx.resultTable()); });
+    bool copied = false;
+    try {
+        copied = attempt(trap, 106, [&] { CopyListviewToClipboard(ctx, ctx.resultTable()); });
+    } catch (const shell::CommandAbandoned&) {
+        trap.step(108, [&] { ctx.dialogs().showMessage(kResultsChanged); });
+    }
     if (copied) trap.step(108, [&] { ctx.dialogs().showMessage(kCopiedMessage); });
 }
 

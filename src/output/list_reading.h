@@ -3,8 +3,10 @@
 #include <QList>
 #include <QString>
 
+#include "platform/event_pump.h"
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
+#include "shell/command_context.h"
 #include "shell/step_trap.h"
 
 namespace lexiquill::output {
@@ -37,6 +39,29 @@ inline bool rowIsGone(const platform::ListView& list, int row) noexcept
         return false;
     }
 }
+
+// The yields of an export. Other commands run in them, and one that clears or
+// replaces the list being read (the results' Clear List, a new run) would leave the
+// export with some rows of one list and some of another, or some rows missing: the
+// yield that finds the list changed abandons the export instead.
+class ListWatch {
+public:
+    ListWatch(shell::CommandContext& ctx, const platform::ListView& list)
+        : m_ctx(ctx), m_list(list), m_changeCount(list.changeCount())
+    {
+    }
+
+    void yield() const
+    {
+        m_ctx.pump().yield();
+        if (m_list.changeCount() != m_changeCount) throw shell::CommandAbandoned{};
+    }
+
+private:
+    shell::CommandContext& m_ctx;
+    const platform::ListView& m_list;
+    quint64 m_changeCount;
+};
 
 // Runs one step through the trap; true when it succeeded.
 template <class Action>

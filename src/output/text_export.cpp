@@ -26,6 +26,8 @@ namespace {
 
 constexpr int kSaveDialogFlags = 2621953;
 const QString kTextFileFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+const QString kResultsChanged =
+    QStringLiteral("The results changed while they were being saved; nothing was saved.");
 
 class ProgressBar1 final : public ProgressIndicator {
 public:
@@ -71,70 +73,64 @@ void SaveListviewProperlySpaced(shell::CommandContext& ctx, platform::ListView& 
                                 const QString& fileName, ProgressIndicator* progress)
 {
     StepTrap trap(ctx, QStringLiteral("Main"), QStringLiteral("SaveListviewProperlySpaced"));
-    const auto yield = [&] { ctx.pump().yield(); };
+    const ListWatch watch(ctx, list);
+    const auto yield = [&] { watch.yield(); };
     const QString writing = QStringLiteral("Writing file: ") + shell::fileNameFromPath(fileName);
+    // Yield, show the value and the caption, yield: steps line to line + 6.
+    const auto showProgress = [&](int line, int value) {
+        if (progress == nullptr) return;
+        trap.step(line, yield);
+        trap.step(line + 2, [&] { progress->setValue(value); });
+        trap.step(line + 4, [&] { progress->setCaption(writing); });
+        trap.step(line + 6, yield);
+    };
 
-    if (progress != nullptr) {  // 100
-        trap.step(102, yield);
-        trap.step(104, [&] { progress->setValue(1); });
-        trap.step(106, [&] { progress->setCaption(writing); });
-        trap.step(108, yield);
-    }
-
-    // Widths over the header and every row, ticked or not; the list is read as it
-    // is at each cell, since other commands run in the yields.
-    QList<qsizetype> widths;  // 110
-    int columns = 0;
-    trap.step(112, [&] { columns = list.columnCount(); });
-    for (int c = 1; c <= columns; ++c) {
-        qsizetype w = 0;  // 114
-        trap.step(116, [&] { w = std::max(w, list.header(c).size()); });
-        int rows = 0;
-        trap.step(120, [&] { rows = list.rowCount(); });
-        for (int r = 1; r <= rows; ++r) {
-            trap.step(122, yield);
-            const bool read =
-                attempt(trap, 124, [&] { w = std::max(w, cellText(list, r, c).size()); });
-            if (!read && rowIsGone(list, r)) break;
-        }
-        widths.append(w);  // 140
-    }
-
-    if (progress != nullptr) {  // 142
-        trap.step(144, yield);
-        trap.step(146, [&] { progress->setValue(10); });
-        trap.step(148, [&] { progress->setCaption(writing); });
-        trap.step(150, yield);
-    }
-
-    QString line;  // 152
     // 154: the writer is the window's, there for as long as the window.
     std::unique_ptr<platform::TextStream> stream;
-    trap.step(156, [&] { stream = ctx.textFiles().createTextFile(fileName); });
-
     // A file that could not be created, or a write that failed, has been reported
     // once: nothing more is written, and the file that was there stays as it was.
-    bool writable = stream != nullptr;
-    if (writable) {
-        int headerColumns = 0;
-        trap.step(158, [&] { headerColumns = list.columnCount(); });
-        for (int c = 1; c <= headerColumns; ++c) {
-            trap.step(160, yield);
-            trap.step(162, [&] { appendAlignedCell(line, list.header(c), widthOf(widths, c)); });
+    bool writable = false;
+    try {
+        showProgress(102, 1);
+
+        // Widths over the header and every row, ticked or not; the list is read as it
+        // is at each cell, since other commands run in the yields.
+        QList<qsizetype> widths;  // 110
+        int columns = 0;
+        trap.step(112, [&] { columns = list.columnCount(); });
+        for (int c = 1; c <= columns; ++c) {
+            qsizetype w = 0;  // 114
+            trap.step(116, [&] { w = std::max(w, list.header(c).size()); });
+            int rows = 0;
+            trap.step(120, [&] { rows = list.rowCount(); });
+            for (int r = 1; r <= rows; ++r) {
+                trap.step(122, yield);
+                const bool read =
+                    attempt(trap, 124, [&] { w = std::max(w, cellText(list, r, c).size()); });
+                if (!read && rowIsGone(list, r)) break;
+            }
+            widths.append(w);  // 140
         }
-        writable = attempt(trap, 170, [&] { stream->writeLine(line); });
-    }
 
-    if (writable && progress != nullptr) {  // 172
-        trap.step(174, yield);
-        trap.step(176, [&] { progress->setValue(20); });
-        trap.step(178, [&] { progress->setCaption(writing); });
-        trap.step(180, yield);
-    }
+        showProgress(144, 10);
 
-    if (writable) {
+        QString line;  // 152
+        trap.step(156, [&] { stream = ctx.textFiles().createTextFile(fileName); });
+        writable = stream != nullptr;
+        if (writable) {
+            int headerColumns = 0;
+            trap.step(158, [&] { headerColumns = list.columnCount(); });
+            for (int c = 1; c <= headerColumns; ++c) {
+                trap.step(160, yield);
+                trap.step(162, [&] { appendAlignedCell(line, list.header(c), widthOf(widths, c)); });
+            }
+            writable = attempt(trap, 170, [&] { stream->writeLine(line); });
+        }
+
+        if (writable) showProgress(174, 20);
+
         int rows = 0;
-        trap.step(182, [&] { rows = list.rowCount(); });
+        if (writable) trap.step(182, [&] { rows = list.rowCount(); });
         for (int r = 1; r <= rows && writable; ++r) {
             trap.step(184, yield);
             line.clear();  // 186
@@ -169,11 +165,14 @@ void SaveListviewProperlySpaced(shell::CommandContext& ctx, platform::ListView& 
             }
             writable = attempt(trap, 222, [&] { stream->writeLine(line); });
         }
-    }
 
-    if (progress != nullptr) {  // 226
-        trap.step(228, [&] { progress->setValue(100); });
-        trap.step(230, [&] { progress->setCaption(QStringLiteral("Done.")); });
+        if (progress != nullptr) {  // 226
+            trap.step(228, [&] { progress->setValue(100); });
+            trap.step(230, [&] { progress->setCaption(QStringLiteral("Done.")); });
+        }
+    } catch (const shell::CommandAbandoned&) {
+        writable = false;
+        trap.step(232, [&] { ctx.dialogs().showMessage(kResultsChanged); });
     }
 
     if (stream != nullptr && writable) trap.step(232, [&] { stream->close(); });

@@ -4,7 +4,8 @@
 
 namespace lexiquill::platform {
 
-// The application icon: a quill-blue tile with a white "L." on it.
+// The application icon: a quill-blue tile with a white "L." on it (icons/lexiquill.svg),
+// from the icon theme when installed there, else built in.
 QIcon applicationIcon();
 
 }  // namespace lexiquill::platform

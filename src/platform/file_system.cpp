@@ -1,7 +1,12 @@
 #include "platform/file_system.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
+
+#include <cerrno>
 
 namespace lexiquill::platform {
 
@@ -24,6 +29,14 @@ bool fileExists(const QString& path) noexcept
 {
     return askSafely(path, [](const QFileInfo& info) {
         return info.exists() && info.lastModified().isValid();
+    });
+}
+
+bool isSymbolicLinkLoop(const QString& path) noexcept
+{
+    struct stat status {};
+    return askSafely(path, [&](const QFileInfo&) {
+        return ::stat(QFile::encodeName(path).constData(), &status) != 0 && errno == ELOOP;
     });
 }
 

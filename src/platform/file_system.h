@@ -8,6 +8,10 @@ namespace lexiquill::platform {
 // failure (no such file, empty or malformed path, no access) is the answer false.
 bool fileExists(const QString& path) noexcept;
 
+// True when path is a symbolic link that leads back round to itself: it is there,
+// yet nothing can be reached through it.
+bool isSymbolicLinkLoop(const QString& path) noexcept;
+
 // True when path names a regular file that the platform does not hide.
 bool visibleFileExists(const QString& path) noexcept;
 

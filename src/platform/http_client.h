@@ -14,7 +14,9 @@ public:
 };
 
 // Blocking HTTP GET. The calling thread waits until the whole body has arrived; the
-// window repaints meanwhile but takes no user input.
+// window repaints meanwhile, and the user's clicks and keys take effect once the
+// answer is in. Closing the window ends the wait at once: the request is abandoned
+// and get() throws ProgramEnding.
 class HttpClient {
 public:
     virtual ~HttpClient() = default;
@@ -25,9 +27,6 @@ public:
     // failure (refused, unknown host, time-out, a status other than 2xx, a body that
     // breaks off or is too large) is a PlatformError with a readable description.
     virtual QString get(const QString& address) = 0;
-
-    // Returns once no request is under way any more.
-    virtual void waitUntilIdle() = 0;
 };
 
 }  // namespace lexiquill::platform

@@ -29,6 +29,7 @@ public:
     void remove(int row) override;
     void clear() override { m_model.clear(); }
     int selectedRow() const override;
+    quint64 changeCount() const override { return m_model.changeCount(); }
     int columnCount() const override { return m_model.columns(); }
     QString header(int column) const override { return m_model.header(column); }
     void addColumn(const QString& header) override { m_model.addColumn(header); }

@@ -90,6 +90,7 @@ void ListModel::setSubText(int row, int column, const QString& text)
 void ListModel::remove(int row)
 {
     const std::size_t r = checkedRow(row);
+    ++m_changes;
     const bool published = static_cast<int>(r) < m_published;
     if (published) beginRemoveRows({}, static_cast<int>(r), static_cast<int>(r));
     const auto at = static_cast<std::ptrdiff_t>(r);
@@ -106,6 +107,7 @@ void ListModel::remove(int row)
 
 void ListModel::clear()
 {
+    ++m_changes;
     beginResetModel();
     // Swapping with empty vectors gives the memory of a huge list back at once.
     std::vector<QString>().swap(m_text);

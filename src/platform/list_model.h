@@ -24,6 +24,7 @@ public:
     // The list operations of ListView that concern the rows and headers, with the
     // same meaning; a missing row or column is a PlatformError.
     int rows() const { return static_cast<int>(m_text.size()); }
+    quint64 changeCount() const { return m_changes; }
     QString text(int row) const;
     QString subText(int row, int column) const;
     bool checked(int row) const;
@@ -58,6 +59,7 @@ private:
     std::vector<std::vector<QString>> m_subText;
     std::vector<char> m_checked;
     int m_published = 0;
+    quint64 m_changes = 0;
     QTimer m_publishTimer;
 };
 

@@ -24,6 +24,9 @@ public:
     virtual void clear() = 0;
     // The selected row, or 0 when no row is selected.
     virtual int selectedRow() const = 0;
+    // Goes up whenever rows go (a removal or a clearing). A command that reads the
+    // rows across yields compares it to know they are still the ones it started on.
+    virtual quint64 changeCount() const = 0;
 
     virtual int columnCount() const = 0;
     virtual QString header(int column) const = 0;

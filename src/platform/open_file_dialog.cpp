@@ -8,6 +8,7 @@
 #include <QLineEdit>
 
 #include "platform/dialogs.h"
+#include "platform/modal.h"
 #include "platform/qt_dialogs.h"
 
 namespace lexiquill::platform {
@@ -119,7 +120,7 @@ QString QtDialogs::openFileName(const OpenDialogOptions& options) {
         dialog.selectNameFilter(filters.value(m_openFilterIndex, filters.first()));
     }
     if (!options.fileName.isEmpty()) dialog.selectFile(options.fileName);
-    if (dialog.exec() != QDialog::Accepted) return {};
+    if (execModal(dialog) != QDialog::Accepted) return {};
     // With the details hidden, the dialog names the chosen filter by its label.
     const QString picked = dialog.selectedNameFilter();
     for (qsizetype i = 0; i < filters.size(); ++i) {

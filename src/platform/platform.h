@@ -24,8 +24,10 @@ struct Platform {
     std::unique_ptr<TextFileWriter> textFiles;
     std::unique_ptr<Clipboard> clipboard;
     std::unique_ptr<FileReader> fileReader;
-    std::unique_ptr<HttpClient> http;
+    // The service goes after the client: once the client's connections are closed,
+    // the service has nothing to wait for and stops at once.
     std::unique_ptr<ServiceHost> serviceHost;
+    std::unique_ptr<HttpClient> http;
     // Where the mnemonic service answers: scheme, host and port, no trailing "/".
     QString mnemonicBaseUrl;
     std::unique_ptr<Spreadsheet> spreadsheet;

@@ -5,6 +5,9 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "platform/modal.h"
+#include "platform/open_file_dialog.h"
+
 namespace lexiquill::platform {
 
 namespace {
@@ -21,23 +24,7 @@ void showBox(QMessageBox::Icon icon, const QString& title, const QString& text)
 {
     QMessageBox box(icon, title, displayed(text), QMessageBox::Ok, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
-// "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|" as Qt's name filters, each label
-// showing its pattern once. "*.*" means every file, also one without a dot.
-QStringList nameFilters(const QString& filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString label = parts[i];
-        const qsizetype open = label.lastIndexOf(QLatin1Char('('));
-        if (open >= 0 && label.endsWith(QLatin1Char(')'))) label = label.left(open).trimmed();
-        const QString pattern = parts[i + 1] == QLatin1String("*.*") ? QStringLiteral("*") : parts[i + 1];
-        filters.append(label + QStringLiteral(" (") + pattern + QLatin1Char(')'));
-    }
-    return filters;
+    execModal(box);
 }
 
 }  // namespace
@@ -53,10 +40,11 @@ void QtDialogs::showMessage(const QString& text) { showBox(QMessageBox::NoIcon, 
 
 QString QtDialogs::inputText(const QString& prompt)
 {
-    bool accepted = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), m_title, prompt,
-                                               QLineEdit::Normal, QString(), &accepted);
-    return accepted ? text : QString();
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(m_title);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    return execModal(dialog) == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 void QtDialogs::showErrorReport(const QString& text)
@@ -71,9 +59,11 @@ QString QtDialogs::saveFileName(const SaveDialogOptions& options)
     dialog.setFileMode(QFileDialog::AnyFile);
     // Replacing a file is the command's business; it asks no question.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.setNameFilters(nameFilters(options.filter));
+    // The same labels as the open dialog shows, as they stand.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(nameFiltersFromList(options.filter));
     if (!options.fileName.isEmpty()) dialog.selectFile(options.fileName);
-    if (dialog.exec() != QDialog::Accepted) return options.fileName;
+    if (execModal(dialog) != QDialog::Accepted) return options.fileName;
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? options.fileName : chosen.first();
 }

@@ -1,9 +1,11 @@
 #include "platform/qt_http_client.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QTimer>
 #include <QUrl>
@@ -21,13 +23,57 @@ QString timeoutText(std::chrono::milliseconds timeout)
         .arg(seconds, ms == 1000 ? QStringLiteral("second") : QStringLiteral("seconds"));
 }
 
-// Waits for events other than user input: the window repaints, but clicks and keys
-// (and a close from the window system) stay queued until the request has returned.
-void waitForEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                    QEventLoop::WaitForMoreEvents);
-}
+// Holds back the user's input to the windows while a request is under way, and hands
+// it on in order once the answer is in, so that clicks and keys act on the window as
+// the request left it. Waiting with QEventLoop::ExcludeUserInputEvents would do the
+// same, but it also holds back the window system's close request, and the user
+// could not leave while a service keeps silent.
+class HeldInput final : public QObject {
+public:
+    HeldInput() { QCoreApplication::instance()->installEventFilter(this); }
+    ~HeldInput() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    void handOn()
+    {
+        QCoreApplication::instance()->removeEventFilter(this);
+        for (auto& [window, event] : m_held) {
+            if (window) QCoreApplication::postEvent(window, event.release());
+        }
+        m_held.clear();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!watched->isWindowType() || !isUserInput(event->type())) return false;
+        m_held.emplace_back(watched, std::unique_ptr<QEvent>(event->clone()));
+        return true;
+    }
+
+private:
+    static bool isUserInput(QEvent::Type type)
+    {
+        switch (type) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ContextMenu:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::TouchCancel:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> m_held;
+};
 
 }  // namespace
 
@@ -62,8 +108,9 @@ QString QtHttpClient::get(const QString& address)
     silence.setTimerType(Qt::PreciseTimer);
     silence.setInterval(m_timeout);
 
+    HeldInput input;
     const std::unique_ptr<QNetworkReply> reply(m_manager->get(request));
-    ++m_pending;
+    QEventLoop loop;
     // Whatever leaves this function, the reply is finished and no longer talks to
     // the locals above.
     const auto cleanup = qScopeGuard([&] {
@@ -96,11 +143,15 @@ QString QtHttpClient::get(const QString& address)
     QObject::connect(reply.get(), &QNetworkReply::finished, reply.get(), [&] {
         finished = true;
         silence.stop();
-        --m_pending;
+        loop.quit();
     });
 
     silence.start();
-    while (!finished) waitForEvents();
+    // Only the application quitting ends the loop before the reply has finished: the
+    // window was closed, and the request is abandoned with the program.
+    if (!finished) loop.exec();
+    if (!finished) throw ProgramEnding{};
+    input.handOn();
     if (!tooLarge) body += reply->readAll();
     if (body.size() > kMaxBodyBytes) tooLarge = true;
 
@@ -132,11 +183,6 @@ QString QtHttpClient::get(const QString& address)
             QStringLiteral("The server closed the connection before the whole page arrived"));
     }
     return QString::fromUtf8(body);
-}
-
-void QtHttpClient::waitUntilIdle()
-{
-    while (m_pending > 0) waitForEvents();
 }
 
 }  // namespace lexiquill::platform

@@ -24,12 +24,10 @@ public:
     ~QtHttpClient() override;
 
     QString get(const QString& address) override;
-    void waitUntilIdle() override;
 
 private:
     std::unique_ptr<QNetworkAccessManager> m_manager;
     std::chrono::milliseconds m_timeout;
-    int m_pending = 0;  // requests under way, nested ones included
 };
 
 }  // namespace lexiquill::platform

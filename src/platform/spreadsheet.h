@@ -3,10 +3,18 @@
 #include <QString>
 #include <memory>
 
+#include "platform/platform_error.h"
+
 namespace lexiquill::platform {
 
+// A row past the sheet's last: every later row fails alike.
+class SheetFull : public PlatformError {
+public:
+    explicit SheetFull(int row) : PlatformError(QStringLiteral("A sheet has no row %1").arg(row)) {}
+};
+
 // The active sheet of a workbook. Rows and columns are numbered from 1; a cell the
-// spreadsheet cannot hold is a PlatformError.
+// spreadsheet cannot hold is a PlatformError, a SheetFull past the last row.
 class Workbook {
 public:
     virtual ~Workbook() = default;

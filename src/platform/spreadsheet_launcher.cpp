@@ -135,7 +135,7 @@ std::optional<LaunchCommand> findSpreadsheetApplication(const QProcessEnvironmen
                                         QStringLiteral("%f")};
     for (const QString& name : {QStringLiteral("localc"), QStringLiteral("libreoffice")}) {
         const QString program = findProgram(name, searchPath);
-        if (!program.isEmpty()) return LaunchCommand{program, openAsNewDocument, {}, {}, {}};
+        if (!program.isEmpty()) return LaunchCommand{program, openAsNewDocument, {}, {}, {}, true};
     }
     const QString id = defaultDesktopEntry(env, searchPath);
     if (!id.isEmpty()) {

@@ -16,6 +16,9 @@ struct LaunchCommand {
     QString name;         // %c
     QString icon;         // %i
     QString desktopFile;  // %k
+    // The file opens as a new, untitled document, which the user saves wherever
+    // they choose; otherwise the application saves back into the file itself.
+    bool opensAsNewDocument = false;
 };
 
 // The spreadsheet application of the desktop described by env (its PATH, the XDG

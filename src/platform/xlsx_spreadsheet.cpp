@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -234,9 +236,8 @@ public:
     explicit XlsxWorkbook(QString tempRoot) : m_tempRoot(std::move(tempRoot)) {}
 
     void writeCell(int row, int column, const QString& text) override {
-        if (row < 1 || row > kMaxRows) {
-            throw PlatformError(QStringLiteral("A sheet has no row %1").arg(row));
-        }
+        if (row > kMaxRows) throw SheetFull(row);
+        if (row < 1) throw PlatformError(QStringLiteral("A sheet has no row %1").arg(row));
         checkColumn(column);
         if (text.size() > kMaxCellText) {
             throw PlatformError(
@@ -330,14 +331,33 @@ private:
     std::unique_ptr<FileWriter> m_writer;
 };
 
+// Moves a finished workbook into folder, under its own name or, when that is taken,
+// with " (2)", " (3)" ... added, and hands back its new path.
+QString moveInto(const QString& file, const QString& folder) {
+    if (!QDir().mkpath(folder)) {
+        throw PlatformError(QStringLiteral("The folder %1 could not be made").arg(folder));
+    }
+    const QFileInfo info(file);
+    QString target = QDir(folder).filePath(info.fileName());
+    for (int n = 2; QFileInfo::exists(target); ++n) {
+        target = QDir(folder).filePath(
+            QStringLiteral("%1 (%2).%3").arg(info.completeBaseName()).arg(n).arg(info.suffix()));
+    }
+    if (!QFile::rename(file, target)) {
+        throw PlatformError(QStringLiteral("The workbook could not be put into %1").arg(folder));
+    }
+    return target;
+}
+
 class XlsxApplication final : public SpreadsheetApplication {
 public:
     XlsxApplication(LaunchCommand command, EventPump& pump, QProcessEnvironment environment,
-                    QString tempRoot)
+                    QString tempRoot, QString keepRoot)
         : m_command(std::move(command)),
           m_pump(pump),
           m_environment(std::move(environment)),
-          m_tempRoot(std::move(tempRoot)) {}
+          m_tempRoot(std::move(tempRoot)),
+          m_keepRoot(std::move(keepRoot)) {}
 
     Workbook& addWorkbook() override {
         m_workbooks.push_back(std::make_unique<XlsxWorkbook>(m_tempRoot));
@@ -350,10 +370,21 @@ public:
             launchDetached(m_command, QString(), m_environment);
         } else {
             QStringList files;
-            for (const auto& workbook : m_workbooks) files.append(workbook->save(m_pump));
+            for (const auto& workbook : m_workbooks) {
+                const QString file = workbook->save(m_pump);
+                files.append(m_command.opensAsNewDocument ? file : moveInto(file, m_keepRoot));
+            }
             for (std::size_t k = 0; k < m_workbooks.size(); ++k) {
-                launchDetached(m_command, files[qsizetype(k)], m_environment);
-                m_workbooks[k]->keep();
+                const QString& file = files[qsizetype(k)];
+                try {
+                    launchDetached(m_command, file, m_environment);
+                } catch (const PlatformError&) {
+                    // A moved file is no longer its workbook's to remove.
+                    if (!m_command.opensAsNewDocument) QFile::remove(file);
+                    throw;
+                }
+                // A moved file leaves an empty folder, which goes with its workbook.
+                if (m_command.opensAsNewDocument) m_workbooks[k]->keep();
             }
         }
         m_shown = true;
@@ -369,6 +400,7 @@ private:
     EventPump& m_pump;
     QProcessEnvironment m_environment;
     QString m_tempRoot;
+    QString m_keepRoot;
     std::vector<std::unique_ptr<XlsxWorkbook>> m_workbooks;
     bool m_shown = false;
 };
@@ -399,14 +431,23 @@ double columnWidthFor(const QString& text) {
     return std::min(kMaxColumnWidth, std::ceil(units * 1.15) + 1);
 }
 
-XlsxSpreadsheet::XlsxSpreadsheet(EventPump& pump, QProcessEnvironment environment, QString tempRoot)
-    : m_pump(pump), m_environment(std::move(environment)), m_tempRoot(std::move(tempRoot)) {}
+XlsxSpreadsheet::XlsxSpreadsheet(EventPump& pump, QProcessEnvironment environment, QString tempRoot,
+                                 QString keepRoot)
+    : m_pump(pump),
+      m_environment(std::move(environment)),
+      m_tempRoot(std::move(tempRoot)),
+      m_keepRoot(std::move(keepRoot)) {}
+
+QString XlsxSpreadsheet::defaultKeepRoot() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        .filePath(QStringLiteral("Lexiquill"));
+}
 
 std::unique_ptr<SpreadsheetApplication> XlsxSpreadsheet::start() {
     std::optional<LaunchCommand> command = findSpreadsheetApplication(m_environment);
     if (!command) throw PlatformError(kNotInstalled);
     return std::make_unique<XlsxApplication>(std::move(*command), m_pump, m_environment,
-                                             m_tempRoot);
+                                             m_tempRoot, m_keepRoot);
 }
 
 }  // namespace lexiquill::platform

@@ -15,18 +15,25 @@ class EventPump;
 // Showing writes each workbook into a new private folder (mode 0700) under
 // tempRoot, as "Lexiquill results <date> <time>.xlsx", on a thread of its own
 // while the window goes on handling events, then starts the application on it.
+// An application that saves back into the file it opened gets the file moved to
+// keepRoot first, where no clean-up of temporary files removes it behind the
+// user's back.
 class XlsxSpreadsheet final : public Spreadsheet {
 public:
     explicit XlsxSpreadsheet(
         EventPump& pump, QProcessEnvironment environment = QProcessEnvironment::systemEnvironment(),
-        QString tempRoot = QDir::tempPath());
+        QString tempRoot = QDir::tempPath(), QString keepRoot = defaultKeepRoot());
 
     std::unique_ptr<SpreadsheetApplication> start() override;
+
+    // The "Lexiquill" folder in the user's documents folder.
+    static QString defaultKeepRoot();
 
 private:
     EventPump& m_pump;
     QProcessEnvironment m_environment;
     QString m_tempRoot;
+    QString m_keepRoot;
 };
 
 // The width, in the widths of the digit 0 that spreadsheets measure columns in,

@@ -43,7 +43,8 @@ void printUsage(std::FILE* to)
         "  --max-connections N answer connections beyond N with 503 and close them\n"
         "                      (default 10000)\n"
         "  --verbose           log one line per request to standard error\n"
-        "  --help              show this help and exit\n",
+        "  --help              show this help and exit\n"
+        "  --version           show the version and exit\n",
         kProgram, lexiquill::service::kDefaultHost, lexiquill::service::kDefaultPort);
 }
 
@@ -112,6 +113,10 @@ int main(int argc, char** argv)
         const std::string_view argument = argv[i];
         if (argument == "--help" || argument == "-h") {
             printUsage(stdout);
+            return 0;
+        }
+        if (argument == "--version") {
+            std::printf("%s %s\n", kProgram, LEXIQUILL_VERSION);
             return 0;
         }
         // "--name VALUE" or "--name=VALUE"; false when the argument is not this option.

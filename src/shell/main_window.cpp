@@ -222,9 +222,6 @@ void MainWindow::Form_Unload()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // A close asked for while a mnemonic request is under way takes effect once the
-    // request has returned, so that the run can be abandoned at its next yield.
-    if (m_platform.http) m_platform.http->waitUntilIdle();
     Form_QueryUnload();
     Form_Unload();
     event->accept();

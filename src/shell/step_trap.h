@@ -12,6 +12,11 @@ namespace lexiquill::shell {
 
 class CommandContext;
 
+// Thrown to leave a command whose work can no longer come out right, such as an
+// export whose rows were cleared while it yielded. No trap reports it: the command
+// that throws it also catches it and tells the user once, in its own words.
+struct CommandAbandoned {};
+
 // The error trap of a procedure whose steps are numbered. A failing step is shown
 // in the "Application Error" report under its number, and the procedure goes on
 // with the next step.
@@ -28,6 +33,8 @@ public:
         try {
             action();
         } catch (const platform::ProgramEnding&) {
+            throw;
+        } catch (const CommandAbandoned&) {
             throw;
         } catch (const std::bad_alloc&) {
             report(line, QStringLiteral("Out of memory"));

@@ -31,7 +31,8 @@ constexpr int kOpenDialogFlags = platform::kFileDialogReadOnly |
 
 void LoadListviewFromFile(shell::CommandContext& ctx, platform::ListView& list,
                           const QString& path) {
-    if (!platform::fileExists(path)) {
+    // A link that leads round in a loop is there, but unreadable: the reader says so.
+    if (!platform::fileExists(path) && !platform::isSymbolicLinkLoop(path)) {
         ctx.dialogs().showMessage(QStringLiteral("File not found"));
         return;
     }
@@ -69,12 +70,12 @@ void loadWordListFiles(shell::CommandContext& ctx) {
         trap.step(120, [&] { LoadListviewFromFile(ctx, ctx.wordList(), path); });
     } else {
         // Part 0 is the folder. Names are joined with this platform's separator, and
-        // a folder that ends in one gives a doubled separator, which is collapsed.
+        // a folder that ends in one ("/") gives a doubled separator, which goes.
         for (qsizetype i = 1; i < parts.size(); ++i) {
             QString path;
             trap.step(130, [&] { path = parts.value(0) + QLatin1Char('/') + parts.value(i); });
             trap.step(132,
-                      [&] { path = shell::collapseDoubledSeparators(path, QLatin1Char('/')); });
+                      [&] { path = shell::collapseSeparators(path); });
             trap.step(134, [&] { LoadListviewFromFile(ctx, ctx.wordList(), path); });
         }
     }

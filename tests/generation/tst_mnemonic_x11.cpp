@@ -1,16 +1,23 @@
 // Input during a mnemonic request, under a real X server: a click that a person
-// makes while the request is under way must wait for the answer, then take effect.
+// makes while the request is under way must wait for the answer, then take effect;
+// a close from the window system ends the program at once, or once a box is closed.
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTcpServer>
 #include <QTimer>
+
+#include <xcb/xcb.h>
 
 #include <chrono>
 #include <thread>
 
 #include "platform/in_process_service_host.h"
+#include "platform/qt_dialogs.h"
 #include "platform/qt_http_client.h"
 #include "shell/main_window.h"
 #include "support/loopback_server.h"
@@ -19,6 +26,27 @@
 using namespace lexiquill;
 using namespace std::chrono_literals;
 using test::TestWindow;
+
+namespace {
+
+// What a window manager sends when the user clicks a window's close button.
+void askToClose(QWidget* window)
+{
+    xcb_connection_t* c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const auto atom = [c](const char* name) {
+        auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, strlen(name), name), nullptr);
+        const xcb_atom_t result = reply->atom;
+        free(reply);
+        return result;
+    };
+    xcb_client_message_event_t event{XCB_CLIENT_MESSAGE, 32, 0, xcb_window_t(window->winId()),
+                                     atom("WM_PROTOCOLS"), {}};
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<char*>(&event));
+    xcb_flush(c);
+}
+
+}  // namespace
 
 class TestMnemonicX11 : public QObject {
     Q_OBJECT
@@ -57,6 +85,55 @@ private slots:
         QCOMPARE(t.rows(t.context().wordList()), (QStringList{"ox", "added"}));
         QCOMPARE(t.rows(t.context().resultTable()), (QStringList{"ox|Owl", "ox|Xray"}));
         QVERIFY(t.dialogs->errorReports.isEmpty());
+    }
+
+    void closingEndsTheProgram_data()
+    {
+        QTest::addColumn<bool>("boxes");  // false: the service accepts and never answers
+        QTest::newRow("during a request the service never answers: at once") << false;
+        QTest::newRow("while an error box is open: once it is closed") << true;
+    }
+
+    void closingEndsTheProgram()
+    {
+        QFETCH(bool, boxes);
+        QTcpServer silent;  // never accepts: connections wait in its backlog
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        test::FakeDialogs* unused = nullptr;
+        platform::Platform p = test::realLoopPlatform(unused);
+        p.dialogs = std::make_unique<platform::QtDialogs>();
+        p.http = std::make_unique<platform::QtHttpClient>();
+        p.serviceHost = std::make_unique<test::FakeServiceHost>();
+        // Refused there: an error box per phrase.
+        p.mnemonicBaseUrl = QStringLiteral("http://127.0.0.1:%1").arg(boxes ? 1 : silent.serverPort());
+        shell::MainWindow window(std::move(p));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.context().wordList().append("ox");
+        window.context().wordList().append("ab");
+        window.context().selectOption2();
+
+        // The close comes while the request waits, or while the first box is open,
+        // which is closed 300 ms later.
+        int shown = 0;
+        QElapsedTimer sinceLastStep;
+        QTimer::singleShot(300, &window, [&] {
+            askToClose(&window);
+            sinceLastStep.start();
+            QWidget* box = QApplication::activeModalWidget();
+            if (box == nullptr) return;
+            ++shown;
+            QTimer::singleShot(300, box, [&, box] {
+                sinceLastStep.start();
+                box->close();
+            });
+        });
+        QTimer::singleShot(0, &window, [&] { window.findChild<QPushButton*>("PushButton2")->click(); });
+        QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });  // a close lost
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY2(sinceLastStep.elapsed() < 500, qPrintable(QString::number(sinceLastStep.elapsed())));
+        QCOMPARE(shown, boxes ? 1 : 0);
+        QCOMPARE(window.context().resultTable().rowCount(), 0);
     }
 };
 

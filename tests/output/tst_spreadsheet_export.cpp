@@ -38,11 +38,12 @@ struct Desktop {
     QString bin = dir.filePath("bin");
     QString temp = dir.filePath("temp");
     QString launches = dir.filePath("launches");
+    QString kept = dir.filePath("Documents/Lexiquill");
 
-    explicit Desktop(const QByteArray& localc = {}) {
+    explicit Desktop(const QByteArray& localc = {}, const QString& program = "localc") {
         QDir().mkpath(bin);
         QDir().mkpath(temp);
-        QFile script(bin + "/localc");
+        QFile script(bin + '/' + program);
         script.open(QIODevice::WriteOnly);
         script.write(localc.isEmpty() ? "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; "
                                         "done > \"$0.part\" && /bin/mv \"$0.part\" \"" +
@@ -62,7 +63,7 @@ struct Desktop {
 
     void install(TestWindow& t, bool withLocalc = true) const {
         t.spreadsheet->real =
-            std::make_unique<platform::XlsxSpreadsheet>(*t.pump, environment(withLocalc), temp);
+            std::make_unique<platform::XlsxSpreadsheet>(*t.pump, environment(withLocalc), temp, kept);
     }
 
     // The arguments the application was started with, once it has been.
@@ -134,7 +135,6 @@ QString openedWorkbook(const Desktop& desktop) {
 }
 
 const QStringList kHeaders{"A1= Word(s)", "B1=Result"};
-const QString kNoWorkbook = QStringLiteral("<no workbook>");
 
 QString reportLine(int line) {
     return QStringLiteral("in Lexiquill2021/08/31.Form1.PushButton12_Click at line %1\r\r")
@@ -291,10 +291,70 @@ private slots:
         QCOMPARE(yields, 2 + 3 + 4);
         QCOMPARE(
             t.spreadsheet->calls,
-            (QStringList{"start", "start", "add workbook", "write 1,1:  Word(s)", "fit column 1",
+            (QStringList{"start", "add workbook", "write 1,1:  Word(s)", "fit column 1",
                          "write 1,2: Result", "fit column 2", "write 2,1: a", "write 2,2: A.",
                          "write 4,1: c", "write 4,2: C.", "fit all columns", "show"}));
         QCOMPARE(callsAtYield.first(), QStringLiteral("add workbook"));
+    }
+
+    void anApplicationThatSavesInPlaceGetsAWorkbookThatStays() {
+        Desktop desktop({}, "gnumeric");
+        TestWindow t;
+        desktop.install(t);
+        fill(t, {{"a", "A.", true}});
+        QStringList opened;  // twice, within the same minute: under two names
+        for (int i = 0; i < 2; ++i) {
+            QFile::remove(desktop.launches);
+            clickExport(t);
+            QTRY_VERIFY_WITH_TIMEOUT(!desktop.launchArguments().isEmpty(), 10000);
+            opened += desktop.launchArguments();
+        }
+        QCOMPARE(QDir(desktop.kept).entryList(QDir::Files).size(), 2);
+        for (const QString& file : opened) {
+            QCOMPARE(readBack(QDir(desktop.kept).filePath(QFileInfo(file).fileName())).cells,
+                     (kHeaders + QStringList{"A2=a", "B2=A."}));
+        }
+        QVERIFY(desktop.workbookFolders().isEmpty());
+    }
+
+    void overlapsEndInOneMessageOrReport_data() {
+        QTest::addColumn<int>("atYield");
+        QTest::addColumn<QString>("button");  // clicked then
+        QTest::addColumn<int>("lastRow");     // of the sheet; 0: no limit
+        // Rows a, b, c ticked. Yields: 2 headers, then a row and its two cells each.
+        QTest::newRow("results cleared: nothing opened") << 6 << "PushButton5" << 0;
+        QTest::newRow("a new run replaces the results: nothing opened") << 6 << "PushButton2" << 0;
+        QTest::newRow("past the sheet's last row: one report, the rows that fit") << 0 << "" << 3;
+    }
+
+    void overlapsEndInOneMessageOrReport() {
+        QFETCH(int, atYield);
+        QFETCH(QString, button);
+        QFETCH(int, lastRow);
+        TestWindow t;
+        Desktop desktop;
+        desktop.install(t);
+        t.spreadsheet->lastRow = lastRow;
+        t.context().wordList().append("new run");
+        fill(t, {{"a", "A.", true}, {"b", "B.", true}, {"c", "C.", true}});
+        t.pump->onYield = [&](int n) {
+            if (n == atYield) QTest::mouseClick(t.button(qPrintable(button)), Qt::LeftButton);
+        };
+        clickExport(t);
+        t.dialogs->messages.removeAll("Done.");  // of the new run
+        if (lastRow == 0) {
+            QCOMPARE(t.dialogs->errorReports, QStringList{});
+            QCOMPARE(t.dialogs->messages, QStringList{"The results changed while they were being "
+                                                      "exported; no workbook was opened."});
+            QTest::qWait(200);
+            QVERIFY(desktop.launchArguments().isEmpty() && desktop.workbookFolders().isEmpty());
+        } else {
+            QCOMPARE(t.dialogs->errorReports.size(), 1);
+            QVERIFY(t.dialogs->errorReports[0].contains(reportLine(152)));
+            QCOMPARE(readBack(openedWorkbook(desktop)).cells,
+                     (kHeaders + QStringList{"A2=a", "B2=A.", "A3=b", "B3=B."}));
+        }
+        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
     }
 
     void failingStepIsReportedAndTheNextStepRuns_data() {
@@ -306,13 +366,11 @@ private slots:
         const QStringList all = kHeaders + QStringList{"A2=a", "B2=A."};
         QTest::newRow("counting rows at the start ends the command")
             << "resultTable.rowCount" << 1 << QList<int>{108} << QStringList{};
-        QTest::newRow("busy pointer") << "setPointer" << 1 << QList<int>{110} << all;
-        QTest::newRow("starting the application")
-            << "start" << 2 << QList<int>{112, 114, 122, 132, 122, 132, 152, 156, 166, 168}
-            << QStringList{};
-        QTest::newRow("adding the workbook shows the application without one")
-            << "addWorkbook" << 1 << QList<int>{114, 122, 132, 122, 132, 152, 156, 166}
-            << QStringList{kNoWorkbook};
+        // The first two pointer changes are the hourglass while the application is
+        // looked for, and back.
+        QTest::newRow("busy pointer") << "setPointer" << 3 << QList<int>{110} << all;
+        QTest::newRow("adding the workbook ends the export")
+            << "addWorkbook" << 1 << QList<int>{114} << QStringList{};
         QTest::newRow("counting headers")
             << "resultTable.columnCount" << 1 << QList<int>{118} << QStringList{"A2=a", "B2=A."};
         QTest::newRow("yield before a header") << "yield" << 1 << QList<int>{120} << all;
@@ -335,7 +393,7 @@ private slots:
             << "resultTable.subText" << 1 << QList<int>{156} << kHeaders + QStringList{"A2=a"};
         QTest::newRow("fitting all columns") << "fitAllColumns" << 1 << QList<int>{166} << all;
         QTest::newRow("showing") << "show" << 1 << QList<int>{168} << QStringList{};
-        QTest::newRow("default pointer") << "setPointer" << 2 << QList<int>{170} << all;
+        QTest::newRow("default pointer") << "setPointer" << 4 << QList<int>{170} << all;
     }
 
     void failingStepIsReportedAndTheNextStepRuns() {
@@ -361,12 +419,10 @@ private slots:
         }
         QVERIFY(t.dialogs->errorReports[0].startsWith("Injected failure of " + operation + "\r\n"));
         QVERIFY(t.dialogs->messages.isEmpty());
-        QCOMPARE(t.context().pointer(), operation == "setPointer" && nth == 2
+        QCOMPARE(t.context().pointer(), operation == "setPointer" && nth == 4
                                             ? shell::Pointer::Busy
                                             : shell::Pointer::Default);
-        if (cells == QStringList{kNoWorkbook}) {
-            QTRY_COMPARE(desktop.launchArguments(), (QStringList{"--calc", "-n"}));
-        } else if (cells.isEmpty()) {
+        if (cells.isEmpty()) {
             QTest::qWait(200);
             QVERIFY(desktop.launchArguments().isEmpty());
             QVERIFY(desktop.workbookFolders().isEmpty());

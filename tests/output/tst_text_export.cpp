@@ -3,7 +3,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -349,22 +353,62 @@ private slots:
         checkAtRest(t);
     }
 
+    void targetsOtherThanFilesAreNotReplaced_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reported");  // the reason given; empty: none
+        QTest::newRow("a character device is written into and stays one") << "device" << "";
+        QTest::newRow("a named pipe is written into and stays one") << "pipe" << "";
+        QTest::newRow("a named pipe nobody reads is reported") << "unread" << "no program reads";
+        QTest::newRow("a folder is refused") << "folder" << "it is a folder";
+    }
+
+    void targetsOtherThanFilesAreNotReplaced()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reported);
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.filePath("target"));
+        // A device node of our own like /dev/null, never the real one.
+        if (kind == "device" && ::mknod(path, S_IFCHR | 0666, makedev(1, 3)) != 0) QSKIP("needs root");
+        if (kind == "pipe" || kind == "unread") QCOMPARE(::mkfifo(path, 0600), 0);
+        if (kind == "folder") QVERIFY(QDir().mkdir(path));
+        const int reader = kind == "pipe" ? ::open(path, O_RDONLY | O_NONBLOCK) : -1;
+        struct stat before {}, after {};
+        ::stat(path, &before);
+
+        TestWindow t;
+        addResults(t, {"ab|A."}, {true});
+        save(t, QFile::decodeName(path));
+        QCOMPARE(t.dialogs->errorReports.size(), reported.isEmpty() ? 0 : 1);
+        if (!reported.isEmpty()) QVERIFY(t.dialogs->errorReports[0].contains(reported));
+        ::stat(path, &after);
+        QCOMPARE(after.st_ino, before.st_ino);
+        if (reader >= 0) {
+            QByteArray got(4096, '\0');
+            got.resize(std::max<qsizetype>(0, ::read(reader, got.data(), got.size())));
+            ::close(reader);
+            QCOMPARE(got, QByteArray(" Word(s)\tResult\t\r\nab      \tA.    \t\r\n"));
+        }
+        checkAtRest(t);
+    }
+
     void theListChangesDuringTheExport_data()
     {
         QTest::addColumn<int>("atYield");
-        QTest::addColumn<bool>("clear");
-        QTest::addColumn<QStringList>("reported");
+        QTest::addColumn<QString>("button");  // clicked then; none: a cell is edited
         QTest::addColumn<QByteArray>("bytes");
         // Three ticked rows "abc|A.", "de|D.", "f|F.". Yields: 2 at the start, 6 for the
         // widths, 2, 2 for the header, 2; then 5 per row (row, two cells, progress twice).
-        QTest::newRow("results cleared during the widths: reported once")
-            << 3 << true << QStringList{QString(kMain) + " 124"}
-            << QByteArray(" Word(s)\tResult\t\r\n");
-        QTest::newRow("results cleared after the first row: reported once")
-            << 20 << true << QStringList{QString(kMain) + " 188"}
-            << QByteArray(" Word(s)\tResult\t\r\nabc     \tA.    \t\r\n");
+        const QByteArray earlier("the earlier results\r\n");
+        QTest::newRow("results cleared during the widths: nothing saved")
+            << 3 << "PushButton5" << earlier;
+        QTest::newRow("results cleared after the first row: nothing saved")
+            << 20 << "PushButton5" << earlier;
+        QTest::newRow("a new run replaces the results: nothing saved")
+            << 20 << "PushButton2" << earlier;
         QTest::newRow("a cell changed before it is read is written as it is then")
-            << 17 << false << QStringList{}
+            << 17 << QString()
             << QByteArray(" Word(s)\tResult\t\r\nabc     \ta longer result\t\r\nde      \tD.    \t\r\n"
                           "f       \tF.    \t\r\n");
     }
@@ -372,24 +416,31 @@ private slots:
     void theListChangesDuringTheExport()
     {
         QFETCH(int, atYield);
-        QFETCH(bool, clear);
-        QFETCH(QStringList, reported);
+        QFETCH(QString, button);
         QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
+        const QString path = dir.filePath("out.txt");
+        test::writeBytes(path, "the earlier results\r\n");
         TestWindow t;
+        t.context().wordList().append("new run");
         addResults(t, {"abc|A.", "de|D.", "f|F."}, {true, true, true});
-        platform::ListControl& results = test::resultsControl(t);
         t.pump->onYield = [&](int yield) {
             if (yield != atYield) return;
-            if (clear) {
-                QTest::mouseClick(t.button("PushButton5"), Qt::LeftButton);
+            if (!button.isEmpty()) {
+                QTest::mouseClick(t.button(qPrintable(button)), Qt::LeftButton);
             } else {
-                results.setSubText(1, 2, "a longer result");
+                test::resultsControl(t).setSubText(1, 2, "a longer result");
             }
         };
-        save(t, dir.filePath("out.txt"));
-        QCOMPARE(reportedLocations(t.dialogs->errorReports), reported);
-        QCOMPARE(fileBytes(dir.filePath("out.txt")), bytes);
+        save(t, path);
+        QCOMPARE(t.dialogs->errorReports, QStringList{});
+        if (!button.isEmpty()) {
+            QCOMPARE(t.dialogs->messages.takeLast(),
+                     "The results changed while they were being saved; nothing was saved.");
+            t.dialogs->messages.removeAll("Done.");  // of the new run
+        }
+        QCOMPARE(fileBytes(path), bytes);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.txt"});
         checkAtRest(t);
     }
 };

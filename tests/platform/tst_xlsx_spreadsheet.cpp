@@ -139,7 +139,8 @@ private slots:
     void withoutApplicationStartFails() {
         Desktop desktop;
         Pump pump;
-        XlsxSpreadsheet spreadsheet(pump, desktop.environment(), desktop.dir.path());
+        XlsxSpreadsheet spreadsheet(pump, desktop.environment(), desktop.dir.path(),
+                                    desktop.dir.filePath("kept"));
         QVERIFY_THROWS_EXCEPTION(PlatformError, spreadsheet.start());
     }
 
@@ -160,7 +161,8 @@ private slots:
         Desktop desktop;
         desktop.program("gnumeric");
         Pump pump;
-        XlsxSpreadsheet spreadsheet(pump, desktop.environment(), desktop.dir.path());
+        XlsxSpreadsheet spreadsheet(pump, desktop.environment(), desktop.dir.path(),
+                                    desktop.dir.filePath("kept"));
         auto application = spreadsheet.start();
         QVERIFY_THROWS_EXCEPTION(
             PlatformError, application->addWorkbook().writeCell(row, column, QString(length, 'x')));
@@ -179,7 +181,8 @@ private slots:
         Desktop desktop;
         desktop.program("gnumeric", "printf '%s' \"$1\" > \"$0.opened\"\n");
         Pump pump;
-        XlsxSpreadsheet spreadsheet(pump, desktop.environment(), desktop.dir.path());
+        XlsxSpreadsheet spreadsheet(pump, desktop.environment(), desktop.dir.path(),
+                                    desktop.dir.filePath("kept"));
         auto application = spreadsheet.start();
         Workbook& workbook = application->addWorkbook();
         QStringList expected;
@@ -213,7 +216,8 @@ private slots:
         Desktop desktop;
         desktop.program("gnumeric");
         Pump pump;
-        XlsxSpreadsheet spreadsheet(pump, desktop.environment(), desktop.dir.filePath("temp"));
+        XlsxSpreadsheet spreadsheet(pump, desktop.environment(), desktop.dir.filePath("temp"),
+                                    desktop.dir.filePath("kept"));
         QDir().mkpath(desktop.dir.filePath("temp"));
         {
             auto application = spreadsheet.start();

@@ -5,8 +5,9 @@
 # through the real save dialog, byte for byte.
 set -euo pipefail
 exe=$1
-exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+exec bash "$(dirname "$0")/../support/with_xvfb.sh" bash -c '
     set -euo pipefail
+    trap "echo \"failed at line \$LINENO: \$BASH_COMMAND\"" ERR
     export QT_QPA_PLATFORM=xcb
     exe=$0
     folder=$(mktemp -d)

@@ -6,8 +6,9 @@
 set -euo pipefail
 exe=$1
 address=${2:-http://127.0.0.1:47800}
-exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+exec bash "$(dirname "$0")/../support/with_xvfb.sh" bash -c '
     set -euo pipefail
+    trap "echo \"failed at line \$LINENO: \$BASH_COMMAND\"" ERR
     export QT_QPA_PLATFORM=xcb
     exe=$0 address=$1
     if curl -s -o /dev/null --max-time 2 "$address/healthz"; then

@@ -4,8 +4,9 @@
 # system reads it.
 set -euo pipefail
 exe=$1
-exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+exec bash "$(dirname "$0")/../support/with_xvfb.sh" bash -c '
     set -euo pipefail
+    trap "echo \"failed at line \$LINENO: \$BASH_COMMAND\"" ERR
     # Whatever the caller set: this test is about the real X11 window.
     export QT_QPA_PLATFORM=xcb
     exe=$0

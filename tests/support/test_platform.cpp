@@ -283,6 +283,7 @@ public:
     {
         m_owner.calls.append(QStringLiteral("write %1,%2: %3").arg(row).arg(column).arg(text));
         m_owner.faults.check(QStringLiteral("writeCell"));
+        if (m_owner.lastRow > 0 && row > m_owner.lastRow) throw platform::SheetFull(row);
         if (m_real) m_real->writeCell(row, column, text);
     }
     void fitColumn(int column) override

@@ -153,7 +153,6 @@ public:
         QString failure;  // non-empty: fail with this description
     };
     QString get(const QString& address) override;
-    void waitUntilIdle() override {}
 
     QStringList requests;
     QList<Answer> answers;  // taken from the front
@@ -186,6 +185,7 @@ public:
     void remove(int row) override;
     void clear() override;
     int selectedRow() const override;
+    quint64 changeCount() const override { return m_real.changeCount(); }
     int columnCount() const override;
     QString header(int column) const override;
     void addColumn(const QString& header) override;
@@ -244,6 +244,7 @@ public:
 
     QStringList calls;
     Faults faults;
+    int lastRow = 0;  // when set, rows past it fail as past a sheet's last row
     std::unique_ptr<platform::Spreadsheet> real;
 };
 
