@@ -1,6 +1,6 @@
 #include "service/mnemonic_page.h"
 
-#include <unordered_set>
+#include <algorithm>
 
 namespace lexiquill::service {
 
@@ -38,17 +38,30 @@ private:
     std::uint64_t m_state;
 };
 
-// The first word from `start` on, going round, that the page has not used yet; empty when
-// it has used them all.
-std::string_view firstUnused(std::span<const std::string_view> choices, std::size_t start,
-                             const std::unordered_set<std::string_view>& used)
-{
-    for (std::size_t i = 0; i < choices.size(); ++i) {
-        const std::string_view word = choices[(start + i) % choices.size()];
-        if (!used.contains(word)) return word;
+// The words a page has given, by their keys in the store.
+class UsedWords {
+public:
+    explicit UsedWords(const WordStore& store) : m_store(store), m_used(store.wordKeys()) {}
+
+    bool contains(std::string_view word) const { return m_used[m_store.keyOf(word)]; }
+    void insert(std::string_view word) { m_used[m_store.keyOf(word)] = true; }
+    void erase(std::string_view word) { m_used[m_store.keyOf(word)] = false; }
+
+    // The first word from `start` on, going round, that the page has not given yet; empty
+    // when it has given them all.
+    std::string_view firstUnused(std::span<const std::string_view> choices, std::size_t start) const
+    {
+        for (std::size_t i = 0; i < choices.size(); ++i) {
+            const std::string_view word = choices[(start + i) % choices.size()];
+            if (!contains(word)) return word;
+        }
+        return {};
     }
-    return {};
-}
+
+private:
+    const WordStore& m_store;
+    std::vector<bool> m_used;
+};
 
 constexpr std::string_view kHead =
     "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Mnemonics</title></head>"
@@ -89,7 +102,10 @@ std::string mnemonicPage(std::string_view letters, std::uint64_t seed, const Wor
     page += kHead;
     const std::vector<PartOfSpeech> shape = phraseShape(letters.size());
     Draw draw(seed);
-    std::unordered_set<std::string_view> used;
+    UsedWords used(store);
+    // Which letters' parts of speech a long phrase has used up, so that each later word of
+    // the kind goes straight to the letter's other words instead of searching again.
+    bool spent[26][3] = {};
     for (std::size_t i = 0; i < letters.size(); ++i) {
         const char letter = letters[i];
         const char lower = static_cast<char>(letter - 'A' + 'a');
@@ -105,10 +121,15 @@ std::string mnemonicPage(std::string_view letters, std::uint64_t seed, const Wor
             if (all.size() >= kFewestWithoutRepeats) {
                 // Another word of the same part of speech, else of any; when a long phrase
                 // has used the whole letter, its words start over.
-                word = firstUnused(choices, pick, used);
-                if (word.empty()) word = firstUnused(all, pick, used);
+                bool& partSpent = spent[lower - 'a'][static_cast<int>(shape[i])];
+                word = partSpent ? std::string_view() : used.firstUnused(choices, pick);
+                if (word.empty()) {
+                    partSpent = true;
+                    word = used.firstUnused(all, pick);
+                }
                 if (word.empty()) {
                     for (const std::string_view w : all) used.erase(w);
+                    std::fill(std::begin(spent[lower - 'a']), std::end(spent[lower - 'a']), false);
                     word = choices[pick];
                 }
                 used.insert(word);
