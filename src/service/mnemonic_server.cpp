@@ -1,5 +1,6 @@
 #include "service/mnemonic_server.h"
 
+#include <sched.h>
 #include <sys/socket.h>
 
 #include <atomic>
@@ -321,6 +322,15 @@ void Loop::stopIdle()
     }
 }
 
+// The cores this process may run on, as nproc counts them: fewer than the machine's under
+// taskset or a container's CPU set.
+int coresAvailable()
+{
+    cpu_set_t cores;
+    if (sched_getaffinity(0, sizeof cores, &cores) == 0) return std::max(1, CPU_COUNT(&cores));
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 std::string describeFailure(const std::string& host, int port, const error_code& ec)
 {
     std::string reason = "cannot listen on " + host + ":" + std::to_string(port);
@@ -445,7 +455,7 @@ bool MnemonicServer::start(const std::string& host, int port, std::string* error
     // The word list is parsed here rather than by the first request.
     WordStore::builtIn();
     int threads = impl.shared.limits.threads;
-    if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    if (threads <= 0) threads = coresAvailable();
     impl.loops.clear();
     for (int i = 0; i < threads; ++i) impl.loops.push_back(std::make_unique<Loop>(impl.shared));
     if (const error_code ec = impl.listen(host, port)) {
