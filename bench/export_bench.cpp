@@ -24,17 +24,19 @@
 #include <memory>
 #include <optional>
 
+#include "adapters/plain_skin_engine.h"
+#include "adapters/qt_event_pump.h"
 #include "bench_support.h"
-#include "platform/list_control.h"
-#include "platform/qt_clipboard.h"
-#include "shell/main_window.h"
+#include "widgets/list_control.h"
+#include "adapters/qt_clipboard.h"
+#include "window/main_window.h"
 #include "support/test_platform.h"
 
 using namespace lexiquill::bench;
 
 namespace {
 
-using lexiquill::shell::MainWindow;
+using lexiquill::window::MainWindow;
 using lexiquill::test::FakeDialogs;
 
 constexpr const char* kWords[] = {"apple",  "bridge", "candle", "dolphin", "engine", "forest",
@@ -86,7 +88,7 @@ bool fillResults(MainWindow& window, int n, const QString& path)
         results.setSubText(row, 2, acronym);
         chunk += (phrase + QLatin1Char('\t') + acronym + QLatin1Char('\n')).toUtf8();
     }
-    auto& list = *window.findChild<lexiquill::platform::ListControl*>(QStringLiteral("ListView2"));
+    auto& list = *window.findChild<lexiquill::widgets::ListControl*>(QStringLiteral("ListView2"));
     list.rows().publishRows();
     for (int r = 0; r < n; ++r) {
         list.model()->setData(list.model()->index(r, 0), Qt::Checked, Qt::CheckStateRole);
@@ -144,10 +146,10 @@ int main(int argc, char* argv[])
     auto dialogs = std::make_unique<FakeDialogs>();
     FakeDialogs& boxes = *dialogs;
     platform.dialogs = std::move(dialogs);
-    platform.pump = std::make_unique<lexiquill::platform::QtEventPump>();
-    platform.skinEngine = std::make_unique<lexiquill::platform::PlainSkinEngine>();
-    platform.textFiles = std::make_unique<lexiquill::platform::SaveFileWriter>();
-    platform.clipboard = std::make_unique<lexiquill::platform::QtClipboard>();
+    platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
+    platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
+    platform.textFiles = std::make_unique<lexiquill::adapters::SaveFileWriter>();
+    platform.clipboard = std::make_unique<lexiquill::adapters::QtClipboard>();
     MainWindow window(std::move(platform));
     window.show();
 

@@ -26,11 +26,13 @@
 #include <random>
 #include <vector>
 
+#include "adapters/plain_skin_engine.h"
+#include "adapters/qt_event_pump.h"
 #include "bench_support.h"
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
 #include "platform/platform.h"
-#include "shell/main_window.h"
+#include "window/main_window.h"
 #include "support/test_platform.h"
 
 using namespace lexiquill::bench;
@@ -38,7 +40,7 @@ using namespace lexiquill::bench;
 namespace {
 
 using lexiquill::platform::ListView;
-using lexiquill::shell::MainWindow;
+using lexiquill::window::MainWindow;
 using lexiquill::test::FakeDialogs;
 
 // ASCII only: mawk upper-cases bytes, so only here do both sides agree on case.
@@ -201,9 +203,9 @@ std::optional<Timings> runSize(int n, const QTemporaryDir& dir, std::unique_ptr<
     auto dialogs = std::make_unique<FakeDialogs>();
     FakeDialogs& messages = *dialogs;
     platform.dialogs = std::move(dialogs);
-    platform.pump = std::make_unique<lexiquill::platform::QtEventPump>();
-    platform.skinEngine = std::make_unique<lexiquill::platform::PlainSkinEngine>();
-    platform.fileReader = std::make_unique<lexiquill::platform::LocalFileReader>();
+    platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
+    platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
+    platform.fileReader = std::make_unique<lexiquill::adapters::LocalFileReader>();
     platform.programFolder = QCoreApplication::applicationDirPath();
     window = std::make_unique<MainWindow>(std::move(platform));
     window->show();

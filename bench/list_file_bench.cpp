@@ -26,19 +26,21 @@
 #include <optional>
 #include <random>
 
+#include "adapters/plain_skin_engine.h"
+#include "adapters/qt_event_pump.h"
 #include "bench_support.h"
 #include "platform/event_pump.h"
 #include "platform/file_reader.h"
-#include "platform/list_control.h"
+#include "widgets/list_control.h"
 #include "platform/platform.h"
-#include "shell/main_window.h"
+#include "window/main_window.h"
 #include "support/test_platform.h"
 
 using namespace lexiquill::bench;
 
 namespace {
 
-using lexiquill::shell::MainWindow;
+using lexiquill::window::MainWindow;
 using lexiquill::test::FakeDialogs;
 
 constexpr const char* kWords[] = {
@@ -111,16 +113,16 @@ std::optional<Round> runRound(const QString& path, int lines,
     FakeDialogs& boxes = *dialogs;
     boxes.openAnswers = QStringList{path};
     platform.dialogs = std::move(dialogs);
-    platform.pump = std::make_unique<lexiquill::platform::QtEventPump>();
-    platform.skinEngine = std::make_unique<lexiquill::platform::PlainSkinEngine>();
-    platform.fileReader = std::make_unique<lexiquill::platform::LocalFileReader>();
+    platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
+    platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
+    platform.fileReader = std::make_unique<lexiquill::adapters::LocalFileReader>();
     platform.programFolder = QCoreApplication::applicationDirPath();
     window = std::make_unique<MainWindow>(std::move(platform));
     window->show();
     settle(100);
 
     auto* load = window->findChild<QPushButton*>(QStringLiteral("PushButton3"));
-    auto* list = window->findChild<lexiquill::platform::ListControl*>(QStringLiteral("ListView1"));
+    auto* list = window->findChild<lexiquill::widgets::ListControl*>(QStringLiteral("ListView1"));
     if (load == nullptr || list == nullptr) {
         fail(QStringLiteral("no PushButton3 or ListView1 in the window"));
         return std::nullopt;

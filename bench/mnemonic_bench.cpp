@@ -26,15 +26,17 @@
 #include <optional>
 #include <random>
 
+#include "adapters/plain_skin_engine.h"
+#include "adapters/qt_event_pump.h"
 #include "bench_support.h"
 #include "generation/mnemonic.h"
 #include "platform/event_pump.h"
-#include "platform/in_process_service_host.h"
+#include "adapters/in_process_service_host.h"
 #include "platform/list_view.h"
 #include "platform/platform.h"
-#include "platform/qt_http_client.h"
+#include "adapters/qt_http_client.h"
 #include "service/mnemonic_server.h"
-#include "shell/main_window.h"
+#include "window/main_window.h"
 #include "support/test_platform.h"
 
 using namespace lexiquill::bench;
@@ -42,7 +44,7 @@ using namespace lexiquill::bench;
 namespace {
 
 using lexiquill::platform::ListView;
-using lexiquill::shell::MainWindow;
+using lexiquill::window::MainWindow;
 using lexiquill::test::FakeDialogs;
 
 constexpr const char* kWords[] = {
@@ -171,10 +173,10 @@ int main(int argc, char* argv[])
     auto dialogs = std::make_unique<FakeDialogs>();
     FakeDialogs& messages = *dialogs;
     platform.dialogs = std::move(dialogs);
-    platform.pump = std::make_unique<lexiquill::platform::QtEventPump>();
-    platform.skinEngine = std::make_unique<lexiquill::platform::PlainSkinEngine>();
-    platform.http = std::make_unique<lexiquill::platform::QtHttpClient>();
-    platform.serviceHost = std::make_unique<lexiquill::platform::InProcessServiceHost>();
+    platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
+    platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
+    platform.http = std::make_unique<lexiquill::adapters::QtHttpClient>();
+    platform.serviceHost = std::make_unique<lexiquill::adapters::InProcessServiceHost>();
     platform.mnemonicBaseUrl = base;
     platform.programFolder = QCoreApplication::applicationDirPath();
     MainWindow window(std::move(platform));
@@ -224,7 +226,7 @@ int main(int argc, char* argv[])
     qint64 clientNs = 0;
     qint64 clientCpuNs = 0;
     {
-        lexiquill::platform::QtHttpClient client;
+        lexiquill::adapters::QtHttpClient client;
         QElapsedTimer clientTimer;
         const qint64 clientCpuStart = threadCpuNs();
         clientTimer.start();

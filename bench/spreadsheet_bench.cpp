@@ -24,19 +24,21 @@
 #include <memory>
 #include <random>
 
+#include "adapters/plain_skin_engine.h"
+#include "adapters/qt_event_pump.h"
 #include "bench_support.h"
 #include "platform/event_pump.h"
-#include "platform/list_control.h"
+#include "widgets/list_control.h"
 #include "platform/platform.h"
-#include "platform/xlsx_spreadsheet.h"
-#include "shell/main_window.h"
+#include "spreadsheet/xlsx_spreadsheet.h"
+#include "window/main_window.h"
 #include "support/test_platform.h"
 
 using namespace lexiquill::bench;
 
 namespace {
 
-using lexiquill::shell::MainWindow;
+using lexiquill::window::MainWindow;
 using lexiquill::test::FakeDialogs;
 
 constexpr const char* kWords[] = {
@@ -100,9 +102,9 @@ int main(int argc, char* argv[]) {
     auto dialogs = std::make_unique<FakeDialogs>();
     FakeDialogs& messages = *dialogs;
     platform.dialogs = std::move(dialogs);
-    platform.pump = std::make_unique<lexiquill::platform::QtEventPump>();
-    platform.skinEngine = std::make_unique<lexiquill::platform::PlainSkinEngine>();
-    platform.spreadsheet = std::make_unique<lexiquill::platform::XlsxSpreadsheet>(
+    platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
+    platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
+    platform.spreadsheet = std::make_unique<lexiquill::spreadsheet::XlsxSpreadsheet>(
         *platform.pump, env, dir.filePath(QStringLiteral("temp")), dir.filePath(QStringLiteral("kept")));
     platform.programFolder = QCoreApplication::applicationDirPath();
     MainWindow window(std::move(platform));
@@ -110,7 +112,7 @@ int main(int argc, char* argv[]) {
 
     // Three-word phrases with their acronyms, every row ticked; the same rows go to
     // a file for openpyxl.
-    auto* list = window.findChild<lexiquill::platform::ListControl*>(QStringLiteral("ListView2"));
+    auto* list = window.findChild<lexiquill::widgets::ListControl*>(QStringLiteral("ListView2"));
     auto& results = window.context().resultTable();
     QFile rowsFile(dir.filePath(QStringLiteral("rows.tsv")));
     if (!rowsFile.open(QIODevice::WriteOnly)) return 1;

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/platform.h"
-#include "shell/main_window.h"
+#include "app/real_platform.h"
+#include "window/main_window.h"
 
 namespace {
 
@@ -88,8 +88,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     // The desktop entry's name, so that the task bar finds the entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(LEXIQUILL_APP_ID));
-    lexiquill::shell::MainWindow window(
-        lexiquill::platform::realPlatform(QCoreApplication::applicationDirPath()));
+    lexiquill::window::MainWindow window(
+        lexiquill::app::realPlatform(QCoreApplication::applicationDirPath()));
     window.show();
     return QApplication::exec();
 }

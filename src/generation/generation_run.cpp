@@ -9,17 +9,17 @@
 #include "platform/http_client.h"
 #include "platform/list_view.h"
 #include "platform/service_host.h"
-#include "shell/command_context.h"
-#include "shell/path_helpers.h"
-#include "shell/step_trap.h"
+#include "command/command_context.h"
+#include "command/path_helpers.h"
+#include "command/step_trap.h"
 
 namespace lexiquill::generation {
 
-using shell::Pointer;
+using command::Pointer;
 
 namespace {
 
-void runAcronymLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
+void runAcronymLoop(command::CommandContext& ctx, command::StepTrap& trap)
 {
     int count = 0;
     trap.step(112, [&] { count = ctx.wordList().rowCount(); });
@@ -31,7 +31,7 @@ void runAcronymLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
         trap.step(114, [&] { ctx.setProgressValue(progressPercent(i, ctx.wordList().rowCount())); });
         trap.step(116, [&] { phrase = ctx.wordList().text(i); });
         trap.step(118, [&] {
-            ctx.setProgressText(QStringLiteral("Processing: ") + shell::fileNameFromPath(phrase));
+            ctx.setProgressText(QStringLiteral("Processing: ") + command::fileNameFromPath(phrase));
         });
         trap.step(120, [&] { ctx.pump().yield(); });
         trap.step(122, [&] { ctx.setPointer(Pointer::Busy); });
@@ -43,7 +43,7 @@ void runAcronymLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
 // The request of a phrase. When nothing listens at the service address (none was
 // started yet, or the one on this machine stopped during the run), the program starts
 // the service itself and asks again.
-QString fetchPage(shell::CommandContext& ctx, const QString& phrase)
+QString fetchPage(command::CommandContext& ctx, const QString& phrase)
 {
     const QString base = ctx.mnemonicBaseUrl();
     try {
@@ -54,7 +54,7 @@ QString fetchPage(shell::CommandContext& ctx, const QString& phrase)
     return fetchMnemonicPage(ctx.httpClient(), base, phrase);
 }
 
-void runMnemonicLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
+void runMnemonicLoop(command::CommandContext& ctx, command::StepTrap& trap)
 {
     int count = 0;
     trap.step(132, [&] { count = ctx.wordList().rowCount(); });
@@ -71,7 +71,7 @@ void runMnemonicLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
         trap.step(136, [&] { ctx.setProgressValue(progressPercent(i, ctx.wordList().rowCount())); });
         trap.step(138, [&] { phrase = ctx.wordList().text(i); });
         trap.step(140, [&] {
-            ctx.setProgressText(QStringLiteral("Processing: ") + shell::fileNameFromPath(phrase));
+            ctx.setProgressText(QStringLiteral("Processing: ") + command::fileNameFromPath(phrase));
         });
         trap.step(142, [&] { ctx.pump().yield(); });
         trap.step(144, [&] { ctx.setPointer(Pointer::Busy); });
@@ -86,17 +86,17 @@ void runMnemonicLoop(shell::CommandContext& ctx, shell::StepTrap& trap)
 
 }  // namespace
 
-void startGenerating(shell::CommandContext& ctx)
+void startGenerating(command::CommandContext& ctx)
 {
-    shell::StepTrap trap(ctx, QStringLiteral("Form1"), QStringLiteral("PushButton2_Click"));
-    if (trap.test(100, [&] { return ctx.busyFlag(); })) return;
-    trap.step(102, [&] { ctx.setBusyFlag(true); });
+    command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("PushButton2_Click"));
+    if (trap.test(100, [&] { return ctx.isGenerating(); })) return;
+    trap.step(102, [&] { ctx.setGenerating(true); });
     if (!trap.test(104, [&] { return ctx.wordList().rowCount() == 0; })) {
         trap.step(106, [&] { ctx.setPointer(Pointer::Busy); });
         trap.step(108, [&] { ctx.resultTable().clear(); });
-        if (trap.test(110, [&] { return ctx.isOption1(); })) {
+        if (trap.test(110, [&] { return ctx.isAcronymMode(); })) {
             runAcronymLoop(ctx, trap);
-        } else if (trap.test(130, [&] { return ctx.isOption2(); })) {
+        } else if (trap.test(130, [&] { return ctx.isMnemonicMode(); })) {
             runMnemonicLoop(ctx, trap);
         }
         trap.step(172, [&] { ctx.setPointer(Pointer::Default); });
@@ -106,7 +106,7 @@ void startGenerating(shell::CommandContext& ctx)
     } else {
         trap.step(180, [&] { ctx.dialogs().showMessage(QStringLiteral("You forgot to add word(s).")); });
     }
-    trap.step(182, [&] { ctx.setBusyFlag(false); });
+    trap.step(182, [&] { ctx.setGenerating(false); });
 }
 
 }  // namespace lexiquill::generation

@@ -1,12 +1,12 @@
 #pragma once
 
-namespace lexiquill::shell {
+namespace lexiquill::command {
 class CommandContext;
 }
 
 namespace lexiquill::generation {
 
 // Start Generating: fills the results list from the word list in the chosen mode.
-void startGenerating(shell::CommandContext& context);
+void startGenerating(command::CommandContext& context);
 
 }  // namespace lexiquill::generation

@@ -11,8 +11,8 @@
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
-#include "shell/command_context.h"
-#include "shell/step_trap.h"
+#include "command/command_context.h"
+#include "command/step_trap.h"
 
 namespace lexiquill::output {
 
@@ -51,7 +51,7 @@ bool SetClipboardText(platform::Clipboard& clipboard, const QString& text, int f
     return withRetries([&] { clipboard.setText(text, format); });
 }
 
-void CopyListviewToClipboard(shell::CommandContext& ctx, platform::ListView& list)
+void CopyListviewToClipboard(command::CommandContext& ctx, platform::ListView& list)
 {
     const int rows = list.rowCount();
     if (rows == 0) return;
@@ -94,13 +94,13 @@ void CopyListviewToClipboard(shell::CommandContext& ctx, platform::ListView& lis
     }
 }
 
-void copyResultsToClipboard(shell::CommandContext& ctx)
+void copyResultsToClipboard(command::CommandContext& ctx)
 {
-    shell::StepTrap trap(ctx, QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"));
+    command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("PushButton4_Click"));
     bool copied = false;
     try {
         copied = attempt(trap, 106, [&] { CopyListviewToClipboard(ctx, ctx.resultTable()); });
-    } catch (const shell::CommandAbandoned&) {
+    } catch (const command::CommandAbandoned&) {
         trap.step(108, [&] { ctx.dialogs().showMessage(kResultsChanged); });
     }
     if (copied) trap.step(108, [&] { ctx.dialogs().showMessage(kCopiedMessage); });

@@ -7,7 +7,7 @@ class Clipboard;
 class ListView;
 }  // namespace lexiquill::platform
 
-namespace lexiquill::shell {
+namespace lexiquill::command {
 class CommandContext;
 }
 
@@ -15,13 +15,13 @@ namespace lexiquill::output {
 
 // Copy Results To Clipboard: puts the ticked results on the clipboard as aligned
 // text and tells the user how to paste them.
-void copyResultsToClipboard(shell::CommandContext& context);
+void copyResultsToClipboard(command::CommandContext& context);
 
 // Puts the ticked rows of list on the clipboard: no header, widths over the cells,
 // the final tab and trailing spaces cut, CR LF after every line. A list without rows
 // leaves the clipboard alone. Fails with a PlatformError when the list cannot be read
 // or the text could not be placed.
-void CopyListviewToClipboard(shell::CommandContext& context, platform::ListView& list);
+void CopyListviewToClipboard(command::CommandContext& context, platform::ListView& list);
 
 // Empties the clipboard, trying again after a failure, up to 1000 attempts in all.
 // Failures are never reported.

@@ -6,8 +6,8 @@
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
-#include "shell/command_context.h"
-#include "shell/step_trap.h"
+#include "command/command_context.h"
+#include "command/step_trap.h"
 
 namespace lexiquill::output {
 
@@ -46,7 +46,7 @@ inline bool rowIsGone(const platform::ListView& list, int row) noexcept
 // yield that finds the list changed abandons the export instead.
 class ListWatch {
 public:
-    ListWatch(shell::CommandContext& ctx, const platform::ListView& list)
+    ListWatch(command::CommandContext& ctx, const platform::ListView& list)
         : m_ctx(ctx), m_list(list), m_changeCount(list.changeCount())
     {
     }
@@ -54,18 +54,18 @@ public:
     void yield() const
     {
         m_ctx.pump().yield();
-        if (m_list.changeCount() != m_changeCount) throw shell::CommandAbandoned{};
+        if (m_list.changeCount() != m_changeCount) throw command::CommandAbandoned{};
     }
 
 private:
-    shell::CommandContext& m_ctx;
+    command::CommandContext& m_ctx;
     const platform::ListView& m_list;
     quint64 m_changeCount;
 };
 
 // Runs one step through the trap; true when it succeeded.
 template <class Action>
-bool attempt(shell::StepTrap& trap, int line, Action&& action)
+bool attempt(command::StepTrap& trap, int line, Action&& action)
 {
     bool done = false;
     trap.step(line, [&] {

@@ -10,12 +10,12 @@
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
 #include "platform/spreadsheet.h"
-#include "shell/command_context.h"
-#include "shell/step_trap.h"
+#include "command/command_context.h"
+#include "command/step_trap.h"
 
 namespace lexiquill::output {
 
-using shell::Pointer;
+using command::Pointer;
 
 namespace {
 
@@ -33,7 +33,7 @@ T& need(T* object, const char* what) {
 // The headers into row 1, and each ticked row n into row n + 1. A row past the
 // sheet's last is reported once and ends the writing, since every later row would
 // fail alike; what was written is still shown.
-void fillWorkbook(shell::CommandContext& ctx, shell::StepTrap& trap, platform::Workbook& sheet) {
+void fillWorkbook(command::CommandContext& ctx, command::StepTrap& trap, platform::Workbook& sheet) {
     const ListWatch watch(ctx, ctx.resultTable());
     const auto yield = [&] { watch.yield(); };
     bool full = false;
@@ -86,7 +86,7 @@ void fillWorkbook(shell::CommandContext& ctx, shell::StepTrap& trap, platform::W
 // Starting the application is how the click finds out whether there is one; the one
 // started is kept in started, so that the click looks for one only once.
 bool SaveResultsAsExcelFileIsExcelInstalled(
-    shell::CommandContext& ctx, std::unique_ptr<platform::SpreadsheetApplication>& started) {
+    command::CommandContext& ctx, std::unique_ptr<platform::SpreadsheetApplication>& started) {
     bool result = true;
     bool failed = false;
     try {
@@ -124,8 +124,8 @@ bool SaveResultsAsExcelFileIsExcelInstalled(
 
 }  // namespace
 
-void saveResultsAsExcelFile(shell::CommandContext& ctx) {
-    shell::StepTrap trap(ctx, QStringLiteral("Form1"), QStringLiteral("PushButton12_Click"));
+void saveResultsAsExcelFile(command::CommandContext& ctx) {
+    command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("PushButton12_Click"));
     std::unique_ptr<platform::SpreadsheetApplication> application;
     if (trap.test(100, [&] { return !SaveResultsAsExcelFileIsExcelInstalled(ctx, application); })) {
         trap.step(172, [&] {
@@ -150,7 +150,7 @@ void saveResultsAsExcelFile(shell::CommandContext& ctx) {
     try {
         if (ready) fillWorkbook(ctx, trap, *workbook);
         if (ready) trap.step(168, [&] { application->show(); });
-    } catch (const shell::CommandAbandoned&) {
+    } catch (const command::CommandAbandoned&) {
         // The application goes unshown, and its workbook with it.
         application.reset();
         trap.step(168, [&] { ctx.dialogs().showMessage(kResultsChanged); });

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace lexiquill::shell {
+namespace lexiquill::command {
 class CommandContext;
 }
 
@@ -8,6 +8,6 @@ namespace lexiquill::output {
 
 // Save Results As Excel File: copies the results list into a new workbook and shows
 // it in the spreadsheet application, which stays open for the user to save it.
-void saveResultsAsExcelFile(shell::CommandContext& context);
+void saveResultsAsExcelFile(command::CommandContext& context);
 
 }  // namespace lexiquill::output

@@ -13,14 +13,14 @@
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
 #include "platform/text_file.h"
-#include "shell/command_context.h"
-#include "shell/path_helpers.h"
-#include "shell/step_trap.h"
+#include "command/command_context.h"
+#include "command/path_helpers.h"
+#include "command/step_trap.h"
 
 namespace lexiquill::output {
 
-using shell::Pointer;
-using shell::StepTrap;
+using command::Pointer;
+using command::StepTrap;
 
 namespace {
 
@@ -31,12 +31,12 @@ const QString kResultsChanged =
 
 class ProgressBar1 final : public ProgressIndicator {
 public:
-    explicit ProgressBar1(shell::CommandContext& context) : m_context(context) {}
+    explicit ProgressBar1(command::CommandContext& context) : m_context(context) {}
     void setValue(int value) override { m_context.setProgressValue(value); }
     void setCaption(const QString& caption) override { m_context.setProgressText(caption); }
 
 private:
-    shell::CommandContext& m_context;
+    command::CommandContext& m_context;
 };
 
 }  // namespace
@@ -48,9 +48,9 @@ int exportProgress(int row, int rowCount)
     return static_cast<int>(std::round(value));
 }
 
-void saveResultsToTextFile(shell::CommandContext& ctx)
+void saveResultsToTextFile(command::CommandContext& ctx)
 {
-    StepTrap trap(ctx, QStringLiteral("Form1"), QStringLiteral("PushButton8_Click"));
+    StepTrap trap(ctx, command::kWindowModule, QStringLiteral("PushButton8_Click"));
     platform::SaveDialogOptions options;
     trap.step(106, [&] { options.fileName.clear(); });
     trap.step(108, [&] { options.flags = kSaveDialogFlags; });
@@ -69,13 +69,13 @@ void saveResultsToTextFile(shell::CommandContext& ctx)
     trap.step(124, [&] { ctx.setPointer(Pointer::Default); });
 }
 
-void SaveListviewProperlySpaced(shell::CommandContext& ctx, platform::ListView& list,
+void SaveListviewProperlySpaced(command::CommandContext& ctx, platform::ListView& list,
                                 const QString& fileName, ProgressIndicator* progress)
 {
-    StepTrap trap(ctx, QStringLiteral("Main"), QStringLiteral("SaveListviewProperlySpaced"));
+    StepTrap trap(ctx, command::kSharedModule, QStringLiteral("SaveListviewProperlySpaced"));
     const ListWatch watch(ctx, list);
     const auto yield = [&] { watch.yield(); };
-    const QString writing = QStringLiteral("Writing file: ") + shell::fileNameFromPath(fileName);
+    const QString writing = QStringLiteral("Writing file: ") + command::fileNameFromPath(fileName);
     // Yield, show the value and the caption, yield: steps line to line + 6.
     const auto showProgress = [&](int line, int value) {
         if (progress == nullptr) return;
@@ -170,7 +170,7 @@ void SaveListviewProperlySpaced(shell::CommandContext& ctx, platform::ListView& 
             trap.step(228, [&] { progress->setValue(100); });
             trap.step(230, [&] { progress->setCaption(QStringLiteral("Done.")); });
         }
-    } catch (const shell::CommandAbandoned&) {
+    } catch (const command::CommandAbandoned&) {
         writable = false;
         trap.step(232, [&] { ctx.dialogs().showMessage(kResultsChanged); });
     }

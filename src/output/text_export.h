@@ -6,7 +6,7 @@ namespace lexiquill::platform {
 class ListView;
 }
 
-namespace lexiquill::shell {
+namespace lexiquill::command {
 class CommandContext;
 }
 
@@ -21,12 +21,12 @@ public:
 };
 
 // Save Results To Text File: asks for a path and writes the ticked results there.
-void saveResultsToTextFile(shell::CommandContext& context);
+void saveResultsToTextFile(command::CommandContext& context);
 
 // Writes the header line and the ticked rows of list to fileName (used unchanged),
 // columns padded with spaces and ended by tabs, CR LF line ends, UTF-8. Drives
 // progress when it is given. Reports its own failures and always returns.
-void SaveListviewProperlySpaced(shell::CommandContext& context, platform::ListView& list,
+void SaveListviewProperlySpaced(command::CommandContext& context, platform::ListView& list,
                                 const QString& fileName, ProgressIndicator* progress);
 
 // The progress value shown after row r of rowCount (the list's current count).

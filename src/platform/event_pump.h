@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include "platform/platform_error.h"
 
 namespace lexiquill::platform {
 
@@ -11,8 +11,17 @@ class EventPump {
 public:
     virtual ~EventPump() = default;
 
-    void yield();
-    void endProgram();
+    void yield()
+    {
+        if (!m_ending) processPending();
+        if (m_ending) throw ProgramEnding{};
+    }
+    void endProgram()
+    {
+        if (m_ending) return;
+        m_ending = true;
+        quit();
+    }
     bool isEnding() const { return m_ending; }
 
 protected:
@@ -21,25 +30,6 @@ protected:
 
 private:
     bool m_ending = false;
-};
-
-// Processes the application's pending events; ending leaves every event loop.
-//
-// Looking for events costs a poll() system call even when there are none, and the
-// exports yield once per cell: hundreds of thousands of times, which made the poll
-// most of their time. So a yield that comes within kYieldIntervalNs of the last one
-// that looked returns at once; events still run within a fraction of a millisecond,
-// far sooner than anyone can tell.
-class QtEventPump final : public EventPump {
-public:
-    static constexpr qint64 kYieldIntervalNs = 200'000;
-
-protected:
-    void processPending() override;
-    void quit() override;
-
-private:
-    QElapsedTimer m_sinceLook;
 };
 
 }  // namespace lexiquill::platform

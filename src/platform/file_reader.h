@@ -24,10 +24,4 @@ public:
     virtual std::unique_ptr<ReadableFile> open(const QString& path) = 0;
 };
 
-// The files of the local file system.
-class LocalFileReader final : public FileReader {
-public:
-    std::unique_ptr<ReadableFile> open(const QString& path) override;
-};
-
 }  // namespace lexiquill::platform

@@ -35,7 +35,5 @@ struct Platform {
     QString programFolder;
 };
 
-// The adapters of the running program.
-Platform realPlatform(const QString& programFolder);
 
 }  // namespace lexiquill::platform

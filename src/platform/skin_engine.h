@@ -19,18 +19,4 @@ public:
     virtual void applyToWindow(quint32 handle) = 0;
 };
 
-// This platform has no skin engine: the calls are accepted and the skinned look
-// comes from the button-face colours the window takes when a skin file is present.
-class PlainSkinEngine final : public SkinEngine {
-public:
-    void loadSkin(const QString&, const QString&) override {}
-    int applyOptions() const override { return m_applyOptions; }
-    void setApplyOptions(int options) override { m_applyOptions = options; }
-    void setOption(int, bool) override {}
-    void applyToWindow(quint32) override {}
-
-private:
-    int m_applyOptions = 0;
-};
-
 }  // namespace lexiquill::platform

@@ -29,12 +29,4 @@ public:
     virtual std::unique_ptr<TextStream> createTextFile(const QString& path) = 0;
 };
 
-// Writes through QSaveFile: into a temporary file beside the target, renamed over
-// it on close. A target that is a device, a named pipe or a socket is written in
-// place instead; a folder is refused.
-class SaveFileWriter final : public TextFileWriter {
-public:
-    std::unique_ptr<TextStream> createTextFile(const QString& path) override;
-};
-
 }  // namespace lexiquill::platform

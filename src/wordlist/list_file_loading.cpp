@@ -4,17 +4,17 @@
 
 #include "platform/dialogs.h"
 #include "platform/file_reader.h"
-#include "platform/file_system.h"
+#include "command/file_system.h"
 #include "platform/list_view.h"
-#include "shell/command_context.h"
-#include "shell/path_helpers.h"
-#include "shell/step_trap.h"
+#include "command/command_context.h"
+#include "command/path_helpers.h"
+#include "command/step_trap.h"
 #include "wordlist/list_lines.h"
 
 namespace lexiquill::wordlist {
 
-using shell::Pointer;
-using shell::StepTrap;
+using command::Pointer;
+using command::StepTrap;
 
 namespace {
 
@@ -29,10 +29,10 @@ constexpr int kOpenDialogFlags = platform::kFileDialogReadOnly |
 
 }  // namespace
 
-void LoadListviewFromFile(shell::CommandContext& ctx, platform::ListView& list,
+void LoadListviewFromFile(command::CommandContext& ctx, platform::ListView& list,
                           const QString& path) {
     // A link that leads round in a loop is there, but unreadable: the reader says so.
-    if (!platform::fileExists(path) && !platform::isSymbolicLinkLoop(path)) {
+    if (!command::fileExists(path) && !command::isSymbolicLinkLoop(path)) {
         ctx.dialogs().showMessage(QStringLiteral("File not found"));
         return;
     }
@@ -47,8 +47,8 @@ void LoadListviewFromFile(shell::CommandContext& ctx, platform::ListView& list,
     splitter.finish(append);
 }
 
-void loadWordListFiles(shell::CommandContext& ctx) {
-    StepTrap trap(ctx, QStringLiteral("Form1"), QStringLiteral("PushButton3_Click"));
+void loadWordListFiles(command::CommandContext& ctx) {
+    StepTrap trap(ctx, command::kWindowModule, QStringLiteral("PushButton3_Click"));
     platform::OpenDialogOptions dialog;
     QString fileName;
     QStringList parts;
@@ -75,15 +75,15 @@ void loadWordListFiles(shell::CommandContext& ctx) {
             QString path;
             trap.step(130, [&] { path = parts.value(0) + QLatin1Char('/') + parts.value(i); });
             trap.step(132,
-                      [&] { path = shell::collapseSeparators(path); });
+                      [&] { path = command::collapseSeparators(path); });
             trap.step(134, [&] { LoadListviewFromFile(ctx, ctx.wordList(), path); });
         }
     }
     trap.step(138, [&] { ctx.setPointer(Pointer::Default); });
 }
 
-void loadDroppedFiles(shell::CommandContext& ctx, const QStringList& paths) {
-    StepTrap trap(ctx, QStringLiteral("Form1"), QStringLiteral("ListView1_OLEDragDrop"));
+void loadDroppedFiles(command::CommandContext& ctx, const QStringList& paths) {
+    StepTrap trap(ctx, command::kWindowModule, QStringLiteral("ListView1_OLEDragDrop"));
     trap.step(114, [&] { ctx.setPointer(Pointer::Busy); });
     if (paths.size() == 1) {
         trap.step(120, [&] { LoadListviewFromFile(ctx, ctx.wordList(), paths.first()); });

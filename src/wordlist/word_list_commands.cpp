@@ -2,22 +2,22 @@
 
 #include "platform/dialogs.h"
 #include "platform/list_view.h"
-#include "shell/command_context.h"
-#include "shell/step_trap.h"
+#include "command/command_context.h"
+#include "command/step_trap.h"
 
 namespace lexiquill::wordlist {
 
-using shell::Pointer;
-using shell::StepTrap;
+using command::Pointer;
+using command::StepTrap;
 
 namespace {
-StepTrap trapFor(shell::CommandContext& ctx, const char* procedure)
+StepTrap trapFor(command::CommandContext& ctx, const char* procedure)
 {
-    return StepTrap(ctx, QStringLiteral("Form1"), QString::fromLatin1(procedure));
+    return StepTrap(ctx, command::kWindowModule, QString::fromLatin1(procedure));
 }
 }  // namespace
 
-void addWord(shell::CommandContext& ctx)
+void addWord(command::CommandContext& ctx)
 {
     StepTrap trap = trapFor(ctx, "PushButton6_Click");
     QString phrase;
@@ -26,28 +26,28 @@ void addWord(shell::CommandContext& ctx)
     trap.step(104, [&] { ctx.wordList().append(phrase); });
 }
 
-void loadSampleWords(shell::CommandContext& ctx)
+void loadSampleWords(command::CommandContext& ctx)
 {
     StepTrap trap = trapFor(ctx, "PushButton7_Click");
     trap.step(100, [&] { ctx.wordList().append(QStringLiteral("john smith")); });
     trap.step(102, [&] { ctx.wordList().append(QStringLiteral("ella marsh")); });
-    trap.step(104, [&] { ctx.selectOption2(); });
+    trap.step(104, [&] { ctx.selectMnemonicMode(); });
 }
 
-void clearWordList(shell::CommandContext& ctx)
+void clearWordList(command::CommandContext& ctx)
 {
     StepTrap trap = trapFor(ctx, "PushButton1_Click");
     if (trap.test(100, [&] { return ctx.pointer() == Pointer::Busy; })) return;
     trap.step(100, [&] { ctx.wordList().clear(); });
 }
 
-void clearResults(shell::CommandContext& ctx)
+void clearResults(command::CommandContext& ctx)
 {
     StepTrap trap = trapFor(ctx, "PushButton5_Click");
     trap.step(100, [&] { ctx.resultTable().clear(); });
 }
 
-void removeSelectedPhrase(shell::CommandContext& ctx)
+void removeSelectedPhrase(command::CommandContext& ctx)
 {
     if (ctx.pointer() == Pointer::Busy) return;
     platform::ListView& words = ctx.wordList();

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/spreadsheet_launcher.h"
+#include "spreadsheet/spreadsheet_launcher.h"
 
 namespace {
 

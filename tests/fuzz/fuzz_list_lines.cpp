@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "shell/path_helpers.h"
+#include "command/path_helpers.h"
 #include "wordlist/list_lines.h"
 
 namespace {
@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(phrases == reference(bytes));
 
     const QString path = QString::fromLatin1(bytes);
-    const QString collapsed = lexiquill::shell::collapseSeparators(path);
+    const QString collapsed = lexiquill::command::collapseSeparators(path);
     check(!collapsed.contains(QStringLiteral("//")));
     check(collapsed.startsWith(u'/') == path.startsWith(u'/'));
     check(QString(collapsed).remove(u'/') == QString(path).remove(u'/'));

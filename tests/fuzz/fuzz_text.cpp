@@ -10,8 +10,8 @@
 #include <cstdlib>
 
 #include "generation/acronym.h"
-#include "shell/app_identity.h"
-#include "shell/path_helpers.h"
+#include "command/app_identity.h"
+#include "command/path_helpers.h"
 
 namespace {
 
@@ -46,13 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     check(lexiquill::generation::buildAcronym(text) == expectedAcronym(text));
 
-    const QString name = lexiquill::shell::fileNameFromPath(text);
+    const QString name = lexiquill::command::fileNameFromPath(text);
     check(text.endsWith(name));
     check(!name.contains(u'\\') && !name.contains(u'/'));
     const qsizetype cut = text.size() - name.size();
     check(cut == 0 || isSeparator(text[cut - 1]));
 
-    const QString title = lexiquill::shell::applicationTitle(text);
+    const QString title = lexiquill::command::applicationTitle(text);
     check(title.size() <= 40 && text.startsWith(title));
     check(text.size() > 40 || title == text);
     return 0;

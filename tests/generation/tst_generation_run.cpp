@@ -4,10 +4,10 @@
 #include <QTest>
 
 #include "generation/generation_run.h"
-#include "platform/caption_progress_bar.h"
-#include "platform/display_refresh.h"
-#include "platform/list_control.h"
-#include "shell/main_window.h"
+#include "widgets/caption_progress_bar.h"
+#include "widgets/display_refresh.h"
+#include "widgets/list_control.h"
+#include "window/main_window.h"
 #include "support/test_platform.h"
 
 using namespace lexiquill;
@@ -15,9 +15,9 @@ using test::TestWindow;
 
 namespace {
 
-platform::CaptionProgressBar* progressBar(TestWindow& t)
+widgets::CaptionProgressBar* progressBar(TestWindow& t)
 {
-    return t.window->findChild<platform::CaptionProgressBar*>("ProgressBar1");
+    return t.window->findChild<widgets::CaptionProgressBar*>("ProgressBar1");
 }
 
 void addPhrases(TestWindow& t, const QStringList& phrases)
@@ -49,7 +49,7 @@ private:
 };
 
 // Long enough for the display to catch up several times, short enough for a test.
-constexpr int kDrawTimeoutMs = 5 * platform::kDisplayRefreshMs;
+constexpr int kDrawTimeoutMs = 5 * widgets::kDisplayRefreshMs;
 
 }  // namespace
 
@@ -63,27 +63,27 @@ private slots:
         addPhrases(t, {"portable network graphics", "  as soon as possible  ", "C:\\lists\\radar"});
         QList<int> values;
         QStringList captions;
-        QList<shell::Pointer> pointers;
+        QList<command::Pointer> pointers;
         t.pump->onYield = [&](int) {
             values.append(progressBar(t)->position());
             captions.append(progressBar(t)->caption());
             pointers.append(t.context().pointer());
-            QVERIFY(t.context().busyFlag());
+            QVERIFY(t.context().isGenerating());
         };
         start(t);
         QCOMPARE(values, (QList<int>{33, 66, 100}));
         QCOMPARE(captions, (QStringList{"Processing: portable network graphics",
                                         "Processing:   as soon as possible  ",
                                         "Processing: radar"}));
-        QCOMPARE(pointers, QList<shell::Pointer>(3, shell::Pointer::Busy));
+        QCOMPARE(pointers, QList<command::Pointer>(3, command::Pointer::Busy));
         QCOMPARE(t.rows(t.context().resultTable()),
                  (QStringList{"portable network graphics|P.N.G.", "  as soon as possible  |A.S.A.P.",
                               "C:\\lists\\radar|C."}));
         QCOMPARE(t.dialogs->messages, QStringList{"Done."});
         QCOMPARE(progressBar(t)->position(), 0);
         QCOMPARE(progressBar(t)->caption(), QStringLiteral("Progress Bar"));
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
-        QVERIFY(!t.context().busyFlag());
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
+        QVERIFY(!t.context().isGenerating());
         QVERIFY(t.dialogs->errorReports.isEmpty());
     }
 
@@ -111,8 +111,8 @@ private slots:
         QCOMPARE(t.rows(t.context().resultTable()), QStringList{"kept|"});
         QCOMPARE(progressBar(t)->position(), 40);
         QCOMPARE(progressBar(t)->caption(), QStringLiteral("earlier"));
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
-        QVERIFY(!t.context().busyFlag());
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
+        QVERIFY(!t.context().isGenerating());
         addPhrases(t, {"radar"});
         start(t);
         QCOMPARE(t.dialogs->messages.last(), QStringLiteral("Done."));
@@ -124,7 +124,7 @@ private slots:
         TestWindow t;
         auto& results = t.context().resultTable();
         results.append("old");
-        auto* list2 = t.window->findChild<platform::ListControl*>("ListView2");
+        auto* list2 = t.window->findChild<widgets::ListControl*>("ListView2");
         list2->rows().publishRows();
         list2->model()->setData(list2->model()->index(0, 0), Qt::Checked, Qt::CheckStateRole);
         addPhrases(t, {"x-ray vision"});
@@ -143,7 +143,7 @@ private slots:
         start(t);
         QCOMPARE(t.context().resultTable().rowCount(), 0);
         QCOMPARE(t.dialogs->messages, QStringList{"Done."});
-        QVERIFY(!t.context().busyFlag());
+        QVERIFY(!t.context().isGenerating());
     }
 
     void commandsDuringAYield_data()
@@ -201,24 +201,24 @@ private slots:
     {
         TestWindow t;
         addPhrases(t, {"a", "b"});
-        QList<shell::Pointer> pointers;
+        QList<command::Pointer> pointers;
         t.pump->onYield = [&](int) {
             pointers.append(t.context().pointer());
             // Another long command ends during the yield and leaves Default behind.
-            t.context().setPointer(shell::Pointer::Default);
+            t.context().setPointer(command::Pointer::Default);
         };
         start(t);
-        QCOMPARE(pointers, QList<shell::Pointer>(2, shell::Pointer::Busy));
+        QCOMPARE(pointers, QList<command::Pointer>(2, command::Pointer::Busy));
     }
 
     void wordListLosingRowsDuringARunIsReported()
     {
         TestWindow t;
         addPhrases(t, {"a", "b", "c"});
-        auto* list1 = t.window->findChild<platform::ListControl*>("ListView1");
+        auto* list1 = t.window->findChild<widgets::ListControl*>("ListView1");
         t.pump->onYield = [&](int yield) {
             if (yield != 1) return;
-            t.context().setPointer(shell::Pointer::Default);
+            t.context().setPointer(command::Pointer::Default);
             list1->rows().publishRows();
             list1->selectRow(2);
             QTest::keyClick(list1, Qt::Key_Delete);
@@ -233,7 +233,7 @@ private slots:
         // The phrase that could not be read does not repeat the one before it.
         QCOMPARE(t.rows(t.context().resultTable()), (QStringList{"a|A.", "b|B.", "|"}));
         QCOMPARE(t.dialogs->messages, QStringList{"Done."});
-        QVERIFY(!t.context().busyFlag());
+        QVERIFY(!t.context().isGenerating());
     }
 
     void progressBarDrawsEachChange_data()
@@ -303,13 +303,13 @@ private slots:
             << "Done.";
         QTest::newRow("clearing the results, 108")
             << QStringList{"resultTable.clear"} << 1 << QList<int>{108} << (QStringList{"old|"} + all) << "Done.";
-        QTest::newRow("failing mode test enters the loop, 110") << QStringList{"isOption1"} << 1 << QList<int>{110} << all
+        QTest::newRow("failing mode test enters the loop, 110") << QStringList{"isAcronymMode"} << 1 << QList<int>{110} << all
                                                                 << "Done.";
         QTest::newRow("failing empty test goes to its branch, 104")
             << QStringList{"wordList.rowCount"} << 1 << QList<int>{104} << QStringList{"old|"}
             << "You forgot to add word(s).";
         QTest::newRow("failing busy test returns, 100")
-            << QStringList{"busyFlag"} << 1 << QList<int>{100} << QStringList{"old|"} << "";
+            << QStringList{"isGenerating"} << 1 << QList<int>{100} << QStringList{"old|"} << "";
         QTest::newRow("the Done message, 178")
             << QStringList{"dialogs.showMessage"} << 1 << QList<int>{178} << all << "";
         QTest::newRow("the forgotten-words message, 180")
@@ -343,8 +343,8 @@ private slots:
         }
         QCOMPARE(t.rows(t.context().resultTable()), results);
         QCOMPARE(t.dialogs->messages, message.isEmpty() ? QStringList{} : QStringList{message});
-        QVERIFY(!t.context().busyFlag());
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QVERIFY(!t.context().isGenerating());
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
         QCOMPARE(progressBar(t)->caption(), QStringLiteral("Progress Bar"));
     }
 

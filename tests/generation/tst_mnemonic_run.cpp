@@ -13,11 +13,11 @@
 #include <atomic>
 #include <chrono>
 
-#include "platform/caption_progress_bar.h"
-#include "platform/in_process_service_host.h"
+#include "widgets/caption_progress_bar.h"
+#include "adapters/in_process_service_host.h"
 #include "platform/platform.h"
-#include "platform/qt_http_client.h"
-#include "shell/main_window.h"
+#include "adapters/qt_http_client.h"
+#include "window/main_window.h"
 #include "support/loopback_server.h"
 #include "support/test_platform.h"
 
@@ -35,9 +35,9 @@ QString url(const QString& query) { return kBase + QStringLiteral("/mnemonics/?w
 FakeHttpClient::Answer page(const QString& text) { return {text, {}}; }
 FakeHttpClient::Answer failure(const QString& description) { return {{}, description}; }
 
-platform::CaptionProgressBar* progressBar(TestWindow& t)
+widgets::CaptionProgressBar* progressBar(TestWindow& t)
 {
-    return t.window->findChild<platform::CaptionProgressBar*>("ProgressBar1");
+    return t.window->findChild<widgets::CaptionProgressBar*>("ProgressBar1");
 }
 
 void addPhrases(TestWindow& t, const QStringList& phrases)
@@ -86,8 +86,8 @@ private slots:
         t.pump->onYield = [&](int) {
             values.append(progressBar(t)->position());
             captions.append(progressBar(t)->caption());
-            QCOMPARE(t.context().pointer(), shell::Pointer::Busy);
-            t.context().setPointer(shell::Pointer::Default);  // as another command may
+            QCOMPARE(t.context().pointer(), command::Pointer::Busy);
+            t.context().setPointer(command::Pointer::Default);  // as another command may
         };
         startMnemonic(t);
 
@@ -107,8 +107,8 @@ private slots:
         QVERIFY(t.serviceHost->starts.isEmpty());
         QCOMPARE(progressBar(t)->position(), 0);
         QCOMPARE(progressBar(t)->caption(), QStringLiteral("Progress Bar"));
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
-        QVERIFY(!t.context().busyFlag());
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
+        QVERIFY(!t.context().isGenerating());
     }
 
     void failedRequestsAreReportedAndGiveNoRows_data()
@@ -190,8 +190,8 @@ private slots:
     void samplesAgainstTheInProcessService()
     {
         const int port = test::freeLoopbackPort();
-        TestWindow t({std::make_unique<platform::QtHttpClient>(),
-                      std::make_unique<platform::InProcessServiceHost>(),
+        TestWindow t({std::make_unique<adapters::QtHttpClient>(),
+                      std::make_unique<adapters::InProcessServiceHost>(),
                       QStringLiteral("http://127.0.0.1:%1").arg(port)});
         QTest::mouseClick(t.button("PushButton7"), Qt::LeftButton);  // samples, Mnemonic
         QTest::mouseClick(t.button("PushButton2"), Qt::LeftButton);
@@ -219,8 +219,8 @@ private slots:
         const QString base = QStringLiteral("http://127.0.0.1:%1").arg(test::freeLoopbackPort());
         const auto makeWindow = [&] {
             return std::make_unique<TestWindow>(TestWindow::Networking{
-                std::make_unique<platform::QtHttpClient>(),
-                std::make_unique<platform::InProcessServiceHost>(), base});
+                std::make_unique<adapters::QtHttpClient>(),
+                std::make_unique<adapters::InProcessServiceHost>(), base});
         };
         auto first = makeWindow();
         auto second = makeWindow();
@@ -246,8 +246,8 @@ private slots:
             res.status = 503;
         });
         other.start();
-        TestWindow t({std::make_unique<platform::QtHttpClient>(),
-                      std::make_unique<platform::InProcessServiceHost>(), other.baseUrl()});
+        TestWindow t({std::make_unique<adapters::QtHttpClient>(),
+                      std::make_unique<adapters::InProcessServiceHost>(), other.baseUrl()});
         addPhrases(t, {"john smith", "ella marsh", "cat"});
         startMnemonic(t);
         const QString report = report134("Server replied 503 Service Unavailable");
@@ -261,13 +261,13 @@ private slots:
         const int port = test::freeLoopbackPort();
         test::FakeDialogs* fake = nullptr;
         platform::Platform p = test::realLoopPlatform(fake);
-        p.http = std::make_unique<platform::QtHttpClient>();
-        p.serviceHost = std::make_unique<platform::InProcessServiceHost>();
+        p.http = std::make_unique<adapters::QtHttpClient>();
+        p.serviceHost = std::make_unique<adapters::InProcessServiceHost>();
         p.mnemonicBaseUrl = QStringLiteral("http://127.0.0.1:%1").arg(port);
-        auto window = std::make_unique<shell::MainWindow>(std::move(p));
+        auto window = std::make_unique<window::MainWindow>(std::move(p));
         window->show();
         for (int i = 0; i < 5000; ++i) window->context().wordList().append(QStringLiteral("cat"));
-        window->context().selectOption2();
+        window->context().selectMnemonicMode();
 
         QTimer::singleShot(0, window.get(), [&] { window->findChild<QPushButton*>("PushButton2")->click(); });
         // Closes once the run is well under way, whenever a yield lets the timer in.

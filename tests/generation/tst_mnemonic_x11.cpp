@@ -16,10 +16,10 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/in_process_service_host.h"
-#include "platform/qt_dialogs.h"
-#include "platform/qt_http_client.h"
-#include "shell/main_window.h"
+#include "adapters/in_process_service_host.h"
+#include "adapters/qt_dialogs.h"
+#include "adapters/qt_http_client.h"
+#include "window/main_window.h"
 #include "support/loopback_server.h"
 #include "support/test_platform.h"
 
@@ -60,8 +60,8 @@ private slots:
             res.set_content("<big>O</big>wl<br><big>X</big>ray<br>", "text/html");
         });
         slow.start();
-        TestWindow t({std::make_unique<platform::QtHttpClient>(),
-                      std::make_unique<platform::InProcessServiceHost>(), slow.baseUrl()});
+        TestWindow t({std::make_unique<adapters::QtHttpClient>(),
+                      std::make_unique<adapters::InProcessServiceHost>(), slow.baseUrl()});
         t.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
         t.context().wordList().append(QStringLiteral("ox"));
@@ -101,17 +101,17 @@ private slots:
         QVERIFY(silent.listen(QHostAddress::LocalHost));
         test::FakeDialogs* unused = nullptr;
         platform::Platform p = test::realLoopPlatform(unused);
-        p.dialogs = std::make_unique<platform::QtDialogs>();
-        p.http = std::make_unique<platform::QtHttpClient>();
+        p.dialogs = std::make_unique<adapters::QtDialogs>();
+        p.http = std::make_unique<adapters::QtHttpClient>();
         p.serviceHost = std::make_unique<test::FakeServiceHost>();
         // Refused there: an error box per phrase.
         p.mnemonicBaseUrl = QStringLiteral("http://127.0.0.1:%1").arg(boxes ? 1 : silent.serverPort());
-        shell::MainWindow window(std::move(p));
+        window::MainWindow window(std::move(p));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.context().wordList().append("ox");
         window.context().wordList().append("ab");
-        window.context().selectOption2();
+        window.context().selectMnemonicMode();
 
         // The close comes while the request waits, or while the first box is open,
         // which is closed 300 ms later.

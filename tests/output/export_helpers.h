@@ -5,22 +5,22 @@
 #include <QStringList>
 #include <QTest>
 
-#include "platform/list_control.h"
-#include "shell/main_window.h"
+#include "widgets/list_control.h"
+#include "window/main_window.h"
 #include "support/test_platform.h"
 
 namespace lexiquill::test {
 
 // The results list of the window, with its rows shown so that they can be ticked.
-inline platform::ListControl& resultsControl(TestWindow& t)
+inline widgets::ListControl& resultsControl(TestWindow& t)
 {
-    return *t.window->findChild<platform::ListControl*>(QStringLiteral("ListView2"));
+    return *t.window->findChild<widgets::ListControl*>(QStringLiteral("ListView2"));
 }
 
 // Ticks a row as the user does: its tick box becomes checked.
 inline void tick(TestWindow& t, int row)
 {
-    platform::ListControl& list = resultsControl(t);
+    widgets::ListControl& list = resultsControl(t);
     list.rows().publishRows();
     QVERIFY(list.model()->setData(list.model()->index(row - 1, 0), Qt::Checked, Qt::CheckStateRole));
 }

@@ -7,9 +7,9 @@
 #include <QTest>
 
 #include "export_helpers.h"
-#include "platform/qt_clipboard.h"
-#include "platform/qt_dialogs.h"
-#include "shell/main_window.h"
+#include "adapters/qt_clipboard.h"
+#include "adapters/qt_dialogs.h"
+#include "window/main_window.h"
 
 using namespace lexiquill;
 
@@ -47,17 +47,17 @@ struct RealClipboardWindow {
     RealClipboardWindow()
     {
         platform::Platform p = test::realLoopPlatform(dialogs);
-        p.textFiles = std::make_unique<platform::SaveFileWriter>();
-        p.clipboard = std::make_unique<platform::QtClipboard>();
-        window = std::make_unique<shell::MainWindow>(std::move(p));
+        p.textFiles = std::make_unique<adapters::SaveFileWriter>();
+        p.clipboard = std::make_unique<adapters::QtClipboard>();
+        window = std::make_unique<window::MainWindow>(std::move(p));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
 
     void addResults(const QStringList& rows, const QList<bool>& ticked)
     {
-        shell::CommandContext& ctx = window->context();
-        auto& list = *window->findChild<platform::ListControl*>(QStringLiteral("ListView2"));
+        command::CommandContext& ctx = window->context();
+        auto& list = *window->findChild<widgets::ListControl*>(QStringLiteral("ListView2"));
         for (const QString& row : rows) {
             const int r = ctx.resultTable().append(row.section(QLatin1Char('|'), 0, 0));
             ctx.resultTable().setSubText(r, 2, row.section(QLatin1Char('|'), 1));
@@ -75,7 +75,7 @@ struct RealClipboardWindow {
     }
 
     test::FakeDialogs* dialogs = nullptr;
-    std::unique_ptr<shell::MainWindow> window;
+    std::unique_ptr<window::MainWindow> window;
 };
 
 }  // namespace

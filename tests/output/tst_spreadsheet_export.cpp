@@ -14,9 +14,9 @@
 #include <QUrl>
 
 #include "output/spreadsheet_export.h"
-#include "platform/list_control.h"
-#include "platform/xlsx_spreadsheet.h"
-#include "shell/main_window.h"
+#include "widgets/list_control.h"
+#include "spreadsheet/xlsx_spreadsheet.h"
+#include "window/main_window.h"
 #include "support/test_platform.h"
 
 using namespace lexiquill;
@@ -63,7 +63,7 @@ struct Desktop {
 
     void install(TestWindow& t, bool withLocalc = true) const {
         t.spreadsheet->real =
-            std::make_unique<platform::XlsxSpreadsheet>(*t.pump, environment(withLocalc), temp, kept);
+            std::make_unique<spreadsheet::XlsxSpreadsheet>(*t.pump, environment(withLocalc), temp, kept);
     }
 
     // The arguments the application was started with, once it has been.
@@ -80,7 +80,7 @@ struct Desktop {
 
 void fill(TestWindow& t, const QList<Row>& rows) {
     auto& results = t.context().resultTable();
-    auto* list2 = t.window->findChild<platform::ListControl*>("ListView2");
+    auto* list2 = t.window->findChild<widgets::ListControl*>("ListView2");
     for (const Row& row : rows) results.setSubText(results.append(row.phrase), 2, row.result);
     list2->rows().publishRows();
     for (int r = 0; r < rows.size(); ++r) {
@@ -181,15 +181,15 @@ private slots:
         Desktop desktop;
         desktop.install(t);
         fill(t, rows);
-        QList<shell::Pointer> pointers;
+        QList<command::Pointer> pointers;
         t.pump->onYield = [&](int) { pointers.append(t.context().pointer()); };
         clickExport(t);
 
         QVERIFY(t.dialogs->errorReports.isEmpty());
         QVERIFY(t.dialogs->messages.isEmpty());
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
         QVERIFY(!pointers.isEmpty());
-        QCOMPARE(pointers, QList<shell::Pointer>(pointers.size(), shell::Pointer::Busy));
+        QCOMPARE(pointers, QList<command::Pointer>(pointers.size(), command::Pointer::Busy));
 
         const QString path = openedWorkbook(desktop);
         const QFileInfo file(path);
@@ -219,7 +219,7 @@ private slots:
         Desktop desktop;
         desktop.install(t, false);
         fill(t, {{"one", "O.", true}});
-        QList<shell::Pointer> pointers;
+        QList<command::Pointer> pointers;
         t.dialogs->onMessage = [&](const QString&) { pointers.append(t.context().pointer()); };
         clickExport(t);
         QCOMPARE(
@@ -228,8 +228,8 @@ private slots:
                          "to use this software without error.",
                          "Excel is not installed on this computer. You need to have it installed "
                          "to use this feature."}));
-        QCOMPARE(pointers, QList<shell::Pointer>(2, shell::Pointer::Default));
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(pointers, QList<command::Pointer>(2, command::Pointer::Default));
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
         QVERIFY(t.dialogs->errorReports.isEmpty());
         QCOMPARE(t.spreadsheet->calls, QStringList{"start"});
         QCOMPARE(t.pump->yields, 0);
@@ -240,13 +240,13 @@ private slots:
         TestWindow t;
         Desktop desktop;
         desktop.install(t);
-        QList<shell::Pointer> pointers;
+        QList<command::Pointer> pointers;
         t.pump->onYield = [&](int) { pointers.append(t.context().pointer()); };
         clickExport(t);
         QVERIFY(t.dialogs->messages.isEmpty());
         QVERIFY(t.dialogs->errorReports.isEmpty());
         QCOMPARE(t.spreadsheet->calls, QStringList{"start"});
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
         QCOMPARE(t.pump->yields, 0);
         QVERIFY(desktop.workbookFolders().isEmpty());
         QTest::qWait(200);
@@ -354,7 +354,7 @@ private slots:
             QCOMPARE(readBack(openedWorkbook(desktop)).cells,
                      (kHeaders + QStringList{"A2=a", "B2=A.", "A3=b", "B3=B."}));
         }
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
     }
 
     void failingStepIsReportedAndTheNextStepRuns_data() {
@@ -420,8 +420,8 @@ private slots:
         QVERIFY(t.dialogs->errorReports[0].startsWith("Injected failure of " + operation + "\r\n"));
         QVERIFY(t.dialogs->messages.isEmpty());
         QCOMPARE(t.context().pointer(), operation == "setPointer" && nth == 4
-                                            ? shell::Pointer::Busy
-                                            : shell::Pointer::Default);
+                                            ? command::Pointer::Busy
+                                            : command::Pointer::Default);
         if (cells.isEmpty()) {
             QTest::qWait(200);
             QVERIFY(desktop.launchArguments().isEmpty());
@@ -463,7 +463,7 @@ private slots:
         QVERIFY2(t.dialogs->errorReports[0].startsWith(description),
                  qPrintable(t.dialogs->errorReports[0]));
         QVERIFY(t.dialogs->errorReports[0].contains(reportLine(line)));
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
         if (line == 152) {
             QCOMPARE(readBack(openedWorkbook(desktop)).cells, kHeaders + QStringList{"B2=X."});
         } else {

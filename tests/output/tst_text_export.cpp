@@ -13,7 +13,7 @@
 
 #include "export_helpers.h"
 #include "output/text_export.h"
-#include "platform/caption_progress_bar.h"
+#include "widgets/caption_progress_bar.h"
 
 using namespace lexiquill;
 using test::addResults;
@@ -23,9 +23,9 @@ using test::TestWindow;
 
 namespace {
 
-platform::CaptionProgressBar& progressBar(TestWindow& t)
+widgets::CaptionProgressBar& progressBar(TestWindow& t)
 {
-    return *t.window->findChild<platform::CaptionProgressBar*>(QStringLiteral("ProgressBar1"));
+    return *t.window->findChild<widgets::CaptionProgressBar*>(QStringLiteral("ProgressBar1"));
 }
 
 void save(TestWindow& t, const QString& path)
@@ -39,7 +39,7 @@ void checkAtRest(TestWindow& t)
 {
     QCOMPARE(progressBar(t).position(), 0);
     QCOMPARE(progressBar(t).caption(), QStringLiteral("Progress Bar"));
-    QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+    QCOMPARE(t.context().pointer(), command::Pointer::Default);
     QVERIFY(t.dialogs->messages.isEmpty());
 }
 
@@ -145,10 +145,10 @@ private slots:
     {
         TestWindow t;
         addResults(t, {"a|A."}, {true});
-        t.context().setPointer(shell::Pointer::Hand);
+        t.context().setPointer(command::Pointer::Hand);
         QTest::mouseClick(t.button("PushButton8"), Qt::LeftButton);  // no answer: Cancel
         QCOMPARE(t.textFiles->created, QStringList{});
-        QCOMPARE(t.context().pointer(), shell::Pointer::Hand);
+        QCOMPARE(t.context().pointer(), command::Pointer::Hand);
         QCOMPARE(t.pump->yields, 0);
         QVERIFY(t.dialogs->errorReports.isEmpty() && t.dialogs->messages.isEmpty());
     }
@@ -188,11 +188,11 @@ private slots:
         QTemporaryDir dir;
         TestWindow t;
         addResults(t, {"a|A."}, {true});
-        QList<shell::Pointer> pointers;
+        QList<command::Pointer> pointers;
         t.pump->onYield = [&](int) { pointers.append(t.context().pointer()); };
         save(t, dir.filePath("r.txt"));
         QVERIFY(!pointers.isEmpty());
-        QCOMPARE(pointers, QList<shell::Pointer>(pointers.size(), shell::Pointer::Busy));
+        QCOMPARE(pointers, QList<command::Pointer>(pointers.size(), command::Pointer::Busy));
         checkAtRest(t);
     }
 

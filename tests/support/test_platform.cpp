@@ -7,9 +7,10 @@
 
 #include <algorithm>
 
+#include "adapters/qt_event_pump.h"
 #include "platform/platform_error.h"
-#include "shell/app_identity.h"
-#include "shell/main_window.h"
+#include "command/app_identity.h"
+#include "window/main_window.h"
 
 namespace lexiquill::test {
 
@@ -229,7 +230,7 @@ void FaultyListView::setColumnWidth(int column, int twips)
     m_real.setColumnWidth(column, twips);
 }
 
-FaultyContext::FaultyContext(shell::CommandContext& real)
+FaultyContext::FaultyContext(command::CommandContext& real)
     : m_real(real),
       m_wordList(real.wordList(), faults, QStringLiteral("wordList")),
       m_resultTable(real.resultTable(), faults, QStringLiteral("resultTable"))
@@ -238,9 +239,9 @@ FaultyContext::FaultyContext(shell::CommandContext& real)
 
 platform::ListView& FaultyContext::wordList() { return m_wordList; }
 platform::ListView& FaultyContext::resultTable() { return m_resultTable; }
-bool FaultyContext::isOption1() const { check("isOption1"); return m_real.isOption1(); }
-bool FaultyContext::isOption2() const { check("isOption2"); return m_real.isOption2(); }
-void FaultyContext::selectOption2() { check("selectOption2"); m_real.selectOption2(); }
+bool FaultyContext::isAcronymMode() const { check("isAcronymMode"); return m_real.isAcronymMode(); }
+bool FaultyContext::isMnemonicMode() const { check("isMnemonicMode"); return m_real.isMnemonicMode(); }
+void FaultyContext::selectMnemonicMode() { check("selectMnemonicMode"); m_real.selectMnemonicMode(); }
 void FaultyContext::setProgressValue(int value)
 {
     check("setProgressValue");
@@ -251,14 +252,14 @@ void FaultyContext::setProgressText(const QString& text)
     check("setProgressText");
     m_real.setProgressText(text);
 }
-shell::Pointer FaultyContext::pointer() const { check("pointer"); return m_real.pointer(); }
-void FaultyContext::setPointer(shell::Pointer pointer)
+command::Pointer FaultyContext::pointer() const { check("pointer"); return m_real.pointer(); }
+void FaultyContext::setPointer(command::Pointer pointer)
 {
     check("setPointer");
     m_real.setPointer(pointer);
 }
-bool FaultyContext::busyFlag() const { check("busyFlag"); return m_real.busyFlag(); }
-void FaultyContext::setBusyFlag(bool busy) { check("setBusyFlag"); m_real.setBusyFlag(busy); }
+bool FaultyContext::isGenerating() const { check("isGenerating"); return m_real.isGenerating(); }
+void FaultyContext::setGenerating(bool busy) { check("setGenerating"); m_real.setGenerating(busy); }
 platform::Dialogs& FaultyContext::dialogs() { return m_real.dialogs(); }
 platform::EventPump& FaultyContext::pump() { check("yield"); return m_real.pump(); }
 platform::TextFileWriter& FaultyContext::textFiles() { return m_real.textFiles(); }
@@ -388,12 +389,12 @@ void TestWindow::create(platform::Platform p, const QString& programFolder, bool
     spreadsheet = fakeSpreadsheet.get();
     p.spreadsheet = std::move(fakeSpreadsheet);
     p.programFolder = programFolder;
-    window = std::make_unique<shell::MainWindow>(std::move(p));
+    window = std::make_unique<window::MainWindow>(std::move(p));
 }
 
 TestWindow::~TestWindow() = default;
 
-shell::CommandContext& TestWindow::context() { return window->context(); }
+command::CommandContext& TestWindow::context() { return window->context(); }
 
 QPushButton* TestWindow::button(const char* name) const
 {
@@ -416,7 +417,7 @@ QStringList TestWindow::rows(platform::ListView& list) const
 
 QString reportFor(const QString& description, const QString& procedure, int line)
 {
-    return shell::errorReportText(description, QStringLiteral("Form1"), procedure, line);
+    return command::errorReportText(description, QStringLiteral("Form1"), procedure, line);
 }
 
 platform::Platform realLoopPlatform(FakeDialogs*& dialogs)
@@ -425,7 +426,7 @@ platform::Platform realLoopPlatform(FakeDialogs*& dialogs)
     auto fake = std::make_unique<FakeDialogs>();
     dialogs = fake.get();
     p.dialogs = std::move(fake);
-    p.pump = std::make_unique<platform::QtEventPump>();
+    p.pump = std::make_unique<adapters::QtEventPump>();
     p.skinEngine = std::make_unique<FakeSkinEngine>();
     return p;
 }

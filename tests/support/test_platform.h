@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+#include "adapters/local_file_reader.h"
+#include "adapters/save_file_writer.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
@@ -18,12 +20,12 @@
 #include "platform/skin_engine.h"
 #include "platform/text_file.h"
 #include "platform/spreadsheet.h"
-#include "shell/command_context.h"
+#include "command/command_context.h"
 
 class QPushButton;
 class QWidget;
 
-namespace lexiquill::shell {
+namespace lexiquill::window {
 class MainWindow;
 }
 
@@ -81,7 +83,7 @@ public:
     std::function<void()> onRead;  // runs before every read
 
 private:
-    platform::LocalFileReader m_real;
+    adapters::LocalFileReader m_real;
 };
 
 // Processes pending events like the real pump, then runs the test's script for that
@@ -126,7 +128,7 @@ public:
     bool failClose = false;
 
 private:
-    platform::SaveFileWriter m_real;
+    adapters::SaveFileWriter m_real;
 };
 
 // The clipboard as plain text; the next failAttempts attempts (clearing or setting)
@@ -199,22 +201,22 @@ private:
 };
 
 // A command context that forwards to the real window's, failing where Faults says.
-class FaultyContext final : public shell::CommandContext {
+class FaultyContext final : public command::CommandContext {
 public:
-    explicit FaultyContext(shell::CommandContext& real);
+    explicit FaultyContext(command::CommandContext& real);
     Faults faults;
 
     platform::ListView& wordList() override;
     platform::ListView& resultTable() override;
-    bool isOption1() const override;
-    bool isOption2() const override;
-    void selectOption2() override;
+    bool isAcronymMode() const override;
+    bool isMnemonicMode() const override;
+    void selectMnemonicMode() override;
     void setProgressValue(int value) override;
     void setProgressText(const QString& text) override;
-    shell::Pointer pointer() const override;
-    void setPointer(shell::Pointer pointer) override;
-    bool busyFlag() const override;
-    void setBusyFlag(bool busy) override;
+    command::Pointer pointer() const override;
+    void setPointer(command::Pointer pointer) override;
+    bool isGenerating() const override;
+    void setGenerating(bool busy) override;
     platform::Dialogs& dialogs() override;
     platform::EventPump& pump() override;
     platform::TextFileWriter& textFiles() override;
@@ -227,7 +229,7 @@ public:
 
 private:
     void check(const char* operation) const { const_cast<Faults&>(faults).check(operation); }
-    shell::CommandContext& m_real;
+    command::CommandContext& m_real;
     FaultyListView m_wordList;
     FaultyListView m_resultTable;
 };
@@ -260,7 +262,7 @@ struct TestWindow {
     explicit TestWindow(Networking networking);
     ~TestWindow();
 
-    shell::CommandContext& context();
+    command::CommandContext& context();
     QPushButton* button(const char* name) const;
     // Rows of a list as "text" or "text|subtext" strings, ticks as a leading "[x]".
     QStringList rows(platform::ListView& list) const;
@@ -274,7 +276,7 @@ struct TestWindow {
     FakeHttpClient* http = nullptr;
     FakeServiceHost* serviceHost = nullptr;
     FakeSpreadsheet* spreadsheet;
-    std::unique_ptr<shell::MainWindow> window;
+    std::unique_ptr<window::MainWindow> window;
 
 private:
     void create(platform::Platform p, const QString& programFolder, bool failSkin);

@@ -12,8 +12,8 @@
 #include <QUrl>
 
 #include "platform/dialogs.h"
-#include "platform/list_control.h"
-#include "shell/main_window.h"
+#include "widgets/list_control.h"
+#include "window/main_window.h"
 #include "support/test_platform.h"
 #include "wordlist/list_file_loading.h"
 
@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(words(t), (QStringList{"kept", "c1", "", "a1", "a2"}));
         QCOMPARE(t.dialogs->messages, QStringList{"File not found"});
         QCOMPARE(t.dialogs->errorReports, QStringList{});
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
     }
 
     void joinedPathsAreTidied_data() {
@@ -185,13 +185,13 @@ private slots:
         QTemporaryDir dir;
         const QString a = writeFile(dir, "a.txt", "one\r\ntwo\r\n");
         TestWindow t;
-        QList<shell::Pointer> seen;
+        QList<command::Pointer> seen;
         t.fileReader->onRead = [&] { seen.append(t.context().pointer()); };
         t.dialogs->openAnswers = QStringList{a, dir.path() + kNul + "a.txt" + kNul + "a.txt"};
         clickLoad(t);
         clickLoad(t);
-        QCOMPARE(seen, QList<shell::Pointer>(6, shell::Pointer::Busy));
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(seen, QList<command::Pointer>(6, command::Pointer::Busy));
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
         QCOMPARE(t.pump->yields, 0);
         QCOMPARE(words(t), (QStringList{"one", "two", "one", "two", "one", "two"}));
     }
@@ -267,7 +267,7 @@ private slots:
         }
         QCOMPARE(words(t), (QStringList{"kept", "good"}));
         QCOMPARE(QDir("/proc/self/fd").count(), descriptors);  // every file closed again
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
     }
 
     void aFileFailingPartWayKeepsItsFirstPhrases() {
@@ -283,7 +283,7 @@ private slots:
         QCOMPARE(t.dialogs->errorReports,
                  QStringList{test::reportFor("Input/output error", "PushButton3_Click", 134)});
         QCOMPARE(t.fileReader->closed, 2);
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
     }
 
     void aFailingDialogIsReportedAndLoadsNothing() {
@@ -294,7 +294,7 @@ private slots:
                  QStringList{test::reportFor("Injected failure of dialogs.openFileName",
                                              "PushButton3_Click", 108)});
         QVERIFY(t.fileReader->opened.isEmpty());
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
     }
 
     void hugeFilesLoadWhole_data() {
@@ -329,7 +329,7 @@ private slots:
         QVERIFY(t.dialogs->messages.isEmpty() && t.dialogs->errorReports.isEmpty());
         // The list shows the start of a huge phrase: drawing all of it would take
         // seconds on every repaint.
-        auto* view = t.window->findChild<platform::ListControl*>("ListView1");
+        auto* view = t.window->findChild<widgets::ListControl*>("ListView1");
         view->rows().publishRows();
         const QString shown = view->model()->index(1, 0).data().toString();
         QCOMPARE(shown, list.text(2).left(4096));
@@ -344,7 +344,7 @@ private slots:
         TestWindow t;
         t.window->show();
         t.context().wordList().append("kept");
-        auto* viewport = t.window->findChild<platform::ListControl*>("ListView1")->viewport();
+        auto* viewport = t.window->findChild<widgets::ListControl*>("ListView1")->viewport();
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(b), QUrl("https://example.org/list.txt"),
                       QUrl::fromLocalFile(dir.filePath("gone.txt")),
@@ -365,7 +365,7 @@ private slots:
                      test::reportFor(cannotRead("/dev/null", "it is a device, not a regular file"),
                                      "ListView1_OLEDragDrop", 134)});
         QCOMPARE(t.fileReader->opened, (QStringList{b, "/dev/null", a}));
-        QCOMPARE(t.context().pointer(), shell::Pointer::Default);
+        QCOMPARE(t.context().pointer(), command::Pointer::Default);
         QVERIFY(QFile::exists(a) && QFile::exists(b));
     }
 
@@ -384,7 +384,7 @@ private slots:
         TestWindow t;
         t.window->show();
         t.context().wordList().append("kept");
-        auto* viewport = t.window->findChild<platform::ListControl*>("ListView1")->viewport();
+        auto* viewport = t.window->findChild<widgets::ListControl*>("ListView1")->viewport();
         QMimeData data;
         if (!text.isEmpty()) data.setText(text);
         if (!url.isEmpty()) data.setUrls({QUrl(url)});

@@ -2,9 +2,9 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "platform/list_control.h"
-#include "shell/main_window.h"
-#include "shell/step_trap.h"
+#include "widgets/list_control.h"
+#include "window/main_window.h"
+#include "command/step_trap.h"
 #include "support/test_platform.h"
 #include "wordlist/word_list_commands.h"
 
@@ -13,9 +13,9 @@ using test::TestWindow;
 
 namespace {
 
-platform::ListControl* listView1(TestWindow& t)
+widgets::ListControl* listView1(TestWindow& t)
 {
-    return t.window->findChild<platform::ListControl*>("ListView1");
+    return t.window->findChild<widgets::ListControl*>("ListView1");
 }
 
 void fill(TestWindow& t, const QStringList& phrases, int selectedRow)
@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(t.dialogs->errorReports,
                  QStringList{test::reportFor("Injected failure of wordList.append", "PushButton7_Click", 100)});
         QCOMPARE(t.rows(t.context().wordList()), QStringList{"ella marsh"});
-        QVERIFY(t.context().isOption2());
+        QVERIFY(t.context().isMnemonicMode());
     }
 
     void failingPromptIsReportedAndAddsNothing()
@@ -236,7 +236,7 @@ private slots:
         t.window->show();
         fill(t, {"a", "b"}, 1);
         t.dialogs->inputAnswers = QStringList{"added"};
-        t.context().setPointer(shell::Pointer::Busy);
+        t.context().setPointer(command::Pointer::Busy);
         if (command == "dblclick") {
             remove(t, Removal::DoubleClick);
         } else if (command == "delete") {
@@ -246,7 +246,7 @@ private slots:
         }
         QCOMPARE(t.context().wordList().rowCount(), words);
         QCOMPARE(t.context().resultTable().rowCount(), results);
-        QCOMPARE(t.context().pointer(), shell::Pointer::Busy);
+        QCOMPARE(t.context().pointer(), command::Pointer::Busy);
     }
 
     void eachClearListEmptiesOnlyItsOwnList()
@@ -269,7 +269,7 @@ private slots:
         test::FaultyContext faulty(t.context());
         faulty.faults.failAt("wordList.remove", 1);
         fill(t, {"a"}, 1);
-        shell::runHandler(faulty, "ListView1_DblClick", [&] { wordlist::removeSelectedPhrase(faulty); });
+        command::runHandler(faulty, "ListView1_DblClick", [&] { wordlist::removeSelectedPhrase(faulty); });
         QCOMPARE(t.dialogs->errorReports,
                  QStringList{test::reportFor("Injected failure of wordList.remove", "ListView1_DblClick", 0)});
         QCOMPARE(t.context().wordList().rowCount(), 1);

@@ -1,0 +1,34 @@
+#include "adapters/in_process_service_host.h"
+
+#include <QHostAddress>
+#include <QUrl>
+
+#include "service/mnemonic_server.h"
+
+namespace lexiquill::adapters {
+
+InProcessServiceHost::InProcessServiceHost() = default;
+
+InProcessServiceHost::~InProcessServiceHost()
+{
+    if (m_server) m_server->stop();
+}
+
+bool InProcessServiceHost::start(const QString& baseUrl)
+{
+    if (m_server) return true;
+    const QUrl url(baseUrl);
+    if (url.scheme() != QLatin1String("http")) return false;
+    // Only an address of this machine can be served from here; a service elsewhere
+    // that does not answer is an ordinary failure.
+    const QString host = url.host();
+    const QHostAddress address(host);
+    if (host != QLatin1String("localhost") && !address.isLoopback()) return false;
+
+    auto server = std::make_unique<service::MnemonicServer>();
+    if (!server->start(host.toStdString(), url.port(80))) return false;
+    m_server = std::move(server);
+    return true;
+}
+
+}  // namespace lexiquill::adapters

@@ -1,0 +1,28 @@
+#include "command/step_trap.h"
+
+#include "platform/dialogs.h"
+#include "command/app_identity.h"
+#include "command/command_context.h"
+
+namespace lexiquill::command {
+
+void StepTrap::report(int line, const QString& description)
+{
+    m_context.dialogs().showErrorReport(errorReportText(description, m_module, m_procedure, line));
+}
+
+void runHandler(CommandContext& context, const QString& procedure,
+                const std::function<void()>& body) noexcept
+{
+    try {
+        StepTrap trap(context, kWindowModule, procedure);
+        try {
+            trap.step(0, body);
+        } catch (const platform::ProgramEnding&) {
+        }
+    } catch (...) {
+        // The report itself failed; there is nobody left to tell.
+    }
+}
+
+}  // namespace lexiquill::command

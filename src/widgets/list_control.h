@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QTableView>
+
+#include "widgets/list_model.h"
+#include "platform/list_view.h"
+
+namespace lexiquill::widgets {
+
+// A list in detail view: column headers, one row per item, an optional tick box at
+// the start of each row, and the list operations numbered from 1.
+class ListControl : public QTableView, public platform::ListView {
+    Q_OBJECT
+
+public:
+    ListControl(bool checkable, QWidget* parent);
+
+    ListModel& rows() { return m_model; }
+
+    int rowCount() const override { return m_model.rows(); }
+    QString text(int row) const override { return m_model.text(row); }
+    QString subText(int row, int column) const override { return m_model.subText(row, column); }
+    bool checked(int row) const override { return m_model.checked(row); }
+    int append(const QString& text) override { return m_model.append(text); }
+    void setSubText(int row, int column, const QString& text) override
+    {
+        m_model.setSubText(row, column, text);
+    }
+    void remove(int row) override;
+    void clear() override { m_model.clear(); }
+    int selectedRow() const override;
+    quint64 changeCount() const override { return m_model.changeCount(); }
+    int columnCount() const override { return m_model.columns(); }
+    QString header(int column) const override { return m_model.header(column); }
+    void addColumn(const QString& header) override { m_model.addColumn(header); }
+    void setColumnWidth(int column, int twips) override;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // The hint text shows wherever the pointer rests on the list, over rows and
+    // over the empty area alike.
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    ListModel m_model;
+    bool m_removedDuringGesture = false;
+};
+
+}  // namespace lexiquill::widgets

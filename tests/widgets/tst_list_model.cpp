@@ -1,0 +1,146 @@
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "widgets/list_model.h"
+#include "platform/platform_error.h"
+
+using lexiquill::widgets::ListModel;
+using lexiquill::platform::PlatformError;
+
+class TestListModel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rowsAreKeptExactlyAndNumberedFromOne()
+    {
+        ListModel model(true);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.addColumn(" Word(s)");
+        model.addColumn("Result");
+        QCOMPARE(model.append("  padded  "), 1);
+        QCOMPARE(model.append(""), 2);
+        QCOMPARE(model.append("  padded  "), 3);
+        model.setSubText(3, 2, "P.");
+        QCOMPARE(model.text(1), QStringLiteral("  padded  "));
+        QCOMPARE(model.text(2), QString());
+        QCOMPARE(model.subText(1, 2), QString());
+        QCOMPARE(model.subText(3, 2), QStringLiteral("P."));
+        QCOMPARE(model.header(1), QStringLiteral(" Word(s)"));
+        QVERIFY(!model.checked(1));
+        model.remove(1);
+        QCOMPARE(model.rows(), 2);
+        QCOMPARE(model.subText(2, 2), QStringLiteral("P."));
+    }
+
+    void missingRowOrColumnIsAnError_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::newRow("row 0") << 0 << 2;
+        QTest::newRow("row past the end") << 3 << 2;
+        QTest::newRow("column 0") << 1 << 0;
+        QTest::newRow("column past the end") << 1 << 3;
+        QTest::newRow("column 1 is no sub-item") << 1 << 1;
+    }
+
+    void missingRowOrColumnIsAnError()
+    {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        ListModel model(false);
+        model.addColumn("a");
+        model.addColumn("b");
+        model.append("one");
+        model.append("two");
+        QVERIFY_THROWS_EXCEPTION(PlatformError, model.subText(row, column));
+        QVERIFY_THROWS_EXCEPTION(PlatformError, model.setSubText(row, column, "x"));
+        QCOMPARE(model.rows(), 2);
+    }
+
+    void missingRowMessageIsReadable()
+    {
+        ListModel model(false);
+        try {
+            model.text(1);
+            QFAIL("no error");
+        } catch (const PlatformError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()),
+                     QStringLiteral("Row 1 does not exist: the list has 0 row(s)."));
+        }
+    }
+
+    void viewsHearOfAppendedRowsInBatches()
+    {
+        ListModel model(true);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.addColumn("a");
+        model.addColumn("b");
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        for (int i = 0; i < 1000; ++i) model.append(QString::number(i));
+        QCOMPARE(model.rows(), 1000);
+        QCOMPARE(model.rowCount(), 0);
+        QTRY_COMPARE(model.rowCount(), 1000);
+        QCOMPARE(inserted.count(), 1);
+        // Rows that views have not heard of yet can be changed and removed quietly.
+        model.append("late");
+        model.setSubText(1001, 2, "x");
+        model.remove(1001);
+        model.remove(1);
+        QCOMPARE(model.rowCount(), 999);
+        QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("1"));
+        model.publishRows();
+        QCOMPARE(model.rowCount(), 999);
+    }
+
+    void ticksChangeOnlyThroughTheModelAndSignal()
+    {
+        ListModel model(true);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.addColumn("a");
+        model.addColumn("b");
+        model.append("row");
+        model.publishRows();
+        const QModelIndex first = model.index(0, 0);
+        QVERIFY(model.flags(first) & Qt::ItemIsUserCheckable);
+        QVERIFY(!(model.flags(model.index(0, 1)) & Qt::ItemIsUserCheckable));
+        QCOMPARE(first.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QVERIFY(model.setData(first, Qt::Checked, Qt::CheckStateRole));
+        QVERIFY(!model.setData(first, Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(model.checked(1));
+        QVERIFY(!model.setData(first, "edited", Qt::EditRole));
+        QCOMPARE(model.text(1), QStringLiteral("row"));
+    }
+
+    void wordListHasNoTickBoxes()
+    {
+        ListModel model(false);
+        model.addColumn("a");
+        model.append("row");
+        model.publishRows();
+        QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsUserCheckable));
+        QVERIFY(!model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));
+        QVERIFY(!model.index(0, 0).data(Qt::CheckStateRole).isValid());
+    }
+
+    void clearEmptiesEverything()
+    {
+        ListModel model(true);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.addColumn("a");
+        model.addColumn("b");
+        for (int i = 0; i < 10; ++i) model.setSubText(model.append("x"), 2, "y");
+        model.publishRows();
+        model.append("unpublished");
+        model.clear();
+        QCOMPARE(model.rows(), 0);
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(model.append("again"), 1);
+        QCOMPARE(model.subText(1, 2), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListModel)
+#include "tst_list_model.moc"
