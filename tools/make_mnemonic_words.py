@@ -36,6 +36,14 @@ DESCRIPTIVE_ADJECTIVES = {0: "all"}
 WANTED_PER_LETTER = 30
 WANTED_OF_EACH = 12
 
+# The rarest words go: those of SCOWL size 40 or larger (yarmulke, yawl), where a letter can
+# spare them. A letter keeps at least this many words, the number from which the service never
+# repeats a word within one page, and at least five of each part of speech, below which the
+# service bends the shape of the phrase; it keeps its commonest rare words to get there.
+RARE_SIZE = 40
+FEWEST_WITHOUT_REPEATS = 20
+FEWEST_FOR_SHAPE = 5
+
 WORD = re.compile(r"^[a-z]{3,10}$")
 
 
@@ -106,6 +114,22 @@ def exceptions(name):
 
 
 IRREGULAR_THIRD_PERSON = {"be": "is", "have": "has"}
+
+# WordNet's rules for taking a plural back to its singular (morphy(7WN)).
+PLURAL_ENDINGS = (("ies", "y"), ("ches", "ch"), ("shes", "sh"), ("xes", "x"), ("zes", "z"),
+                  ("ses", "s"), ("men", "man"), ("s", ""))
+
+
+def singulars(noun, irregular, sizes):
+    """The singular nouns that `noun` may be the plural of: "eggs" gives "egg", "mice" gives
+    "mouse". Words that merely end in s ("glass", "cactus", "axis") give none, nor does a word
+    that is commoner than the singular it could come from ("dive", not "diva")."""
+    found = [base for base in irregular.get(noun, ()) if sizes.get(base, 999) <= sizes[noun]]
+    if not re.search(r"(ss|us|is)$", noun):
+        for ending, replacement in PLURAL_ENDINGS:
+            if noun.endswith(ending) and len(noun) > len(ending) + 1:
+                found.append(noun[: -len(ending)] + replacement)
+    return [base for base in found if base != noun]
 
 
 def regular_third_person(verb):
@@ -194,6 +218,11 @@ def main():
     blocked = read_word_list("mnemonic-blocklist.txt") | read_word_list("mnemonic-unpicturable.txt")
     names = capitalized_sizes()
     adjective_forms = exceptions("adj")
+    # noun.exc maps singular to plurals; here each plural leads to its singulars.
+    irregular_plurals = collections.defaultdict(list)
+    for base, plurals in exceptions("noun").items():
+        for plural in plurals:
+            irregular_plurals[plural].append(base)
 
     def usable(word, max_size):
         size = sizes.get(word, 999)
@@ -268,6 +297,11 @@ def main():
                 # common ones ("building").
                 if lemma.endswith("ing") and sizes[lemma] > 20:
                     continue
+                # "eggs", "irons", "colors": WordNet lists some plurals as nouns of their
+                # own, and before a verb such as "Slams" they read wrongly. The singular, if
+                # it is a noun one can picture, is a candidate on its own merits.
+                if any((base, "n") in first for base in singulars(lemma, irregular_plurals, sizes)):
+                    continue
                 found[lemma] = lemma
             elif pos == "v":
                 if first[(lemma, "v")] not in tier["verbs"] or not seen:
@@ -320,6 +354,8 @@ def main():
         if form:
             chosen[pos][lemma[0]].add(form)
 
+    drop_rare_words(chosen, sizes)
+
     names = {"a": "adjective", "n": "noun", "v": "verb"}
     with open(output, "w", encoding="utf-8", newline="\n") as out:
         out.write("# Words of the Lexiquill mnemonic service: one per line, part of speech and word.\n")
@@ -334,6 +370,33 @@ def main():
         total = sum(len(w) for w in chosen[pos].values())
         per_letter = " ".join(f"{l}{len(chosen[pos].get(l, ()))}" for l in "abcdefghijklmnopqrstuvwxyz")
         print(f"{names[pos]}s: {total}  {per_letter}", file=sys.stderr)
+
+
+def size_of(form, pos, sizes):
+    """The SCOWL size of a chosen word; a verb is chosen as its third person ("nabs")."""
+    if pos == "v":
+        return min(sizes.get(base, 999) for base in (form, form[:-1], form[:-2], form[:-3] + "y"))
+    return sizes.get(form, 999)
+
+
+def drop_rare_words(chosen, sizes):
+    """Removes words of RARE_SIZE and rarer, rarest first, as far as each letter can spare
+    them; prints the share of each letter's words kept."""
+    shares = []
+    for letter in "abcdefghijklmnopqrstuvwxyz":
+        before = sum(len(chosen[pos][letter]) for pos in "nva")
+        rare = sorted(((size_of(form, pos, sizes), form, pos) for pos in "nva"
+                       for form in chosen[pos][letter]
+                       if size_of(form, pos, sizes) >= RARE_SIZE), reverse=True)
+        for _size, form, pos in rare:
+            total = sum(len(chosen[p][letter]) for p in "nva")
+            if total <= FEWEST_WITHOUT_REPEATS or len(chosen[pos][letter]) <= FEWEST_FOR_SHAPE:
+                continue
+            chosen[pos][letter].discard(form)
+        after = sum(len(chosen[pos][letter]) for pos in "nva")
+        if before:
+            shares.append(f"{letter}{after}/{before}")
+    print("kept of each letter's words: " + " ".join(shares), file=sys.stderr)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,9 @@
 // lexiquill-mnemonic-service: the mnemonic service on its own, for one machine or, several
 // copies behind a load balancer, for many users.
 
+#include <sys/resource.h>
+
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -14,23 +17,35 @@
 namespace {
 
 constexpr const char* kProgram = "lexiquill-mnemonic-service";
+// How long a stop waits for the requests already begun.
+constexpr std::chrono::seconds kStopGrace{5};
 
 void printUsage(std::FILE* to)
 {
-    std::fprintf(to,
-                 "Usage: %s [--listen ADDR:PORT] [--verbose]\n"
-                 "\n"
-                 "Serves picturable mnemonic words over HTTP until stopped with Ctrl+C or SIGTERM.\n"
-                 "  GET /mnemonics/?w=PHRASE[&seed=N]  one word per letter A to Z of PHRASE\n"
-                 "  GET /healthz                       200 while the service runs\n"
-                 "\n"
-                 "Options:\n"
-                 "  --listen ADDR:PORT  address and port to serve on (default %s:%d);\n"
-                 "                      0.0.0.0 serves every network, [::1]:PORT is IPv6\n"
-                 "  --verbose           log one line per request to standard error\n"
-                 "  --help              show this help and exit\n"
-                 "  --version           show the version and exit\n",
-                 kProgram, lexiquill::service::kDefaultHost, lexiquill::service::kDefaultPort);
+    std::fprintf(
+        to,
+        "Usage: %s [--listen ADDR:PORT] [--threads N] [--idle-timeout SECONDS]\n"
+        "       [--max-connections N] [--verbose]\n"
+        "\n"
+        "Serves picturable mnemonic words over HTTP until stopped with Ctrl+C or SIGTERM,\n"
+        "which finish the requests already begun (for at most 5 seconds).\n"
+        "  GET /mnemonics/?w=PHRASE[&seed=N]  one word per letter A to Z of PHRASE\n"
+        "  GET /healthz                       200 while the service runs\n"
+        "\n"
+        "Options:\n"
+        "  --listen ADDR:PORT  address and port to serve on (default %s:%d);\n"
+        "                      0.0.0.0 serves every network, [::1]:PORT is IPv6\n"
+        "  --threads N         event loops, each serving many connections\n"
+        "                      (default: one per core)\n"
+        "  --idle-timeout SECONDS\n"
+        "                      close a connection that brings no complete request\n"
+        "                      for this long (default 10)\n"
+        "  --max-connections N answer connections beyond N with 503 and close them\n"
+        "                      (default 10000)\n"
+        "  --verbose           log one line per request to standard error\n"
+        "  --help              show this help and exit\n"
+        "  --version           show the version and exit\n",
+        kProgram, lexiquill::service::kDefaultHost, lexiquill::service::kDefaultPort);
 }
 
 int usageError(const std::string& message)
@@ -61,6 +76,30 @@ bool parseListen(std::string_view text, std::string* host, int* port)
     return true;
 }
 
+// A whole number from 1 to `most`.
+bool parseCount(std::string_view text, int most, int* count)
+{
+    if (text.empty() || text.size() > 9) return false;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > most) return false;
+    *count = value;
+    return true;
+}
+
+// Every connection is a descriptor: lift the soft limit (often 1024) to what the system allows.
+void allowManyDescriptors()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -68,6 +107,7 @@ int main(int argc, char** argv)
     std::string host = lexiquill::service::kDefaultHost;
     int port = lexiquill::service::kDefaultPort;
     bool verbose = false;
+    lexiquill::service::ServerLimits limits;
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
@@ -79,20 +119,55 @@ int main(int argc, char** argv)
             std::printf("%s %s\n", kProgram, LEXIQUILL_VERSION);
             return 0;
         }
+        // "--name VALUE" or "--name=VALUE"; false when the argument is not this option.
+        std::string_view value;
+        std::string missing;
+        auto option = [&](std::string_view name, const char* what) {
+            if (argument == name) {
+                if (i + 1 >= argc) {
+                    missing = std::string(name) + " needs " + what;
+                } else {
+                    value = argv[++i];
+                }
+                return true;
+            }
+            if (argument.starts_with(name) && argument.size() > name.size() &&
+                argument[name.size()] == '=') {
+                value = argument.substr(name.size() + 1);
+                return true;
+            }
+            return false;
+        };
+        int count = 0;
         if (argument == "--verbose" || argument == "-v") {
             verbose = true;
-        } else if (argument == "--listen" || argument.starts_with("--listen=")) {
-            std::string_view value;
-            if (argument == "--listen") {
-                if (i + 1 >= argc) return usageError("--listen needs ADDR:PORT");
-                value = argv[++i];
-            } else {
-                value = argument.substr(std::strlen("--listen="));
-            }
+        } else if (option("--listen", "ADDR:PORT")) {
+            if (!missing.empty()) return usageError(missing);
             if (!parseListen(value, &host, &port)) {
                 return usageError("'" + std::string(value) +
                                   "' is not ADDR:PORT (for example 127.0.0.1:47800)");
             }
+        } else if (option("--threads", "a number")) {
+            if (!missing.empty()) return usageError(missing);
+            if (!parseCount(value, 1024, &count)) {
+                return usageError("'" + std::string(value) +
+                                  "' is not a number of threads (1 to 1024)");
+            }
+            limits.threads = count;
+        } else if (option("--idle-timeout", "SECONDS")) {
+            if (!missing.empty()) return usageError(missing);
+            if (!parseCount(value, 86400, &count)) {
+                return usageError("'" + std::string(value) +
+                                  "' is not a number of seconds (1 to 86400)");
+            }
+            limits.idleTimeout = std::chrono::seconds(count);
+        } else if (option("--max-connections", "a number")) {
+            if (!missing.empty()) return usageError(missing);
+            if (!parseCount(value, 1000000, &count)) {
+                return usageError("'" + std::string(value) +
+                                  "' is not a number of connections (1 to 1000000)");
+            }
+            limits.maxConnections = count;
         } else {
             return usageError("unknown option '" + std::string(argument) + "'");
         }
@@ -106,7 +181,9 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    allowManyDescriptors();
     lexiquill::service::MnemonicServer server;
+    server.setLimits(limits);
     std::mutex logMutex;
     if (verbose) {
         server.setRequestLog([&logMutex](const std::string& line) {
@@ -131,7 +208,7 @@ int main(int argc, char** argv)
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
-    server.stop();
+    server.stop(kStopGrace);
     if (verbose) std::fprintf(stderr, "%s: stopped by %s\n", kProgram, strsignal(signal));
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "service/mnemonic_page.h"
 
+#include <algorithm>
+
 namespace lexiquill::service {
 
 namespace {
@@ -8,6 +10,9 @@ namespace {
 // words instead: English has too few common X, Z, Y, Q and K words of some kinds, and a
 // phrase that bends its shape there reads better than the same word every time.
 constexpr std::size_t kFewestForShape = 5;
+// A letter with at least this many words never gives the same word twice in one page (until
+// a phrase longer than its list has used them all): "Eastern Eel Eastern" reads as a slip.
+constexpr std::size_t kFewestWithoutRepeats = 20;
 
 // SplitMix64: a few arithmetic operations per word, and well spread even for seeds that
 // differ in one bit, which the callers' seeds often do.
@@ -31,6 +36,31 @@ public:
 
 private:
     std::uint64_t m_state;
+};
+
+// The words a page has given, by their keys in the store.
+class UsedWords {
+public:
+    explicit UsedWords(const WordStore& store) : m_store(store), m_used(store.wordKeys()) {}
+
+    bool contains(std::string_view word) const { return m_used[m_store.keyOf(word)]; }
+    void insert(std::string_view word) { m_used[m_store.keyOf(word)] = true; }
+    void erase(std::string_view word) { m_used[m_store.keyOf(word)] = false; }
+
+    // The first word from `start` on, going round, that the page has not given yet; empty
+    // when it has given them all.
+    std::string_view firstUnused(std::span<const std::string_view> choices, std::size_t start) const
+    {
+        for (std::size_t i = 0; i < choices.size(); ++i) {
+            const std::string_view word = choices[(start + i) % choices.size()];
+            if (!contains(word)) return word;
+        }
+        return {};
+    }
+
+private:
+    const WordStore& m_store;
+    std::vector<bool> m_used;
 };
 
 constexpr std::string_view kHead =
@@ -72,15 +102,40 @@ std::string mnemonicPage(std::string_view letters, std::uint64_t seed, const Wor
     page += kHead;
     const std::vector<PartOfSpeech> shape = phraseShape(letters.size());
     Draw draw(seed);
+    UsedWords used(store);
+    // Which letters' parts of speech a long phrase has used up, so that each later word of
+    // the kind goes straight to the letter's other words instead of searching again.
+    bool spent[26][3] = {};
     for (std::size_t i = 0; i < letters.size(); ++i) {
         const char letter = letters[i];
         const char lower = static_cast<char>(letter - 'A' + 'a');
+        const std::span<const std::string_view> all = store.words(lower);
         std::span<const std::string_view> choices = store.words(lower, shape[i]);
-        if (choices.size() < kFewestForShape) choices = store.words(lower);
+        if (choices.size() < kFewestForShape) choices = all;
         page += "<big>";
         page += letter;
         page += "</big>";
-        if (!choices.empty()) page += choices[draw.below(choices.size())].substr(1);
+        if (!choices.empty()) {
+            const std::size_t pick = draw.below(choices.size());
+            std::string_view word = choices[pick];
+            if (all.size() >= kFewestWithoutRepeats) {
+                // Another word of the same part of speech, else of any; when a long phrase
+                // has used the whole letter, its words start over.
+                bool& partSpent = spent[lower - 'a'][static_cast<int>(shape[i])];
+                word = partSpent ? std::string_view() : used.firstUnused(choices, pick);
+                if (word.empty()) {
+                    partSpent = true;
+                    word = used.firstUnused(all, pick);
+                }
+                if (word.empty()) {
+                    for (const std::string_view w : all) used.erase(w);
+                    std::fill(std::begin(spent[lower - 'a']), std::end(spent[lower - 'a']), false);
+                    word = choices[pick];
+                }
+                used.insert(word);
+            }
+            page += word.substr(1);
+        }
         page += "<br>\n";
     }
     page += kTail;

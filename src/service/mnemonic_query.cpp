@@ -14,15 +14,13 @@ int hexValue(char c)
     return -1;
 }
 
-}  // namespace
-
-std::string decodeQueryComponent(std::string_view text)
+std::string decodePercent(std::string_view text, bool plusIsBlank)
 {
     std::string decoded;
     decoded.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '+') {
+        if (c == '+' && plusIsBlank) {
             decoded += ' ';
         } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
                    hexValue(text[i + 2]) >= 0) {
@@ -33,6 +31,18 @@ std::string decodeQueryComponent(std::string_view text)
         }
     }
     return decoded;
+}
+
+}  // namespace
+
+std::string decodeQueryComponent(std::string_view text)
+{
+    return decodePercent(text, true);
+}
+
+std::string decodePath(std::string_view text)
+{
+    return decodePercent(text, false);
 }
 
 MnemonicQuery parseMnemonicQuery(std::string_view target)

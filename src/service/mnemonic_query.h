@@ -17,6 +17,8 @@ struct MnemonicQuery {
 // Decodes one query component: "+" is a blank, %XX is the byte XX. A "%" that is not
 // followed by two hexadecimal digits stands for itself.
 std::string decodeQueryComponent(std::string_view text);
+// Decodes a request path: %XX is the byte XX, and "+" stays itself.
+std::string decodePath(std::string_view text);
 
 // Reads w and seed from a request target ("/mnemonics/?w=cat&seed=4"): everything after its
 // first "?" is the query, parameters are separated by "&". A repeated parameter takes its

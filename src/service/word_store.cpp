@@ -1,6 +1,7 @@
 #include "service/word_store.h"
 
 #include <cstddef>
+#include <unordered_map>
 
 namespace lexiquill::service {
 
@@ -20,8 +21,10 @@ bool isWord(std::string_view word)
 
 }  // namespace
 
-WordStore::WordStore(std::string_view text)
+WordStore::WordStore(std::string_view text) : m_text(text)
 {
+    // Every listing of a word is a view of its first one: the word's key.
+    std::unordered_map<std::string_view, std::string_view> first;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -32,8 +35,9 @@ WordStore::WordStore(std::string_view text)
         const std::size_t blank = line.find(' ');
         if (blank == std::string_view::npos) continue;
         const std::string_view part = line.substr(0, blank);
-        const std::string_view word = line.substr(blank + 1);
+        std::string_view word = line.substr(blank + 1);
         if (!isWord(word)) continue;
+        word = first.try_emplace(word, word).first->second;
         int index = 0;
         if (part == "adjective") {
             index = static_cast<int>(PartOfSpeech::Adjective);

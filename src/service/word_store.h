@@ -24,7 +24,16 @@ public:
     // All words starting with the letter, whatever their part of speech.
     std::span<const std::string_view> words(char letter) const;
 
+    // A number below wordKeys() that tells the store's words apart by their text, so that a
+    // word listed as two parts of speech ("amber") has one key.
+    std::size_t keyOf(std::string_view word) const
+    {
+        return static_cast<std::size_t>(word.data() - m_text.data());
+    }
+    std::size_t wordKeys() const { return m_text.size(); }
+
 private:
+    std::string_view m_text;
     static constexpr int kParts = 3;
     std::vector<std::string_view> m_byPart[26][kParts];
     std::vector<std::string_view> m_byLetter[26];

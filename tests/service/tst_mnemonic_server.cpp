@@ -382,6 +382,31 @@ private slots:
         QCOMPARE(rawGet(port, "/healthz").status, 200);
     }
 
+    void pageNeverRepeatsAWordOfALetterWithTwentyWords_data()
+    {
+        QTest::addColumn<QByteArray>("phrase");
+        QTest::newRow("one letter twenty times") << QByteArray(20, 'e');
+        QTest::newRow("the alphabet three times")
+            << QByteArray("abcdefghijklmnopqrstuvwxyz").repeated(3);
+    }
+
+    void pageNeverRepeatsAWordOfALetterWithTwentyWords()
+    {
+        QFETCH(QByteArray, phrase);
+        for (int seed = 0; seed < 50; ++seed) {
+            bool ok = false;
+            QSet<QByteArray> seen;
+            const RawResponse response =
+                rawGet(m_port, "/mnemonics/?w=" + phrase + "&seed=" + QByteArray::number(seed));
+            for (const Word& w : wordsOf(response.body, &ok)) {
+                const char letter = w.letter.toLower().toLatin1();
+                if (WordStore::builtIn().words(letter).size() < 20) continue;
+                QVERIFY2(!seen.contains(w.word), w.word.constData());
+                seen.insert(w.word);
+            }
+        }
+    }
+
     void unusableAddressIsReported()
     {
         MnemonicServer server;

@@ -1,6 +1,8 @@
 // The lexiquill-mnemonic-service executable as someone hosting it runs it.
 
 #include <csignal>
+#include <memory>
+#include <vector>
 
 #include <QProcess>
 #include <QTest>
@@ -127,6 +129,36 @@ private slots:
         } else {
             QVERIFY2(err.isEmpty(), err.constData());
         }
+    }
+
+    void stopAnswersRequestsInFlight()
+    {
+        const int port = freePort();
+        QProcess program;
+        program.start(QStringLiteral(LEXIQUILL_SERVICE_EXECUTABLE),
+                      {"--listen", QStringLiteral("127.0.0.1:%1").arg(port)});
+        QVERIFY(program.waitForStarted(10000));
+        QVERIFY(waitUntilServing(port));
+        std::vector<std::unique_ptr<RawConnection>> begun;
+        for (int i = 0; i < 3; ++i) {
+            begun.push_back(std::make_unique<RawConnection>(port));
+            begun.back()->sendOnly("GET /mnemonics/?w=cat&seed=1 HTTP/1.1\r\n");
+        }
+        // An idle keep-alive connection must not hold the stop up.
+        RawConnection idle(port);
+        QCOMPARE(idle.get("/healthz").status, 200);
+
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QTest::qWait(300);
+        QCOMPARE(rawGet(port, "/healthz").status, 0);
+        for (const auto& connection : begun) {
+            const RawResponse answer = connection->exchange("Host: x\r\n\r\n");
+            QCOMPARE(answer.status, 200);
+            QVERIFY(answer.body.contains("<big>C</big>"));
+        }
+        QVERIFY(program.waitForFinished(3000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
     }
 };
 
