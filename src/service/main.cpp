@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -100,15 +101,30 @@ void allowManyDescriptors()
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The value of an option that takes a whole number from 1 to most: an exit status
+// when it is missing or is no such number.
+std::optional<int> readCount(std::string_view value, const std::string& missing, int most,
+                             const char* what, int* result)
 {
+    if (!missing.empty()) return usageError(missing);
+    if (!parseCount(value, most, result)) {
+        return usageError("'" + std::string(value) + "' is not a number of " + what + " (1 to " +
+                          std::to_string(most) + ")");
+    }
+    return std::nullopt;
+}
+
+struct Options {
     std::string host = lexiquill::service::kDefaultHost;
     int port = lexiquill::service::kDefaultPort;
     bool verbose = false;
     lexiquill::service::ServerLimits limits;
+};
 
+// Reads the command line into options; an exit status when the program is to end at
+// once (after --help, --version or a bad option).
+std::optional<int> parseArguments(int argc, char** argv, Options& options)
+{
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--help" || argument == "-h") {
@@ -138,40 +154,55 @@ int main(int argc, char** argv)
             }
             return false;
         };
-        int count = 0;
+        const auto count = [&](int most, const char* what, int* result) {
+            return readCount(value, missing, most, what, result);
+        };
+        std::optional<int> failed;
+        int seconds = 0;
         if (argument == "--verbose" || argument == "-v") {
-            verbose = true;
+            options.verbose = true;
         } else if (option("--listen", "ADDR:PORT")) {
             if (!missing.empty()) return usageError(missing);
-            if (!parseListen(value, &host, &port)) {
+            if (!parseListen(value, &options.host, &options.port)) {
                 return usageError("'" + std::string(value) +
                                   "' is not ADDR:PORT (for example 127.0.0.1:47800)");
             }
         } else if (option("--threads", "a number")) {
-            if (!missing.empty()) return usageError(missing);
-            if (!parseCount(value, 1024, &count)) {
-                return usageError("'" + std::string(value) +
-                                  "' is not a number of threads (1 to 1024)");
-            }
-            limits.threads = count;
+            failed = count(1024, "threads", &options.limits.threads);
         } else if (option("--idle-timeout", "SECONDS")) {
-            if (!missing.empty()) return usageError(missing);
-            if (!parseCount(value, 86400, &count)) {
-                return usageError("'" + std::string(value) +
-                                  "' is not a number of seconds (1 to 86400)");
-            }
-            limits.idleTimeout = std::chrono::seconds(count);
+            failed = count(86400, "seconds", &seconds);
+            options.limits.idleTimeout = std::chrono::seconds(seconds);
         } else if (option("--max-connections", "a number")) {
-            if (!missing.empty()) return usageError(missing);
-            if (!parseCount(value, 1000000, &count)) {
-                return usageError("'" + std::string(value) +
-                                  "' is not a number of connections (1 to 1000000)");
-            }
-            limits.maxConnections = count;
+            failed = count(1000000, "connections", &options.limits.maxConnections);
         } else {
             return usageError("unknown option '" + std::string(argument) + "'");
         }
+        if (failed) return failed;
     }
+    return std::nullopt;
+}
+
+// Logs one line per request, with the local time, to standard error.
+void logRequests(lexiquill::service::MnemonicServer& server)
+{
+    static std::mutex logMutex;
+    server.setRequestLog([](const std::string& line) {
+        char stamp[32];
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
+        const std::lock_guard<std::mutex> lock(logMutex);
+        std::fprintf(stderr, "%s %s\n", stamp, line.c_str());
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (const std::optional<int> status = parseArguments(argc, argv, options)) return *status;
 
     // Blocked before any thread starts, so that the workers inherit the mask and only the
     // main thread, waiting below, ever takes the signals.
@@ -183,32 +214,20 @@ int main(int argc, char** argv)
 
     allowManyDescriptors();
     lexiquill::service::MnemonicServer server;
-    server.setLimits(limits);
-    std::mutex logMutex;
-    if (verbose) {
-        server.setRequestLog([&logMutex](const std::string& line) {
-            char stamp[32];
-            const std::time_t now = std::time(nullptr);
-            std::tm local{};
-            localtime_r(&now, &local);
-            std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
-            const std::lock_guard<std::mutex> lock(logMutex);
-            std::fprintf(stderr, "%s %s\n", stamp, line.c_str());
-        });
-    }
-
+    server.setLimits(options.limits);
+    if (options.verbose) logRequests(server);
     std::string error;
-    if (!server.start(host, port, &error)) {
+    if (!server.start(options.host, options.port, &error)) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return 1;
     }
-    if (verbose) {
-        std::fprintf(stderr, "%s: serving on %s:%d\n", kProgram, host.c_str(), server.port());
+    if (options.verbose) {
+        std::fprintf(stderr, "%s: serving on %s:%d\n", kProgram, options.host.c_str(), server.port());
     }
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
     server.stop(kStopGrace);
-    if (verbose) std::fprintf(stderr, "%s: stopped by %s\n", kProgram, strsignal(signal));
+    if (options.verbose) std::fprintf(stderr, "%s: stopped by %s\n", kProgram, strsignal(signal));
     return 0;
 }
