@@ -5,33 +5,13 @@
 # through the real save dialog, byte for byte.
 set -euo pipefail
 exe=$1
+export SMOKE_LIB=$(dirname "$0")/lib.sh
 exec bash "$(dirname "$0")/../support/with_xvfb.sh" bash -c '
-    set -euo pipefail
-    trap "echo \"failed at line \$LINENO: \$BASH_COMMAND\"" ERR
-    export QT_QPA_PLATFORM=xcb
+    source "$SMOKE_LIB"
     exe=$0
     folder=$(mktemp -d)
     trap "kill \$pid 2>/dev/null || true; rm -rf \"$folder\"" EXIT
 
-    # Windows titled Lexiquill: the main window, and a message or prompt over it.
-    boxes() { xdotool search --onlyvisible --name "^Lexiquill$" 2>/dev/null | wc -l; }
-    # Generous: the sanitizer build on a busy machine is slow to open a dialog.
-    wait_until() {
-        for _ in $(seq 600); do eval "$1" && return 0; sleep 0.05; done
-        echo "timed out waiting for: $1"; exit 1
-    }
-    # A prompt or message over the main window has the keyboard focus: keys typed
-    # before then would go nowhere.
-    box_has_focus() {
-        local focus
-        focus=$(xdotool getwindowfocus 2>/dev/null) || return 1
-        [ "$focus" != "$win" ] && xdotool search --onlyvisible --name "^Lexiquill$" | grep -qx "$focus"
-    }
-    wait_for_box() { wait_until "[ \$(boxes) -eq 2 ]"; wait_until box_has_focus; }
-    # Clicks the centre of a control given in twips (left, top, width, height).
-    click() {
-        xdotool mousemove --window "$win" $((($1 + $3 / 2) / 15)) $((($2 + $4 / 2) / 15)) click 1
-    }
     add_phrase() {
         click 120 2520 3840 400
         wait_for_box

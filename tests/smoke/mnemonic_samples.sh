@@ -6,28 +6,13 @@
 set -euo pipefail
 exe=$1
 address=${2:-http://127.0.0.1:47800}
+export SMOKE_LIB=$(dirname "$0")/lib.sh
 exec bash "$(dirname "$0")/../support/with_xvfb.sh" bash -c '
-    set -euo pipefail
-    trap "echo \"failed at line \$LINENO: \$BASH_COMMAND\"" ERR
-    export QT_QPA_PLATFORM=xcb
+    source "$SMOKE_LIB"
     exe=$0 address=$1
     if curl -s -o /dev/null --max-time 2 "$address/healthz"; then
         echo "note: something already answers at $address; the run uses it"
     fi
-
-    boxes() { xdotool search --onlyvisible --name "^Lexiquill$" 2>/dev/null | wc -l; }
-    wait_until() {
-        for _ in $(seq 400); do eval "$1" && return 0; sleep 0.05; done
-        echo "timed out waiting for: $1"; exit 1
-    }
-    click() {
-        xdotool mousemove --window "$win" $((($1 + $3 / 2) / 15)) $((($2 + $4 / 2) / 15)) click 1
-    }
-    no_error_report() {
-        if xdotool search --onlyvisible --name "^Application Error" >/dev/null 2>&1; then
-            echo "the program showed an error report"; exit 1
-        fi
-    }
 
     "$exe" &
     pid=$!

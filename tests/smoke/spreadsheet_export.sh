@@ -4,27 +4,15 @@
 # notes how it was started, and LibreOffice Calc, headless, reads the workbook back.
 set -euo pipefail
 exe=$1
+export SMOKE_LIB=$(dirname "$0")/lib.sh
 exec bash "$(dirname "$0")/../support/with_xvfb.sh" bash -c '
-    set -euo pipefail
-    trap "echo \"failed at line \$LINENO: \$BASH_COMMAND\"" ERR
-    export QT_QPA_PLATFORM=xcb
+    source "$SMOKE_LIB"
     exe=$0
     work=$(mktemp -d)
     trap "kill \$pid 2>/dev/null || true; rm -rf \"$work\"" EXIT
     mkdir -p "$work/bin" "$work/tmp"
     printf "#!/bin/sh\nprintf \"%%s|%%s|%%s\" \"\$1\" \"\$2\" \"\$3\" > \"%s/opened\"\n" "$work" >"$work/bin/localc"
     chmod +x "$work/bin/localc"
-
-    # Windows titled Lexiquill: the main window, and a message or prompt over it.
-    boxes() { xdotool search --onlyvisible --name "^Lexiquill$" 2>/dev/null | wc -l; }
-    wait_until() {
-        for _ in $(seq 400); do eval "$1" && return 0; sleep 0.05; done
-        echo "timed out waiting for: $1"; exit 1
-    }
-    # Clicks the centre of a control given in twips (left, top, width, height).
-    click() {
-        xdotool mousemove --window "$win" $((($1 + $3 / 2) / 15)) $((($2 + $4 / 2) / 15)) click 1
-    }
 
     TMPDIR="$work/tmp" PATH="$work/bin:$PATH" "$exe" &
     pid=$!

@@ -4,11 +4,9 @@
 # system reads it.
 set -euo pipefail
 exe=$1
+export SMOKE_LIB=$(dirname "$0")/lib.sh
 exec bash "$(dirname "$0")/../support/with_xvfb.sh" bash -c '
-    set -euo pipefail
-    trap "echo \"failed at line \$LINENO: \$BASH_COMMAND\"" ERR
-    # Whatever the caller set: this test is about the real X11 window.
-    export QT_QPA_PLATFORM=xcb
+    source "$SMOKE_LIB"
     exe=$0
 
     "$exe" &
