@@ -6,6 +6,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-dependencies.sh" test
 
+# The shape of the code: layers include only the layers below them, and every C++ file
+# is formatted.
+bash "$root/scripts/check_layers.sh"
+(cd "$root" && find src tests bench -name '*.cpp' -o -name '*.h' | sort |
+    xargs clang-format --dry-run -Werror)
+
 run_suite() {
     local dir=$1; shift
     cmake -S "$root" -B "$dir" -G Ninja -DLEXIQUILL_WERROR=ON "$@"
