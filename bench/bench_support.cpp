@@ -7,18 +7,21 @@
 
 namespace lexiquill::bench {
 
-void fail(const QString& message) {
+void fail(const QString& message)
+{
     std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
                  qPrintable(message));
 }
 
-void settle(int ms) {
+void settle(int ms)
+{
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
-void useOffscreenUnlessSet() {
+void useOffscreenUnlessSet()
+{
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 

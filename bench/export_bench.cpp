@@ -8,6 +8,8 @@
 // Prints one figure a line. Exits with 1 when an export reported an error or its
 // output differs from what column made of the same rows.
 
+#include <malloc.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -17,31 +19,28 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <malloc.h>
-
 #include <cstdio>
 #include <memory>
 #include <optional>
 
 #include "adapters/plain_skin_engine.h"
+#include "adapters/qt_clipboard.h"
 #include "adapters/qt_event_pump.h"
 #include "bench_support.h"
-#include "widgets/list_control.h"
-#include "adapters/qt_clipboard.h"
-#include "window/main_window.h"
 #include "support/test_platform.h"
+#include "widgets/list_control.h"
+#include "window/main_window.h"
 
 using namespace lexiquill::bench;
 
 namespace {
 
-using lexiquill::window::MainWindow;
 using lexiquill::test::FakeDialogs;
+using lexiquill::window::MainWindow;
 
-constexpr const char* kWords[] = {"apple",  "bridge", "candle", "dolphin", "engine", "forest",
-                                  "garden", "harbor", "island", "jacket",  "kettle", "lantern",
-                                  "meadow", "needle", "orchard", "pepper", "quartz", "river"};
+constexpr const char* kWords[] = {"apple",  "bridge", "candle",  "dolphin", "engine", "forest",
+                                  "garden", "harbor", "island",  "jacket",  "kettle", "lantern",
+                                  "meadow", "needle", "orchard", "pepper",  "quartz", "river"};
 
 // Resident and peak resident memory in kB, from /proc/self/status.
 long statusKb(const char* field)
@@ -49,7 +48,12 @@ long statusKb(const char* field)
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field)) return line.mid(static_cast<qsizetype>(qstrlen(field))).trimmed().split(' ').first().toLong();
+        if (line.startsWith(field))
+            return line.mid(static_cast<qsizetype>(qstrlen(field)))
+                .trimmed()
+                .split(' ')
+                .first()
+                .toLong();
     }
     return -1;
 }
@@ -188,8 +192,9 @@ int main(int argc, char* argv[])
         fail(QStringLiteral("the text file is not aligned as column aligns the same rows"));
         return 1;
     }
-    std::printf("rows %d: text export %.0f ms, column %.0f ms, ratio %.1f\n", n, milliseconds(exportNs),
-                milliseconds(*columnNs), static_cast<double>(exportNs) / static_cast<double>(*columnNs));
+    std::printf("rows %d: text export %.0f ms, column %.0f ms, ratio %.1f\n", n,
+                milliseconds(exportNs), milliseconds(*columnNs),
+                static_cast<double>(exportNs) / static_cast<double>(*columnNs));
     std::printf("text file: %.1f MB\n", static_cast<double>(ourBytes.size()) / 1e6);
     if (peakReset) {
         std::printf("export peak memory: %.1f MB above the %.1f MB before it\n",

@@ -7,6 +7,8 @@
 // with "Done." and a full results list, or when awk's results differ from ours:
 // a fast run that gives wrong results measures nothing.
 
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -15,9 +17,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <sys/resource.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
@@ -32,27 +31,26 @@
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
 #include "platform/platform.h"
-#include "window/main_window.h"
 #include "support/test_platform.h"
+#include "window/main_window.h"
 
 using namespace lexiquill::bench;
 
 namespace {
 
 using lexiquill::platform::ListView;
-using lexiquill::window::MainWindow;
 using lexiquill::test::FakeDialogs;
+using lexiquill::window::MainWindow;
 
 // ASCII only: mawk upper-cases bytes, so only here do both sides agree on case.
 // Lower-case, capitalised and upper-case starts, a digit and a hyphen.
 constexpr const char* kWords[] = {
-    "apple",   "bridge", "candle",  "Dolphin", "engine",  "forest", "garden",  "harbor",
-    "island",  "jacket", "kettle",  "Lantern", "meadow",  "needle", "orchard", "pepper",
-    "quartz",  "river",  "saddle",  "Thunder", "umbrella", "valley", "window", "xylophone",
-    "yellow",  "zephyr", "anchor",  "BASKET",  "copper",  "desert", "ember",   "falcon",
-    "glacier", "hammer", "ivory",   "jungle",  "kernel",  "ladder", "marble",  "nectar",
-    "oyster",  "pillow", "quiver",  "rocket",  "silver",  "timber", "3d",      "x-ray",
-    "velvet",  "walnut",
+    "apple",  "bridge",  "candle",   "Dolphin", "engine", "forest",    "garden", "harbor", "island",
+    "jacket", "kettle",  "Lantern",  "meadow",  "needle", "orchard",   "pepper", "quartz", "river",
+    "saddle", "Thunder", "umbrella", "valley",  "window", "xylophone", "yellow", "zephyr", "anchor",
+    "BASKET", "copper",  "desert",   "ember",   "falcon", "glacier",   "hammer", "ivory",  "jungle",
+    "kernel", "ladder",  "marble",   "nectar",  "oyster", "pillow",    "quiver", "rocket", "silver",
+    "timber", "3d",      "x-ray",    "velvet",  "walnut",
 };
 
 // The same phrases on every run: mostly three words, some two or four, and a few
@@ -310,9 +308,9 @@ int main(int argc, char* argv[])
     }
 
     if (sizes.size() > 1) {
-        std::printf("ratio %d/%d: %.1f\n", sizes.back(), sizes.front(),
-                    static_cast<double>(lexiquillNs.back()) /
-                        static_cast<double>(lexiquillNs.front()));
+        std::printf(
+            "ratio %d/%d: %.1f\n", sizes.back(), sizes.front(),
+            static_cast<double>(lexiquillNs.back()) / static_cast<double>(lexiquillNs.front()));
     }
     // The last window still holds its word list and its results.
     std::printf("peak memory (%d phrases, %d result rows): %ld MB\n", sizes.back(),

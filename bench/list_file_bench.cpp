@@ -31,17 +31,17 @@
 #include "bench_support.h"
 #include "platform/event_pump.h"
 #include "platform/file_reader.h"
-#include "widgets/list_control.h"
 #include "platform/platform.h"
-#include "window/main_window.h"
 #include "support/test_platform.h"
+#include "widgets/list_control.h"
+#include "window/main_window.h"
 
 using namespace lexiquill::bench;
 
 namespace {
 
-using lexiquill::window::MainWindow;
 using lexiquill::test::FakeDialogs;
+using lexiquill::window::MainWindow;
 
 constexpr const char* kWords[] = {
     "apple",  "bridge", "candle", "dolphin", "engine", "forest", "garden",  "harbor",
@@ -51,7 +51,8 @@ constexpr const char* kWords[] = {
 
 // Three words a line, CR LF line ends, about 23 bytes a line. Returns the first and
 // the last phrase for the check.
-std::optional<std::pair<QString, QString>> writeList(const QString& path, int lines) {
+std::optional<std::pair<QString, QString>> writeList(const QString& path, int lines)
+{
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
@@ -83,7 +84,8 @@ std::optional<std::pair<QString, QString>> writeList(const QString& path, int li
     return std::make_pair(QString::fromUtf8(first), QString::fromUtf8(last));
 }
 
-std::optional<qint64> runAwk(const QString& path) {
+std::optional<qint64> runAwk(const QString& path)
+{
     QProcess awk;
     awk.setStandardOutputFile(QProcess::nullDevice());
     awk.setStandardInputFile(QProcess::nullDevice());
@@ -107,7 +109,8 @@ struct Round {
 
 std::optional<Round> runRound(const QString& path, int lines,
                               const std::pair<QString, QString>& expected,
-                              std::unique_ptr<MainWindow>& window) {
+                              std::unique_ptr<MainWindow>& window)
+{
     lexiquill::platform::Platform platform;
     auto dialogs = std::make_unique<FakeDialogs>();
     FakeDialogs& boxes = *dialogs;
@@ -157,7 +160,8 @@ std::optional<Round> runRound(const QString& path, int lines,
     return round;
 }
 
-long peakMemoryMiB() {
+long peakMemoryMiB()
+{
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return (usage.ru_maxrss + 512) / 1024;  // Linux gives kilobytes
@@ -165,7 +169,8 @@ long peakMemoryMiB() {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     useOffscreenUnlessSet();
     QApplication app(argc, argv);
 
@@ -204,7 +209,8 @@ int main(int argc, char* argv[]) {
         best = r == 1 ? ratio : std::min(best, ratio);
         worst = r == 1 ? ratio : std::max(worst, ratio);
         std::printf("round %d: command %.0f ms, list shown %.0f ms, awk %.0f ms, ratio %.2f\n", r,
-                    milliseconds(round->commandNs), milliseconds(round->shownNs), milliseconds(round->awkNs), ratio);
+                    milliseconds(round->commandNs), milliseconds(round->shownNs),
+                    milliseconds(round->awkNs), ratio);
         if (r == 1) std::printf("peak memory after round 1: %ld MB\n", peakMemoryMiB());
         std::fflush(stdout);
     }

@@ -18,7 +18,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <cstdio>
 #include <ctime>
 #include <iterator>
@@ -26,31 +25,31 @@
 #include <optional>
 #include <random>
 
+#include "adapters/in_process_service_host.h"
 #include "adapters/plain_skin_engine.h"
 #include "adapters/qt_event_pump.h"
+#include "adapters/qt_http_client.h"
 #include "bench_support.h"
 #include "generation/mnemonic.h"
 #include "platform/event_pump.h"
-#include "adapters/in_process_service_host.h"
 #include "platform/list_view.h"
 #include "platform/platform.h"
-#include "adapters/qt_http_client.h"
 #include "service/mnemonic_server.h"
-#include "window/main_window.h"
 #include "support/test_platform.h"
+#include "window/main_window.h"
 
 using namespace lexiquill::bench;
 
 namespace {
 
 using lexiquill::platform::ListView;
-using lexiquill::window::MainWindow;
 using lexiquill::test::FakeDialogs;
+using lexiquill::window::MainWindow;
 
 constexpr const char* kWords[] = {
-    "apple",  "bridge", "candle", "dolphin", "engine", "forest", "garden", "harbor", "island",
-    "jacket", "kettle", "lantern", "meadow", "needle", "orchard", "pepper", "quartz", "river",
-    "saddle", "thunder", "umbrella", "valley", "window", "xylophone", "yellow", "zephyr",
+    "apple",  "bridge",  "candle",   "dolphin", "engine", "forest",    "garden", "harbor", "island",
+    "jacket", "kettle",  "lantern",  "meadow",  "needle", "orchard",   "pepper", "quartz", "river",
+    "saddle", "thunder", "umbrella", "valley",  "window", "xylophone", "yellow", "zephyr",
 };
 
 // Two or three words; the same phrases on every run.
@@ -85,8 +84,8 @@ std::optional<CurlRun> runCurl(const QString& configPath, const QString& outputP
     curl.setStandardInputFile(QProcess::nullDevice());
     QElapsedTimer timer;
     timer.start();
-    curl.start(QStringLiteral("curl"), {"--silent", "--show-error", "--fail", "--globoff",
-                                        "--config", configPath});
+    curl.start(QStringLiteral("curl"),
+               {"--silent", "--show-error", "--fail", "--globoff", "--config", configPath});
     const bool finished = curl.waitForStarted(-1) && curl.waitForFinished(-1);
     const qint64 ns = timer.nsecsElapsed();
     if (!finished || curl.exitStatus() != QProcess::NormalExit || curl.exitCode() != 0) {
@@ -149,8 +148,8 @@ int main(int argc, char* argv[])
             ++letters;
             expectedInitials += c.toUpper();
         }
-        config += "url = \"" + lexiquill::generation::mnemonicQueryUrl(base, phrase).toUtf8() +
-                  "\"\n";
+        config +=
+            "url = \"" + lexiquill::generation::mnemonicQueryUrl(base, phrase).toUtf8() + "\"\n";
     }
     const QString configPath = dir.filePath(QStringLiteral("curl.conf"));
     QFile configFile(configPath);
@@ -165,7 +164,9 @@ int main(int argc, char* argv[])
         runCurl(configPath, dir.filePath(QStringLiteral("pages.html")));
     if (!checked) return 1;
     if (checked->words != letters) {
-        fail(QStringLiteral("curl's pages hold %1 words for %2 letters").arg(checked->words).arg(letters));
+        fail(QStringLiteral("curl's pages hold %1 words for %2 letters")
+                 .arg(checked->words)
+                 .arg(letters));
         return 1;
     }
 
@@ -238,7 +239,9 @@ int main(int argc, char* argv[])
         clientNs = clientTimer.nsecsElapsed();
         clientCpuNs = threadCpuNs() - clientCpuStart;
         if (words != letters) {
-            fail(QStringLiteral("the client alone got %1 words for %2 letters").arg(words).arg(letters));
+            fail(QStringLiteral("the client alone got %1 words for %2 letters")
+                     .arg(words)
+                     .arg(letters));
             return 1;
         }
     }

@@ -28,18 +28,18 @@
 #include "adapters/qt_event_pump.h"
 #include "bench_support.h"
 #include "platform/event_pump.h"
-#include "widgets/list_control.h"
 #include "platform/platform.h"
 #include "spreadsheet/xlsx_spreadsheet.h"
-#include "window/main_window.h"
 #include "support/test_platform.h"
+#include "widgets/list_control.h"
+#include "window/main_window.h"
 
 using namespace lexiquill::bench;
 
 namespace {
 
-using lexiquill::window::MainWindow;
 using lexiquill::test::FakeDialogs;
+using lexiquill::window::MainWindow;
 
 constexpr const char* kWords[] = {
     "apple",    "bridge", "candle", "Dolphin", "engine",  "forest", "garden", "harbor",  "island",
@@ -70,7 +70,8 @@ if got != want:
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     useOffscreenUnlessSet();
     QApplication app(argc, argv);
     int n = 100000;
@@ -105,7 +106,8 @@ int main(int argc, char* argv[]) {
     platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
     platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
     platform.spreadsheet = std::make_unique<lexiquill::spreadsheet::XlsxSpreadsheet>(
-        *platform.pump, env, dir.filePath(QStringLiteral("temp")), dir.filePath(QStringLiteral("kept")));
+        *platform.pump, env, dir.filePath(QStringLiteral("temp")),
+        dir.filePath(QStringLiteral("kept")));
     platform.programFolder = QCoreApplication::applicationDirPath();
     MainWindow window(std::move(platform));
     window.show();

@@ -16,17 +16,21 @@ namespace lexiquill::adapters {
 
 namespace {
 
-platform::PlatformError cannotRead(const QString& path, const QString& reason) {
-    return platform::PlatformError(QStringLiteral("Cannot read the list file \"%1\": %2.").arg(path, reason));
+platform::PlatformError cannotRead(const QString& path, const QString& reason)
+{
+    return platform::PlatformError(
+        QStringLiteral("Cannot read the list file \"%1\": %2.").arg(path, reason));
 }
 
 #ifdef Q_OS_UNIX
 
-QString systemReason(int error) {
+QString systemReason(int error)
+{
     return QString::fromStdString(std::generic_category().message(error));
 }
 
-QString notRegular(mode_t mode) {
+QString notRegular(mode_t mode)
+{
     if (S_ISDIR(mode)) return systemReason(EISDIR);
     if (S_ISFIFO(mode)) return QStringLiteral("it is a named pipe (FIFO), not a regular file");
     if (S_ISSOCK(mode)) return QStringLiteral("it is a socket, not a regular file");
@@ -41,7 +45,8 @@ public:
     PosixFile(const PosixFile&) = delete;
     PosixFile& operator=(const PosixFile&) = delete;
 
-    qsizetype read(char* buffer, qsizetype size) override {
+    qsizetype read(char* buffer, qsizetype size) override
+    {
         for (;;) {
             const ssize_t n = ::read(m_fd, buffer, static_cast<size_t>(size));
             if (n >= 0) return n;
@@ -62,7 +67,8 @@ public:
     bool open() { return m_file.open(QIODevice::ReadOnly); }
     QString errorString() const { return m_file.errorString(); }
 
-    qsizetype read(char* buffer, qsizetype size) override {
+    qsizetype read(char* buffer, qsizetype size) override
+    {
         const qint64 n = m_file.read(buffer, size);
         if (n < 0) throw cannotRead(m_file.fileName(), m_file.errorString());
         return static_cast<qsizetype>(n);
@@ -76,7 +82,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<platform::ReadableFile> LocalFileReader::open(const QString& path) {
+std::unique_ptr<platform::ReadableFile> LocalFileReader::open(const QString& path)
+{
     if (path.isEmpty() || path.contains(QChar(0))) {
         throw cannotRead(path, QStringLiteral("the name is not a valid path"));
     }

@@ -1,12 +1,11 @@
 #include "adapters/modal.h"
 
+#include <xcb/xcb.h>
+
 #include <QAbstractNativeEventFilter>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QPointer>
-
-#include <xcb/xcb.h>
-
 #include <cstring>
 
 namespace lexiquill::adapters {

@@ -7,9 +7,9 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
-#include "platform/dialogs.h"
 #include "adapters/modal.h"
 #include "adapters/qt_dialogs.h"
+#include "platform/dialogs.h"
 
 namespace lexiquill::adapters {
 
@@ -23,7 +23,8 @@ namespace {
 // cannot select.
 class OpenFileDialog final : public QFileDialog {
 public:
-    OpenFileDialog(QWidget* parent, bool several) : QFileDialog(parent), m_several(several) {
+    OpenFileDialog(QWidget* parent, bool several) : QFileDialog(parent), m_several(several)
+    {
         setOption(QFileDialog::DontUseNativeDialog);
         setAcceptMode(QFileDialog::AcceptOpen);
         setFileMode(QFileDialog::AnyFile);
@@ -38,7 +39,8 @@ public:
 
     QStringList chosen() const { return m_chosen; }
 
-    void accept() override {
+    void accept() override
+    {
         QStringList files = typedFiles();
         if (files.isEmpty()) files = selectedFiles();
         if (files.isEmpty()) return;
@@ -55,7 +57,8 @@ public:
 private:
     // The names in the file name field, as full paths: the whole text, or each name
     // in double quotes when the text holds several.
-    QStringList typedFiles() const {
+    QStringList typedFiles() const
+    {
         const auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         const QString text = field != nullptr ? field->text() : QString();
         QStringList names;
@@ -85,7 +88,8 @@ private:
 // The dialog's file name for the files chosen in folder: empty for none; the full
 // path for one; otherwise the folder and then each file's name relative to it, all
 // separated by NUL characters.
-QString dialogFileName(const QString& folder, const QStringList& files) {
+QString dialogFileName(const QString& folder, const QStringList& files)
+{
     if (files.isEmpty()) return {};
     if (files.size() == 1) return files.first();
     const QDir dir(folder);
@@ -96,7 +100,8 @@ QString dialogFileName(const QString& folder, const QStringList& files) {
 
 }  // namespace
 
-QStringList nameFiltersFromList(const QString& filter) {
+QStringList nameFiltersFromList(const QString& filter)
+{
     const QStringList pieces = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < pieces.size(); i += 2) {
@@ -111,8 +116,8 @@ QStringList nameFiltersFromList(const QString& filter) {
     return filters;
 }
 
-
-QString QtDialogs::openFileName(const platform::OpenDialogOptions& options) {
+QString QtDialogs::openFileName(const platform::OpenDialogOptions& options)
+{
     const bool several = (options.flags & platform::kFileDialogAllowMultiSelect) != 0;
     OpenFileDialog dialog(QApplication::activeWindow(), several);
     dialog.setWindowTitle(options.title);

@@ -13,7 +13,8 @@ namespace {
 QClipboard& systemClipboard()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (clipboard == nullptr) throw platform::PlatformError(QStringLiteral("There is no clipboard."));
+    if (clipboard == nullptr)
+        throw platform::PlatformError(QStringLiteral("There is no clipboard."));
     return *clipboard;
 }
 

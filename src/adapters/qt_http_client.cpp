@@ -161,8 +161,9 @@ QString QtHttpClient::get(const QString& address)
     if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
         const QString reason =
             reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
-        throw platform::PlatformError(QStringLiteral("Server replied ") + QString::number(status.toInt()) +
-                            (reason.isEmpty() ? QString() : QLatin1Char(' ') + reason));
+        throw platform::PlatformError(QStringLiteral("Server replied ") +
+                                      QString::number(status.toInt()) +
+                                      (reason.isEmpty() ? QString() : QLatin1Char(' ') + reason));
     }
     switch (reply->error()) {
         case QNetworkReply::NoError:

@@ -1,11 +1,10 @@
 #include "adapters/save_file_writer.h"
 
+#include <fcntl.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
-#include <fcntl.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -39,8 +38,8 @@ protected:
             reason = systemReason(error);
         }
         discard();
-        throw platform::PlatformError(QStringLiteral("Cannot write the file %1: %2")
-                                .arg(m_file.fileName(), reason));
+        throw platform::PlatformError(
+            QStringLiteral("Cannot write the file %1: %2").arg(m_file.fileName(), reason));
     }
     virtual void discard() {}
 
@@ -56,8 +55,8 @@ public:
         // straight into the target, and a failure would leave it cut short.
         m_file.setDirectWriteFallback(false);
         if (!m_file.open(QIODevice::WriteOnly)) {
-            throw platform::PlatformError(QStringLiteral("Cannot create the file %1: %2")
-                                    .arg(path, m_file.errorString()));
+            throw platform::PlatformError(
+                QStringLiteral("Cannot create the file %1: %2").arg(path, m_file.errorString()));
         }
     }
 
@@ -83,10 +82,10 @@ public:
                               O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0) {
             const int error = errno;
-            throw platform::PlatformError(QStringLiteral("Cannot create the file %1: %2")
-                                    .arg(path, error == ENXIO
-                                                   ? QStringLiteral("no program reads from it")
-                                                   : systemReason(error)));
+            throw platform::PlatformError(
+                QStringLiteral("Cannot create the file %1: %2")
+                    .arg(path, error == ENXIO ? QStringLiteral("no program reads from it")
+                                              : systemReason(error)));
         }
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         m_file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFile::AutoCloseHandle);
@@ -108,7 +107,8 @@ std::unique_ptr<platform::TextStream> SaveFileWriter::createTextFile(const QStri
     // or a pipe would replace the node itself (as root, even /dev/null).
     const QFileInfo target(path);
     if (target.isDir()) {
-        throw platform::PlatformError(QStringLiteral("Cannot create the file %1: it is a folder").arg(path));
+        throw platform::PlatformError(
+            QStringLiteral("Cannot create the file %1: it is a folder").arg(path));
     }
     if (target.exists() && !target.isFile()) return std::make_unique<DeviceStream>(path);
     return std::make_unique<SaveFileStream>(path);

@@ -15,11 +15,11 @@ QString applicationTitle(const QString& productName)
     return title;
 }
 
-QString errorReportText(const QString& description, const QString& module,
-                        const QString& procedure, int line)
+QString errorReportText(const QString& description, const QString& module, const QString& procedure,
+                        int line)
 {
-    return description + QStringLiteral("\r\n") + QStringLiteral("in Lexiquill2021/08/31.") + module +
-           QLatin1Char('.') + procedure + QLatin1Char(' ') + QStringLiteral("at line ") +
+    return description + QStringLiteral("\r\n") + QStringLiteral("in Lexiquill2021/08/31.") +
+           module + QLatin1Char('.') + procedure + QLatin1Char(' ') + QStringLiteral("at line ") +
            QString::number(line) + QStringLiteral("\r\r") +
            QStringLiteral("Please email screenshot of this message to ") + kSupportAddress;
 }

@@ -12,7 +12,7 @@ inline const QString kSupportAddress = QStringLiteral("support@lexiquill.example
 QString applicationTitle(const QString& productName);
 
 // The text of the "Application Error" report for a failed step.
-QString errorReportText(const QString& description, const QString& module,
-                        const QString& procedure, int line);
+QString errorReportText(const QString& description, const QString& module, const QString& procedure,
+                        int line);
 
 }  // namespace lexiquill::command

@@ -1,11 +1,10 @@
 #include "command/file_system.h"
 
+#include <sys/stat.h>
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-
-#include <sys/stat.h>
-
 #include <cerrno>
 
 namespace lexiquill::command {
@@ -27,9 +26,8 @@ bool askSafely(const QString& path, Question question) noexcept
 
 bool fileExists(const QString& path) noexcept
 {
-    return askSafely(path, [](const QFileInfo& info) {
-        return info.exists() && info.lastModified().isValid();
-    });
+    return askSafely(
+        path, [](const QFileInfo& info) { return info.exists() && info.lastModified().isValid(); });
 }
 
 bool isSymbolicLinkLoop(const QString& path) noexcept

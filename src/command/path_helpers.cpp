@@ -6,7 +6,8 @@ namespace lexiquill::command {
 
 QString fileNameFromPath(const QString& text)
 {
-    const auto cut = std::max(text.lastIndexOf(QLatin1Char('\\')), text.lastIndexOf(QLatin1Char('/')));
+    const auto cut =
+        std::max(text.lastIndexOf(QLatin1Char('\\')), text.lastIndexOf(QLatin1Char('/')));
     return text.mid(cut + 1);
 }
 

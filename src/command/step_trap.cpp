@@ -1,8 +1,8 @@
 #include "command/step_trap.h"
 
-#include "platform/dialogs.h"
 #include "command/app_identity.h"
 #include "command/command_context.h"
+#include "platform/dialogs.h"
 
 namespace lexiquill::command {
 

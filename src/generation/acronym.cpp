@@ -36,7 +36,8 @@ QString buildAcronym(const QString& phrase)
 int progressPercent(qsizetype i, qsizetype count)
 {
     if (count == 0) throw platform::PlatformError(QStringLiteral("Division by zero"));
-    return static_cast<int>(std::floor(static_cast<double>(i) / static_cast<double>(count) * 100.0));
+    return static_cast<int>(
+        std::floor(static_cast<double>(i) / static_cast<double>(count) * 100.0));
 }
 
 }  // namespace lexiquill::generation

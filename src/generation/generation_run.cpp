@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "command/command_context.h"
+#include "command/path_helpers.h"
+#include "command/step_trap.h"
 #include "generation/acronym.h"
 #include "generation/mnemonic.h"
 #include "platform/dialogs.h"
@@ -9,9 +12,6 @@
 #include "platform/http_client.h"
 #include "platform/list_view.h"
 #include "platform/service_host.h"
-#include "command/command_context.h"
-#include "command/path_helpers.h"
-#include "command/step_trap.h"
 
 namespace lexiquill::generation {
 
@@ -102,7 +102,8 @@ void startGenerating(command::CommandContext& ctx)
         trap.step(176, [&] { ctx.setProgressText(QStringLiteral("Progress Bar")); });
         trap.step(178, [&] { ctx.dialogs().showMessage(QStringLiteral("Done.")); });
     } else {
-        trap.step(180, [&] { ctx.dialogs().showMessage(QStringLiteral("You forgot to add word(s).")); });
+        trap.step(180,
+                  [&] { ctx.dialogs().showMessage(QStringLiteral("You forgot to add word(s).")); });
     }
     trap.step(182, [&] { ctx.setGenerating(false); });
 }

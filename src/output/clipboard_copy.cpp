@@ -1,9 +1,10 @@
 #include "output/clipboard_copy.h"
 
 #include <QList>
-
 #include <algorithm>
 
+#include "command/command_context.h"
+#include "command/step_trap.h"
 #include "output/aligned_text.h"
 #include "output/list_reading.h"
 #include "platform/clipboard.h"
@@ -11,8 +12,6 @@
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
-#include "command/command_context.h"
-#include "command/step_trap.h"
 
 namespace lexiquill::output {
 

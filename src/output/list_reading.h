@@ -3,11 +3,11 @@
 #include <QList>
 #include <QString>
 
+#include "command/command_context.h"
+#include "command/step_trap.h"
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
-#include "command/command_context.h"
-#include "command/step_trap.h"
 
 namespace lexiquill::output {
 

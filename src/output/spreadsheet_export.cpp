@@ -1,17 +1,16 @@
 #include "output/spreadsheet_export.h"
 
+#include <QScopeGuard>
 #include <memory>
 
-#include <QScopeGuard>
-
+#include "command/command_context.h"
+#include "command/step_trap.h"
 #include "output/list_reading.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
 #include "platform/spreadsheet.h"
-#include "command/command_context.h"
-#include "command/step_trap.h"
 
 namespace lexiquill::output {
 
@@ -19,13 +18,14 @@ using command::Pointer;
 
 namespace {
 
-const QString kResultsChanged = QStringLiteral(
-    "The results changed while they were being exported; no workbook was opened.");
+const QString kResultsChanged =
+    QStringLiteral("The results changed while they were being exported; no workbook was opened.");
 
 // A step that needs the application or the workbook fails, like any other, when an
 // earlier step could not make it.
 template <class T>
-T& need(T* object, const char* what) {
+T& need(T* object, const char* what)
+{
     if (!object) throw platform::PlatformError(QString::fromLatin1(what));
     return *object;
 }
@@ -33,7 +33,8 @@ T& need(T* object, const char* what) {
 // The headers into row 1, and each ticked row n into row n + 1. A row past the
 // sheet's last is reported once and ends the writing, since every later row would
 // fail alike; what was written is still shown.
-void fillWorkbook(command::CommandContext& ctx, command::StepTrap& trap, platform::Workbook& sheet) {
+void fillWorkbook(command::CommandContext& ctx, command::StepTrap& trap, platform::Workbook& sheet)
+{
     const ListWatch watch(ctx, ctx.resultTable());
     const auto yield = [&] { watch.yield(); };
     bool full = false;
@@ -86,7 +87,8 @@ void fillWorkbook(command::CommandContext& ctx, command::StepTrap& trap, platfor
 // Starting the application is how the click finds out whether there is one; the one
 // started is kept in started, so that the click looks for one only once.
 bool SaveResultsAsExcelFileIsExcelInstalled(
-    command::CommandContext& ctx, std::unique_ptr<platform::SpreadsheetApplication>& started) {
+    command::CommandContext& ctx, std::unique_ptr<platform::SpreadsheetApplication>& started)
+{
     bool result = true;
     bool failed = false;
     try {
@@ -124,7 +126,8 @@ bool SaveResultsAsExcelFileIsExcelInstalled(
 
 }  // namespace
 
-void saveResultsAsExcelFile(command::CommandContext& ctx) {
+void saveResultsAsExcelFile(command::CommandContext& ctx)
+{
     command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("PushButton12_Click"));
     std::unique_ptr<platform::SpreadsheetApplication> application;
     if (trap.test(100, [&] { return !SaveResultsAsExcelFileIsExcelInstalled(ctx, application); })) {
@@ -142,7 +145,10 @@ void saveResultsAsExcelFile(command::CommandContext& ctx) {
     // and the export ends.
     platform::Workbook* workbook = nullptr;
     const bool ready =
-        attempt(trap, 112, [&] { if (!application) application = ctx.spreadsheet().start(); }) &&
+        attempt(trap, 112,
+                [&] {
+                    if (!application) application = ctx.spreadsheet().start();
+                }) &&
         attempt(trap, 114, [&] {
             workbook =
                 &need(application.get(), "The spreadsheet application did not start").addWorkbook();

@@ -1,12 +1,14 @@
 #include "output/text_export.h"
 
 #include <QList>
-
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
 
+#include "command/command_context.h"
+#include "command/path_helpers.h"
+#include "command/step_trap.h"
 #include "output/aligned_text.h"
 #include "output/list_reading.h"
 #include "platform/dialogs.h"
@@ -14,9 +16,6 @@
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
 #include "platform/text_file.h"
-#include "command/command_context.h"
-#include "command/path_helpers.h"
-#include "command/step_trap.h"
 
 namespace lexiquill::output {
 
@@ -112,8 +111,8 @@ public:
             m_trap.step(120, [&] { rows = m_list.rowCount(); });
             for (int r = 1; r <= rows; ++r) {
                 m_trap.step(122, yield());
-                const bool read = attempt(
-                    m_trap, 124, [&] { w = std::max(w, cellText(m_list, r, c).size()); });
+                const bool read =
+                    attempt(m_trap, 124, [&] { w = std::max(w, cellText(m_list, r, c).size()); });
                 if (!read && rowIsGone(m_list, r)) break;
             }
             m_widths.append(w);  // 140
@@ -131,7 +130,8 @@ public:
         m_trap.step(158, [&] { columns = m_list.columnCount(); });
         for (int c = 1; c <= columns; ++c) {
             m_trap.step(160, yield());
-            m_trap.step(162, [&] { appendAlignedCell(line, m_list.header(c), widthOf(m_widths, c)); });
+            m_trap.step(162,
+                        [&] { appendAlignedCell(line, m_list.header(c), widthOf(m_widths, c)); });
         }
         return attempt(m_trap, 170, [&] { m_stream->writeLine(line); });
     }

@@ -27,6 +27,6 @@ void saveResultsToTextFile(command::CommandContext& context);
 // columns padded with spaces and ended by tabs, CR LF line ends, UTF-8. Drives
 // progress when it is given. Reports its own failures and always returns.
 void saveAlignedText(command::CommandContext& context, platform::ListView& list,
-                                const QString& fileName, ProgressIndicator* progress);
+                     const QString& fileName, ProgressIndicator* progress);
 
 }  // namespace lexiquill::output

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <memory>
 
 #include "platform/clipboard.h"
@@ -11,8 +10,8 @@
 #include "platform/http_client.h"
 #include "platform/service_host.h"
 #include "platform/skin_engine.h"
-#include "platform/text_file.h"
 #include "platform/spreadsheet.h"
+#include "platform/text_file.h"
 
 namespace lexiquill::platform {
 
@@ -34,6 +33,5 @@ struct Platform {
     // The folder that holds the executable, without a trailing separator.
     QString programFolder;
 };
-
 
 }  // namespace lexiquill::platform

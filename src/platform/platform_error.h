@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <stdexcept>
 
 namespace lexiquill::platform {
@@ -11,7 +10,9 @@ namespace lexiquill::platform {
 class PlatformError : public std::runtime_error {
 public:
     explicit PlatformError(const QString& description)
-        : std::runtime_error(description.toStdString()) {}
+        : std::runtime_error(description.toStdString())
+    {
+    }
 };
 
 // Thrown out of a yield once the window has been closed: it unwinds whatever command

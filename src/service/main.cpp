@@ -222,7 +222,8 @@ int main(int argc, char** argv)
         return 1;
     }
     if (options.verbose) {
-        std::fprintf(stderr, "%s: serving on %s:%d\n", kProgram, options.host.c_str(), server.port());
+        std::fprintf(stderr, "%s: serving on %s:%d\n", kProgram, options.host.c_str(),
+                     server.port());
     }
 
     int signal = 0;

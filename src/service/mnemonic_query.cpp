@@ -35,15 +35,9 @@ std::string decodePercent(std::string_view text, bool plusIsBlank)
 
 }  // namespace
 
-std::string decodeQueryComponent(std::string_view text)
-{
-    return decodePercent(text, true);
-}
+std::string decodeQueryComponent(std::string_view text) { return decodePercent(text, true); }
 
-std::string decodePath(std::string_view text)
-{
-    return decodePercent(text, false);
-}
+std::string decodePath(std::string_view text) { return decodePercent(text, false); }
 
 MnemonicQuery parseMnemonicQuery(std::string_view target)
 {

@@ -58,10 +58,7 @@ struct DiscardBody {
 
 using RequestParser = http::request_parser<DiscardBody>;
 
-std::string_view view(boost::beast::string_view text)
-{
-    return {text.data(), text.size()};
-}
+std::string_view view(boost::beast::string_view text) { return {text.data(), text.size()}; }
 
 // 414 or 431 when the header (complete or not yet) is over its limits, else 0.
 int headerRefusal(std::string_view header)
@@ -427,15 +424,9 @@ void MnemonicServer::Impl::refuse(tcp::socket& socket)
 
 MnemonicServer::MnemonicServer() : m_impl(std::make_unique<Impl>()) {}
 
-MnemonicServer::~MnemonicServer()
-{
-    stop();
-}
+MnemonicServer::~MnemonicServer() { stop(); }
 
-void MnemonicServer::setLimits(const ServerLimits& limits)
-{
-    m_impl->shared.limits = limits;
-}
+void MnemonicServer::setLimits(const ServerLimits& limits) { m_impl->shared.limits = limits; }
 
 void MnemonicServer::setRequestLog(std::function<void(const std::string&)> log)
 {
@@ -500,9 +491,6 @@ void MnemonicServer::stop(std::chrono::milliseconds grace)
     impl.running = false;
 }
 
-int MnemonicServer::port() const
-{
-    return m_impl->port;
-}
+int MnemonicServer::port() const { return m_impl->port; }
 
 }  // namespace lexiquill::service

@@ -18,7 +18,8 @@ const QString kXlsxMimeType =
 
 // A tool found on the given folders only: an empty list must not fall back to this
 // process's own PATH.
-QString findProgram(const QString& name, const QStringList& searchPath) {
+QString findProgram(const QString& name, const QStringList& searchPath)
+{
     if (searchPath.isEmpty()) return {};
     if (QDir::isAbsolutePath(name)) {
         const QFileInfo info(name);
@@ -27,7 +28,8 @@ QString findProgram(const QString& name, const QStringList& searchPath) {
     return QStandardPaths::findExecutable(name, searchPath);
 }
 
-QStringList folders(const QString& value) {
+QStringList folders(const QString& value)
+{
     QStringList out;
     for (const QString& folder : value.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
         if (QDir::isAbsolutePath(folder)) out.append(folder);
@@ -38,7 +40,8 @@ QStringList folders(const QString& value) {
 // The desktop entry id of the default application for .xlsx files, as xdg-mime
 // tells it; the tool is a shell script that may ask the desktop, so it is given a
 // bounded time.
-QString defaultDesktopEntry(const QProcessEnvironment& env, const QStringList& searchPath) {
+QString defaultDesktopEntry(const QProcessEnvironment& env, const QStringList& searchPath)
+{
     const QString xdgMime = findProgram(QStringLiteral("xdg-mime"), searchPath);
     if (xdgMime.isEmpty()) return {};
     QProcess query;
@@ -63,7 +66,8 @@ QString defaultDesktopEntry(const QProcessEnvironment& env, const QStringList& s
 // id as a file name, or with its first "-" as a sub-folder ("kde-calc.desktop" in
 // "kde/calc.desktop").
 std::optional<LaunchCommand> findDesktopEntry(const QString& id, const QProcessEnvironment& env,
-                                              const QStringList& searchPath) {
+                                              const QStringList& searchPath)
+{
     QString dataHome = env.value(QStringLiteral("XDG_DATA_HOME"));
     if (!QDir::isAbsolutePath(dataHome)) {
         const QString home = env.value(QStringLiteral("HOME"));
@@ -91,7 +95,8 @@ std::optional<LaunchCommand> findDesktopEntry(const QString& id, const QProcessE
 }
 
 // The general escapes of a desktop entry's string values.
-QString unescapeValue(const QString& value) {
+QString unescapeValue(const QString& value)
+{
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -129,7 +134,8 @@ bool isTrue(const QString& value) { return value.trimmed() == QLatin1String("tru
 
 }  // namespace
 
-std::optional<LaunchCommand> findSpreadsheetApplication(const QProcessEnvironment& env) {
+std::optional<LaunchCommand> findSpreadsheetApplication(const QProcessEnvironment& env)
+{
     const QStringList searchPath = folders(env.value(QStringLiteral("PATH")));
     const QStringList openAsNewDocument{QStringLiteral("--calc"), QStringLiteral("-n"),
                                         QStringLiteral("%f")};
@@ -147,7 +153,8 @@ std::optional<LaunchCommand> findSpreadsheetApplication(const QProcessEnvironmen
 }
 
 std::optional<LaunchCommand> launchCommandFromDesktopEntry(const QString& text, const QString& path,
-                                                           const QStringList& searchPath) {
+                                                           const QStringList& searchPath)
+{
     bool inEntry = false;
     QString type, exec, tryExec, name, icon;
     bool hidden = false;
@@ -184,7 +191,8 @@ std::optional<LaunchCommand> launchCommandFromDesktopEntry(const QString& text, 
     return LaunchCommand{program, *words, name, icon, path};
 }
 
-std::optional<QStringList> splitDesktopExec(const QString& value) {
+std::optional<QStringList> splitDesktopExec(const QString& value)
+{
     QStringList words;
     QString word;
     bool inWord = false;
@@ -217,7 +225,8 @@ std::optional<QStringList> splitDesktopExec(const QString& value) {
     return words;
 }
 
-QStringList launchArguments(const LaunchCommand& command, const QString& file) {
+QStringList launchArguments(const LaunchCommand& command, const QString& file)
+{
     QStringList out;
     bool fileGiven = false;
     for (const QString& argument : command.arguments) {
@@ -268,7 +277,8 @@ QStringList launchArguments(const LaunchCommand& command, const QString& file) {
 }
 
 void launchDetached(const LaunchCommand& command, const QString& file,
-                    const QProcessEnvironment& env) {
+                    const QProcessEnvironment& env)
+{
     QProcess process;
     process.setProgram(command.program);
     process.setArguments(launchArguments(command, file));
@@ -276,9 +286,10 @@ void launchDetached(const LaunchCommand& command, const QString& file,
     process.setStandardInputFile(QProcess::nullDevice());
     if (!process.startDetached()) {
         const QString reason = process.errorString();
-        throw platform::PlatformError(QStringLiteral("The spreadsheet application %1 could not be started%2")
-                                .arg(QFileInfo(command.program).fileName(),
-                                     reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+        throw platform::PlatformError(
+            QStringLiteral("The spreadsheet application %1 could not be started%2")
+                .arg(QFileInfo(command.program).fileName(),
+                     reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
     }
 }
 

@@ -41,7 +41,8 @@ const QString kNotInstalled = QStringLiteral(
     "No spreadsheet application was found: neither LibreOffice Calc (localc or libreoffice), "
     "nor a default application for .xlsx files, nor Gnumeric");
 
-bool isWide(char32_t c) {
+bool isWide(char32_t c)
+{
     return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
            (c >= 0x3041 && c <= 0x33FF) || (c >= 0x3400 && c <= 0x4DBF) ||
            (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
@@ -53,19 +54,21 @@ bool isWide(char32_t c) {
 
 using Cells = std::vector<QString>;  // [column - 1]; empty texts are empty cells
 
-void checkColumn(int column) {
+void checkColumn(int column)
+{
     if (column < 1 || column > kMaxColumns) {
         throw platform::PlatformError(QStringLiteral("A sheet has no column %1").arg(column));
     }
 }
 
-QString makePrivateFolder(const QString& root) {
+QString makePrivateFolder(const QString& root)
+{
     QByteArray pattern = QFile::encodeName(root + QStringLiteral("/lexiquill-XXXXXX"));
     // mkdtemp creates the folder with mode 0700, under a name nobody could have
     // prepared for us.
     if (!mkdtemp(pattern.data())) {
         throw platform::PlatformError(QStringLiteral("No private folder could be made in %1: %2")
-                                .arg(root, QString::fromLocal8Bit(std::strerror(errno))));
+                                          .arg(root, QString::fromLocal8Bit(std::strerror(errno))));
     }
     return QFile::decodeName(pattern);
 }
@@ -76,11 +79,14 @@ QString makePrivateFolder(const QString& root) {
 class FileWriter {
 public:
     FileWriter(QString folder, QString path)
-        : m_folder(std::move(folder)), m_path(std::move(path)), m_thread([this] { run(); }) {}
+        : m_folder(std::move(folder)), m_path(std::move(path)), m_thread([this] { run(); })
+    {
+    }
 
     // Stops the writing if it is not finished; the file goes with its folder unless
     // it was kept.
-    ~FileWriter() {
+    ~FileWriter()
+    {
         m_cancelled = true;
         {
             std::lock_guard lock(m_mutex);
@@ -95,14 +101,16 @@ public:
 
     const QString& path() const { return m_path; }
 
-    void add(std::size_t firstRow, std::vector<Cells> rows) {
+    void add(std::size_t firstRow, std::vector<Cells> rows)
+    {
         std::lock_guard lock(m_mutex);
         m_batches.push_back({firstRow, std::move(rows)});
         m_waiting.notify_one();
     }
 
     // No rows follow; the columns take these widths (0: the default width).
-    void finish(std::vector<double> widths) {
+    void finish(std::vector<double> widths)
+    {
         std::lock_guard lock(m_mutex);
         m_widths = std::move(widths);
         m_finished = true;
@@ -112,7 +120,8 @@ public:
     // Waits until the file is complete, while the window goes on handling its
     // events, so that a large workbook never freezes it. Throws the writer's
     // failure, or ProgramEnding when the program ends meanwhile.
-    void wait(platform::EventPump& pump) {
+    void wait(platform::EventPump& pump)
+    {
         QEventLoop loop;
         bool done = false;
         {
@@ -140,7 +149,8 @@ private:
         std::vector<Cells> rows;
     };
 
-    void run() {
+    void run()
+    {
         try {
             write();
         } catch (...) {
@@ -152,7 +162,8 @@ private:
         if (m_loop) QMetaObject::invokeMethod(m_loop, &QEventLoop::quit, Qt::QueuedConnection);
     }
 
-    void write() {
+    void write()
+    {
         const QByteArray path = QFile::encodeName(m_path);
         QByteArray folder = QFile::encodeName(m_folder);
         lxw_workbook_options options{};
@@ -202,11 +213,13 @@ private:
         check(workbook_close(owner.release()));  // frees it, also on failure
     }
 
-    void check(lxw_error error) const {
+    void check(lxw_error error) const
+    {
         if (error != LXW_NO_ERROR) fail(QString::fromUtf8(lxw_strerror(error)));
     }
 
-    [[noreturn]] void fail(const QString& reason) const {
+    [[noreturn]] void fail(const QString& reason) const
+    {
         throw platform::PlatformError(
             QStringLiteral("The workbook %1 could not be written: %2").arg(m_path, reason));
     }
@@ -229,7 +242,8 @@ private:
 // The width, in the widths of the digit 0 that spreadsheets measure columns in,
 // that shows text whole: wide East Asian characters count twice, combining marks
 // not at all, and a margin covers letters wider than a digit.
-double columnWidthFor(const QString& text) {
+double columnWidthFor(const QString& text)
+{
     double units = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();
@@ -262,9 +276,11 @@ class XlsxWorkbook final : public platform::Workbook {
 public:
     explicit XlsxWorkbook(QString tempRoot) : m_tempRoot(std::move(tempRoot)) {}
 
-    void writeCell(int row, int column, const QString& text) override {
+    void writeCell(int row, int column, const QString& text) override
+    {
         if (row > kMaxRows) throw platform::SheetFull(row);
-        if (row < 1) throw platform::PlatformError(QStringLiteral("A sheet has no row %1").arg(row));
+        if (row < 1)
+            throw platform::PlatformError(QStringLiteral("A sheet has no row %1").arg(row));
         checkColumn(column);
         if (text.size() > kMaxCellText) {
             throw platform::PlatformError(
@@ -288,19 +304,22 @@ public:
         if (r >= m_handedOver + kBatchRows) handOver(r);
     }
 
-    void fitColumn(int column) override {
+    void fitColumn(int column) override
+    {
         checkColumn(column);
         fit(std::size_t(column) - 1, std::size_t(column) - 1);
     }
 
-    void fitAllColumns() override {
+    void fitAllColumns() override
+    {
         std::size_t columns = m_widths.size();
         for (const Cells& cells : m_rows) columns = std::max(columns, cells.size());
         if (columns > 0) fit(0, columns - 1);
     }
 
     // Completes the file and hands back its path.
-    QString save(platform::EventPump& pump) {
+    QString save(platform::EventPump& pump)
+    {
         if (!m_writer && m_handedOver > 0) m_handedOver = 0;  // the file was dropped
         handOver(m_rows.size());
         if (!m_writer) startWriter();
@@ -312,7 +331,8 @@ public:
     void keep() { m_writer->keep(); }
 
 private:
-    void startWriter() {
+    void startWriter()
+    {
         const QString folder = makePrivateFolder(m_tempRoot);
         const QString stamp =
             QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm"));
@@ -321,7 +341,8 @@ private:
     }
 
     // Hands the rows before row end (from 0) to the writer.
-    void handOver(std::size_t end) {
+    void handOver(std::size_t end)
+    {
         end = std::min(end, m_rows.size());
         if (end <= m_handedOver) return;
         if (!m_writer) {
@@ -338,7 +359,8 @@ private:
         m_handedOver = end;
     }
 
-    void fit(std::size_t first, std::size_t last) {
+    void fit(std::size_t first, std::size_t last)
+    {
         if (m_widths.size() <= last) m_widths.resize(last + 1);
         std::vector<double> widest(last + 1 - first);
         for (const Cells& cells : m_rows) {
@@ -360,9 +382,11 @@ private:
 
 // Moves a finished workbook into folder, under its own name or, when that is taken,
 // with " (2)", " (3)" ... added, and hands back its new path.
-QString moveInto(const QString& file, const QString& folder) {
+QString moveInto(const QString& file, const QString& folder)
+{
     if (!QDir().mkpath(folder)) {
-        throw platform::PlatformError(QStringLiteral("The folder %1 could not be made").arg(folder));
+        throw platform::PlatformError(
+            QStringLiteral("The folder %1 could not be made").arg(folder));
     }
     const QFileInfo info(file);
     QString target = QDir(folder).filePath(info.fileName());
@@ -371,27 +395,32 @@ QString moveInto(const QString& file, const QString& folder) {
             QStringLiteral("%1 (%2).%3").arg(info.completeBaseName()).arg(n).arg(info.suffix()));
     }
     if (!QFile::rename(file, target)) {
-        throw platform::PlatformError(QStringLiteral("The workbook could not be put into %1").arg(folder));
+        throw platform::PlatformError(
+            QStringLiteral("The workbook could not be put into %1").arg(folder));
     }
     return target;
 }
 
 class XlsxApplication final : public platform::SpreadsheetApplication {
 public:
-    XlsxApplication(LaunchCommand command, platform::EventPump& pump, QProcessEnvironment environment,
-                    QString tempRoot, QString keepRoot)
+    XlsxApplication(LaunchCommand command, platform::EventPump& pump,
+                    QProcessEnvironment environment, QString tempRoot, QString keepRoot)
         : m_command(std::move(command)),
           m_pump(pump),
           m_environment(std::move(environment)),
           m_tempRoot(std::move(tempRoot)),
-          m_keepRoot(std::move(keepRoot)) {}
+          m_keepRoot(std::move(keepRoot))
+    {
+    }
 
-    platform::Workbook& addWorkbook() override {
+    platform::Workbook& addWorkbook() override
+    {
         m_workbooks.push_back(std::make_unique<XlsxWorkbook>(m_tempRoot));
         return *m_workbooks.back();
     }
 
-    void show() override {
+    void show() override
+    {
         if (m_shown) return;
         if (m_workbooks.empty()) {
             launchDetached(m_command, QString(), m_environment);
@@ -418,7 +447,8 @@ public:
     }
 
     // Files not opened in the application go with their workbooks.
-    ~XlsxApplication() override {
+    ~XlsxApplication() override
+    {
         if (!m_shown) m_workbooks.clear();
     }
 
@@ -434,24 +464,27 @@ private:
 
 }  // namespace
 
-
-XlsxSpreadsheet::XlsxSpreadsheet(platform::EventPump& pump, QProcessEnvironment environment, QString tempRoot,
-                                 QString keepRoot)
+XlsxSpreadsheet::XlsxSpreadsheet(platform::EventPump& pump, QProcessEnvironment environment,
+                                 QString tempRoot, QString keepRoot)
     : m_pump(pump),
       m_environment(std::move(environment)),
       m_tempRoot(std::move(tempRoot)),
-      m_keepRoot(std::move(keepRoot)) {}
+      m_keepRoot(std::move(keepRoot))
+{
+}
 
-QString XlsxSpreadsheet::defaultKeepRoot() {
+QString XlsxSpreadsheet::defaultKeepRoot()
+{
     return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
         .filePath(QStringLiteral("Lexiquill"));
 }
 
-std::unique_ptr<platform::SpreadsheetApplication> XlsxSpreadsheet::start() {
+std::unique_ptr<platform::SpreadsheetApplication> XlsxSpreadsheet::start()
+{
     std::optional<LaunchCommand> command = findSpreadsheetApplication(m_environment);
     if (!command) throw platform::PlatformError(kNotInstalled);
-    return std::make_unique<XlsxApplication>(std::move(*command), m_pump, m_environment,
-                                             m_tempRoot, m_keepRoot);
+    return std::make_unique<XlsxApplication>(std::move(*command), m_pump, m_environment, m_tempRoot,
+                                             m_keepRoot);
 }
 
 }  // namespace lexiquill::spreadsheet

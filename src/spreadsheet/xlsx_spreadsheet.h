@@ -23,7 +23,8 @@ namespace lexiquill::spreadsheet {
 class XlsxSpreadsheet final : public platform::Spreadsheet {
 public:
     explicit XlsxSpreadsheet(
-        platform::EventPump& pump, QProcessEnvironment environment = QProcessEnvironment::systemEnvironment(),
+        platform::EventPump& pump,
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment(),
         QString tempRoot = QDir::tempPath(), QString keepRoot = defaultKeepRoot());
 
     std::unique_ptr<platform::SpreadsheetApplication> start() override;

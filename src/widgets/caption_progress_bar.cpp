@@ -1,7 +1,7 @@
 #include "widgets/caption_progress_bar.h"
 
-#include "widgets/display_refresh.h"
 #include "platform/platform_error.h"
+#include "widgets/display_refresh.h"
 
 namespace lexiquill::widgets {
 
@@ -21,8 +21,9 @@ CaptionProgressBar::CaptionProgressBar(QWidget* parent) : QProgressBar(parent)
 void CaptionProgressBar::setPosition(int value)
 {
     if (value < 0 || value > 100) {
-        throw platform::PlatformError(QStringLiteral("Invalid property value: the progress bar takes 0 to 100, not %1.")
-                                .arg(value));
+        throw platform::PlatformError(
+            QStringLiteral("Invalid property value: the progress bar takes 0 to 100, not %1.")
+                .arg(value));
     }
     m_position = value;
     changed();

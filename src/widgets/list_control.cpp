@@ -51,10 +51,10 @@ QItemSelectionModel::SelectionFlags ListControl::selectionCommand(const QModelIn
     // A click beside the rows keeps the selection, so that a double-click anywhere in
     // the list removes the selected phrase; the release of a double-click that removed
     // a phrase must not select the one that moved under the pointer.
-    const bool mouse = event && (event->type() == QEvent::MouseButtonPress ||
-                                 event->type() == QEvent::MouseButtonRelease ||
-                                 event->type() == QEvent::MouseButtonDblClick ||
-                                 event->type() == QEvent::MouseMove);
+    const bool mouse =
+        event &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
+         event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::MouseMove);
     if (mouse && (!index.isValid() || m_removedDuringGesture)) return QItemSelectionModel::NoUpdate;
     return QTableView::selectionCommand(index, event);
 }
@@ -82,8 +82,9 @@ void ListControl::keyPressEvent(QKeyEvent* event)
     // Rows are selected whole, so Space ticks the current row whichever of its cells
     // is current; the view alone would only toggle a tick box in the cell itself.
     const QModelIndex current = currentIndex();
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && current.isValid() &&
-        current.column() != 0 && (m_model.flags(current.siblingAtColumn(0)) & Qt::ItemIsUserCheckable)) {
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
+        current.isValid() && current.column() != 0 &&
+        (m_model.flags(current.siblingAtColumn(0)) & Qt::ItemIsUserCheckable)) {
         const QModelIndex tick = current.siblingAtColumn(0);
         const bool ticked = m_model.data(tick, Qt::CheckStateRole).toInt() == Qt::Checked;
         m_model.setData(tick, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);

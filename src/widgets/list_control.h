@@ -2,8 +2,8 @@
 
 #include <QTableView>
 
-#include "widgets/list_model.h"
 #include "platform/list_view.h"
+#include "widgets/list_model.h"
 
 namespace lexiquill::widgets {
 

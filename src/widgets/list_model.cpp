@@ -1,7 +1,7 @@
 #include "widgets/list_model.h"
 
-#include "widgets/display_refresh.h"
 #include "platform/platform_error.h"
+#include "widgets/display_refresh.h"
 
 namespace lexiquill::widgets {
 
@@ -34,10 +34,10 @@ std::size_t indexOf(int position, int count, const char* what)
 {
     if (position < 1 || position > count) {
         throw platform::PlatformError(QStringLiteral("%1 %2 does not exist: the list has %3 %4(s).")
-                                .arg(QLatin1String(what))
-                                .arg(position)
-                                .arg(count)
-                                .arg(QLatin1String(what).toString().toLower()));
+                                          .arg(QLatin1String(what))
+                                          .arg(position)
+                                          .arg(count)
+                                          .arg(QLatin1String(what).toString().toLower()));
     }
     return static_cast<std::size_t>(position - 1);
 }
@@ -46,7 +46,10 @@ std::size_t indexOf(int position, int count, const char* what)
 
 std::size_t ListModel::checkedRow(int row) const { return indexOf(row, rows(), "Row"); }
 
-std::size_t ListModel::checkedColumn(int column) const { return indexOf(column, columns(), "Column"); }
+std::size_t ListModel::checkedColumn(int column) const
+{
+    return indexOf(column, columns(), "Column");
+}
 
 QString ListModel::text(int row) const { return m_text[checkedRow(row)]; }
 
@@ -54,7 +57,9 @@ QString ListModel::subText(int row, int column) const
 {
     const std::size_t r = checkedRow(row);
     const std::size_t c = checkedColumn(column);
-    if (c == 0) throw platform::PlatformError(QStringLiteral("Column 1 holds the row's text, not a sub-item."));
+    if (c == 0)
+        throw platform::PlatformError(
+            QStringLiteral("Column 1 holds the row's text, not a sub-item."));
     const auto& texts = m_subText[c - 1];
     return r < texts.size() ? texts[r] : QString();
 }
@@ -77,7 +82,9 @@ void ListModel::setSubText(int row, int column, const QString& text)
 {
     const std::size_t r = checkedRow(row);
     const std::size_t c = checkedColumn(column);
-    if (c == 0) throw platform::PlatformError(QStringLiteral("Column 1 holds the row's text, not a sub-item."));
+    if (c == 0)
+        throw platform::PlatformError(
+            QStringLiteral("Column 1 holds the row's text, not a sub-item."));
     auto& texts = m_subText[c - 1];
     if (texts.size() <= r) texts.resize(m_text.size());
     texts[r] = text;
@@ -118,7 +125,10 @@ void ListModel::clear()
     endResetModel();
 }
 
-QString ListModel::header(int column) const { return m_headers[static_cast<int>(checkedColumn(column))]; }
+QString ListModel::header(int column) const
+{
+    return m_headers[static_cast<int>(checkedColumn(column))];
+}
 
 void ListModel::addColumn(const QString& header)
 {

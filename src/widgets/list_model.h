@@ -3,7 +3,6 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTimer>
-
 #include <vector>
 
 namespace lexiquill::widgets {

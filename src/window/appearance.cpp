@@ -11,7 +11,10 @@
 
 namespace lexiquill::window {
 
-QString skinFilePath(const QString& programFolder) { return programFolder + QStringLiteral("/x/o.cjs"); }
+QString skinFilePath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("/x/o.cjs");
+}
 
 QString handCursorPath(const QString& programFolder)
 {

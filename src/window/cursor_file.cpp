@@ -15,15 +15,16 @@ QCursor loadCursorFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         throw platform::PlatformError(QStringLiteral("Invalid picture: %1 cannot be read (%2).")
-                                .arg(path, file.errorString()));
+                                          .arg(path, file.errorString()));
     }
     QByteArray bytes = file.readAll();
     QBuffer buffer(&bytes);
     QImageReader reader(&buffer, "cur");
     const QImage image = reader.read();
     if (image.isNull()) {
-        throw platform::PlatformError(QStringLiteral("Invalid picture: %1 is not a cursor file (%2).")
-                                .arg(path, reader.errorString()));
+        throw platform::PlatformError(
+            QStringLiteral("Invalid picture: %1 is not a cursor file (%2).")
+                .arg(path, reader.errorString()));
     }
     // Qt reads the image but not the hot spot: it stands in the first directory
     // entry, as two little-endian 16-bit numbers at bytes 10 to 13.

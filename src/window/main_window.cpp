@@ -12,19 +12,19 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "command/app_identity.h"
+#include "command/file_system.h"
+#include "command/step_trap.h"
 #include "generation/generation_run.h"
 #include "output/clipboard_copy.h"
-#include "output/text_export.h"
 #include "output/spreadsheet_export.h"
-#include "window/app_icon.h"
+#include "output/text_export.h"
 #include "widgets/caption_progress_bar.h"
-#include "window/cursor_file.h"
-#include "command/file_system.h"
 #include "widgets/list_control.h"
 #include "widgets/twips.h"
-#include "command/app_identity.h"
+#include "window/app_icon.h"
 #include "window/appearance.h"
-#include "command/step_trap.h"
+#include "window/cursor_file.h"
 #include "wordlist/list_file_loading.h"
 #include "wordlist/word_list_commands.h"
 
@@ -88,10 +88,9 @@ QStringList localFiles(const QMimeData* data)
 }  // namespace
 
 MainWindow::MainWindow(platform::Platform platform, QWidget* parent)
-    : QWidget(parent,
-              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                  Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       m_platform(std::move(platform))
 {
     setObjectName(command::kWindowModule);
@@ -177,7 +176,8 @@ void MainWindow::createButtons()
         button->setPalette(palette);
         const auto command = layout.command;
         connect(button, &QPushButton::clicked, this, [this, button, command] {
-            run(button->objectName() + QStringLiteral("_Click"), [this, command] { command(*this); });
+            run(button->objectName() + QStringLiteral("_Click"),
+                [this, command] { command(*this); });
         });
         m_buttons.append(button);
     }
@@ -199,9 +199,9 @@ void MainWindow::trackPointerMoves()
     }
     // Moves over these have no handler, and must not reach the frame or window
     // behind them either.
-    for (QWidget* quiet : {static_cast<QWidget*>(m_acronymMode),
-                           static_cast<QWidget*>(m_mnemonicMode),
-                           static_cast<QWidget*>(m_progressBar)}) {
+    for (QWidget* quiet :
+         {static_cast<QWidget*>(m_acronymMode), static_cast<QWidget*>(m_mnemonicMode),
+          static_cast<QWidget*>(m_progressBar)}) {
         quiet->setAttribute(Qt::WA_NoMousePropagation);
     }
 }
@@ -303,7 +303,8 @@ void MainWindow::trackPointer(QWidget* widget, const QString& handler, bool over
 
 void MainWindow::pointerMoved(const QString& handler, bool overPushButton)
 {
-    run(handler, [this, overPushButton] { setPointer(pointerAfterMove(m_pointer, overPushButton)); });
+    run(handler,
+        [this, overPushButton] { setPointer(pointerAfterMove(m_pointer, overPushButton)); });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -2,13 +2,13 @@
 
 #include <memory>
 
-#include "platform/dialogs.h"
-#include "platform/file_reader.h"
-#include "command/file_system.h"
-#include "platform/list_view.h"
 #include "command/command_context.h"
+#include "command/file_system.h"
 #include "command/path_helpers.h"
 #include "command/step_trap.h"
+#include "platform/dialogs.h"
+#include "platform/file_reader.h"
+#include "platform/list_view.h"
 #include "wordlist/list_lines.h"
 
 namespace lexiquill::wordlist {
@@ -29,8 +29,8 @@ constexpr int kOpenDialogFlags = platform::kFileDialogReadOnly |
 
 }  // namespace
 
-void loadListFile(command::CommandContext& ctx, platform::ListView& list,
-                          const QString& path) {
+void loadListFile(command::CommandContext& ctx, platform::ListView& list, const QString& path)
+{
     // A link that leads round in a loop is there, but unreadable: the reader says so.
     if (!command::fileExists(path) && !command::isSymbolicLinkLoop(path)) {
         ctx.dialogs().showMessage(QStringLiteral("File not found"));
@@ -47,7 +47,8 @@ void loadListFile(command::CommandContext& ctx, platform::ListView& list,
     splitter.finish(append);
 }
 
-void loadWordListFiles(command::CommandContext& ctx) {
+void loadWordListFiles(command::CommandContext& ctx)
+{
     StepTrap trap(ctx, command::kWindowModule, QStringLiteral("PushButton3_Click"));
     platform::OpenDialogOptions dialog;
     QString fileName;
@@ -74,15 +75,15 @@ void loadWordListFiles(command::CommandContext& ctx) {
         for (qsizetype i = 1; i < parts.size(); ++i) {
             QString path;
             trap.step(130, [&] { path = parts.value(0) + QLatin1Char('/') + parts.value(i); });
-            trap.step(132,
-                      [&] { path = command::collapseSeparators(path); });
+            trap.step(132, [&] { path = command::collapseSeparators(path); });
             trap.step(134, [&] { loadListFile(ctx, ctx.wordList(), path); });
         }
     }
     trap.step(138, [&] { ctx.setPointer(Pointer::Default); });
 }
 
-void loadDroppedFiles(command::CommandContext& ctx, const QStringList& paths) {
+void loadDroppedFiles(command::CommandContext& ctx, const QStringList& paths)
+{
     StepTrap trap(ctx, command::kWindowModule, QStringLiteral("ListView1_OLEDragDrop"));
     trap.step(114, [&] { ctx.setPointer(Pointer::Busy); });
     if (paths.size() == 1) {

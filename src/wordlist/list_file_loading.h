@@ -16,8 +16,7 @@ namespace lexiquill::wordlist {
 // phrase, as the file's lines are cut. A missing file shows "File not found" and
 // appends nothing; every other failure (a file that cannot be opened or read) is
 // thrown, and the phrases appended before it stay. Has no trap of its own.
-void loadListFile(command::CommandContext& context, platform::ListView& list,
-                          const QString& path);
+void loadListFile(command::CommandContext& context, platform::ListView& list, const QString& path);
 
 // Load Word(s) From File: the files chosen in the open-file dialog, in the order the
 // dialog gives them.

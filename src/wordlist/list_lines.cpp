@@ -6,7 +6,9 @@ namespace lexiquill::wordlist {
 // of one phrase becomes U+FFFD there instead of swallowing the start of the next.
 PhraseDecoder::PhraseDecoder()
     : m_decoder(QStringConverter::System,
-                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom) {}
+                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom)
+{
+}
 
 namespace {
 

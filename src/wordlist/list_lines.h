@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringDecoder>
-
 #include <cstring>
 
 namespace lexiquill::wordlist {
@@ -21,7 +20,8 @@ namespace lexiquill::wordlist {
 class LineSplitter {
 public:
     template <class Take>
-    void feed(QByteArrayView block, Take&& take) {
+    void feed(QByteArrayView block, Take&& take)
+    {
         const char* p = block.data();
         const char* const end = p + block.size();
         if (p == end) return;
@@ -61,7 +61,8 @@ public:
 
     // The end of the file: hands over the phrase still open, if there is one.
     template <class Take>
-    void finish(Take&& take) {
+    void finish(Take&& take)
+    {
         if (m_open) take(QByteArrayView(m_pending));
         m_pending.clear();
         m_open = false;

@@ -1,9 +1,9 @@
 #include "wordlist/word_list_commands.h"
 
-#include "platform/dialogs.h"
-#include "platform/list_view.h"
 #include "command/command_context.h"
 #include "command/step_trap.h"
+#include "platform/dialogs.h"
+#include "platform/list_view.h"
 
 namespace lexiquill::wordlist {
 
@@ -21,7 +21,8 @@ void addWord(command::CommandContext& ctx)
 {
     StepTrap trap = trapFor(ctx, "PushButton6_Click");
     QString phrase;
-    trap.step(100, [&] { phrase = ctx.dialogs().inputText(QStringLiteral("Enter word to add: ")); });
+    trap.step(100,
+              [&] { phrase = ctx.dialogs().inputText(QStringLiteral("Enter word to add: ")); });
     if (trap.test(102, [&] { return phrase.isEmpty(); })) return;
     trap.step(104, [&] { ctx.wordList().append(phrase); });
 }

@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTest>
-
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -13,9 +12,9 @@
 #include "support/loopback_server.h"
 
 using namespace std::chrono_literals;
+using lexiquill::adapters::QtHttpClient;
 using lexiquill::platform::ConnectionRefused;
 using lexiquill::platform::PlatformError;
-using lexiquill::adapters::QtHttpClient;
 using lexiquill::test::LoopbackServer;
 
 namespace {
@@ -81,17 +80,20 @@ private slots:
         QTest::addColumn<QString>("query");
         QTest::addColumn<QString>("target");
         QTest::newRow("non-ASCII letters go as UTF-8 escapes")
-            << "/mnemonics/?w=über+café" << "/mnemonics/?w=%C3%BCber+caf%C3%A9";
-        QTest::newRow("what follows # is not sent") << "/mnemonics/?w=a#b+c" << "/mnemonics/?w=a";
+            << "/mnemonics/?w=über+café"
+            << "/mnemonics/?w=%C3%BCber+caf%C3%A9";
+        QTest::newRow("what follows # is not sent") << "/mnemonics/?w=a#b+c"
+                                                    << "/mnemonics/?w=a";
         QTest::newRow("plus and ampersand go unchanged") << "/mnemonics/?w=a+&b=c"
                                                          << "/mnemonics/?w=a+&b=c";
-        QTest::newRow("a tab is escaped") << "/mnemonics/?w=a\tb" << "/mnemonics/?w=a%09b";
+        QTest::newRow("a tab is escaped") << "/mnemonics/?w=a\tb"
+                                          << "/mnemonics/?w=a%09b";
         QTest::newRow("an escape already written is kept") << "/mnemonics/?w=100%25"
                                                            << "/mnemonics/?w=100%25";
         QTest::newRow("a lone percent sign is escaped") << "/mnemonics/?w=100%"
                                                         << "/mnemonics/?w=100%25";
-        QTest::newRow("quotes and angle brackets are escaped")
-            << "/mnemonics/?w=\"<b>\"" << "/mnemonics/?w=%22%3Cb%3E%22";
+        QTest::newRow("quotes and angle brackets are escaped") << "/mnemonics/?w=\"<b>\""
+                                                               << "/mnemonics/?w=%22%3Cb%3E%22";
     }
 
     void addressIsSentTheWayABrowserSendsIt()
@@ -102,13 +104,13 @@ private slots:
         std::mutex mutex;
         std::string seenTarget;
         std::string seenEncoding;
-        loopback.server().Get("/mnemonics/", [&](const httplib::Request& req,
-                                                 httplib::Response& res) {
-            const std::lock_guard lock(mutex);
-            seenTarget = req.target;
-            seenEncoding = req.get_header_value("Accept-Encoding");
-            res.set_content("<big>Ü</big>ber<br>", "text/html; charset=utf-8");
-        });
+        loopback.server().Get(
+            "/mnemonics/", [&](const httplib::Request& req, httplib::Response& res) {
+                const std::lock_guard lock(mutex);
+                seenTarget = req.target;
+                seenEncoding = req.get_header_value("Accept-Encoding");
+                res.set_content("<big>Ü</big>ber<br>", "text/html; charset=utf-8");
+            });
         loopback.start();
         QtHttpClient client;
         try {
@@ -154,14 +156,15 @@ private slots:
     {
         LoopbackServer loopback;
         loopback.server().Get("/", [](const httplib::Request&, httplib::Response& res) {
-            res.set_chunked_content_provider("text/html", [](size_t offset, httplib::DataSink& sink) {
-                if (offset >= 6) {
-                    sink.done();
-                    return true;
-                }
-                std::this_thread::sleep_for(150ms);
-                return sink.write("x", 1);
-            });
+            res.set_chunked_content_provider("text/html",
+                                             [](size_t offset, httplib::DataSink& sink) {
+                                                 if (offset >= 6) {
+                                                     sink.done();
+                                                     return true;
+                                                 }
+                                                 std::this_thread::sleep_for(150ms);
+                                                 return sink.write("x", 1);
+                                             });
         });
         loopback.start();
         QtHttpClient client(400ms);  // the whole answer takes about twice that
@@ -172,9 +175,12 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("description");
-        QTest::newRow("server error") << "500" << "Server replied 500 Internal Server Error";
-        QTest::newRow("service unavailable") << "503" << "Server replied 503 Service Unavailable";
-        QTest::newRow("no such page") << "404" << "Server replied 404 Not Found";
+        QTest::newRow("server error") << "500"
+                                      << "Server replied 500 Internal Server Error";
+        QTest::newRow("service unavailable") << "503"
+                                             << "Server replied 503 Service Unavailable";
+        QTest::newRow("no such page") << "404"
+                                      << "Server replied 404 Not Found";
         const QString cut = "The server closed the connection before the whole page arrived";
         QTest::newRow("body breaks off half-way") << "cut" << cut;
         QTest::newRow("declared length over 16 MiB") << "long length"
@@ -204,7 +210,8 @@ private slots:
     void nothingListeningIsARefusal()
     {
         QtHttpClient client;
-        const QString address = QStringLiteral("http://127.0.0.1:%1/").arg(lexiquill::test::freeLoopbackPort());
+        const QString address =
+            QStringLiteral("http://127.0.0.1:%1/").arg(lexiquill::test::freeLoopbackPort());
         QVERIFY_THROWS_EXCEPTION(ConnectionRefused, client.get(address));
     }
 

@@ -8,17 +8,18 @@
 #include <QTimer>
 #include <functional>
 
-#include "platform/dialogs.h"
 #include "adapters/qt_dialogs.h"
+#include "platform/dialogs.h"
 
-using lexiquill::platform::OpenDialogOptions;
 using lexiquill::adapters::QtDialogs;
+using lexiquill::platform::OpenDialogOptions;
 
 namespace {
 
 const QString kNul(QChar(0));
 
-OpenDialogOptions listOptions() {
+OpenDialogOptions listOptions()
+{
     OpenDialogOptions options;
     options.flags = 2621953;
     options.title = "Load List(s) - Hold Ctrl to select multiple list files";
@@ -27,7 +28,8 @@ OpenDialogOptions listOptions() {
 }
 
 // Shows the real dialog and lets the user act on it once it is up.
-QString runDialog(QtDialogs& dialogs, const std::function<void(QFileDialog&)>& user) {
+QString runDialog(QtDialogs& dialogs, const std::function<void(QFileDialog&)>& user)
+{
     QTimer poll;
     poll.setInterval(10);
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -43,7 +45,8 @@ QString runDialog(QtDialogs& dialogs, const std::function<void(QFileDialog&)>& u
     return dialogs.openFileName(listOptions());
 }
 
-void type(QFileDialog& dialog, const QString& folder, const QString& text) {
+void type(QFileDialog& dialog, const QString& folder, const QString& text)
+{
     dialog.setDirectory(folder);
     auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
     QVERIFY(edit != nullptr);
@@ -52,7 +55,8 @@ void type(QFileDialog& dialog, const QString& folder, const QString& text) {
     QTest::keyClick(edit, Qt::Key_Return);
 }
 
-QStringList filterLabels(QFileDialog& dialog) {
+QStringList filterLabels(QFileDialog& dialog)
+{
     auto* combo = dialog.findChild<QComboBox*>("fileTypeCombo");
     QStringList labels;
     for (int i = 0; combo != nullptr && i < combo->count(); ++i) labels.append(combo->itemText(i));
@@ -65,7 +69,8 @@ class TestOpenFileDialog : public QObject {
     Q_OBJECT
 
 private slots:
-    void typedNamesComeBackInTheDialogForm_data() {
+    void typedNamesComeBackInTheDialogForm_data()
+    {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("result");  // "<dir>" stands for the folder
         QTest::newRow("typed name of a missing file") << "missing.txt"
@@ -77,7 +82,8 @@ private slots:
             << "<dir>" + kNul + "b.txt" + kNul + "a.txt" + kNul + "gone.txt";
     }
 
-    void typedNamesComeBackInTheDialogForm() {
+    void typedNamesComeBackInTheDialogForm()
+    {
         QFETCH(QString, typed);
         QFETCH(QString, result);
         QTemporaryDir dir;
@@ -91,14 +97,16 @@ private slots:
         QCOMPARE(chosen, result.replace("<dir>", dir.path()));
     }
 
-    void cancelGivesNothing() {
+    void cancelGivesNothing()
+    {
         QtDialogs dialogs;
         const QString chosen =
             runDialog(dialogs, [](QFileDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
         QCOMPARE(chosen, QString());
     }
 
-    void titleAndFiltersAndTheFilterIsRemembered() {
+    void titleAndFiltersAndTheFilterIsRemembered()
+    {
         QTemporaryDir dir;
         QtDialogs dialogs;
         QString title;

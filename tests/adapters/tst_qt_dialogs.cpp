@@ -57,7 +57,9 @@ private slots:
         QtDialogs dialogs;
         dialogs.setApplicationTitle(QStringLiteral("Lexiquill"));
         const QString seen = titleOfBoxOpenedBy([&] {
-            if (box == 0) dialogs.showErrorReport(QStringLiteral("Something failed\r\nin Form1 at line 100\r\r"));
+            if (box == 0)
+                dialogs.showErrorReport(
+                    QStringLiteral("Something failed\r\nin Form1 at line 100\r\r"));
             if (box == 1) dialogs.showMessage(QStringLiteral("Done."));
             if (box == 2) dialogs.inputText(QStringLiteral("Enter word to add: "));
         });

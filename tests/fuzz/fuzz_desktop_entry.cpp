@@ -5,16 +5,14 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
-#include "spreadsheet/spreadsheet_launcher.h"
 #include "fuzz_check.h"
+#include "spreadsheet/spreadsheet_launcher.h"
 
 namespace {
-
 
 QString quoted(QString word)
 {
@@ -45,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const LaunchCommand command{QStringLiteral("/bin/true"), *words, text, text, text};
     const QString file = QStringLiteral("/w/results.xlsx");
     bool given = false;
-    for (const QString& argument : launchArguments(command, file)) given = given || argument.contains(file);
+    for (const QString& argument : launchArguments(command, file))
+        given = given || argument.contains(file);
     check(given);
     return 0;
 }

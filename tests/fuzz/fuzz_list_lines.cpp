@@ -13,13 +13,13 @@
 #include <cstdlib>
 
 #include "command/path_helpers.h"
-#include "wordlist/list_lines.h"
 #include "fuzz_check.h"
+#include "wordlist/list_lines.h"
 
 namespace {
 
-
-QList<QByteArray> reference(const QByteArray& bytes) {
+QList<QByteArray> reference(const QByteArray& bytes)
+{
     QList<QByteArray> phrases;
     qsizetype at = 0;
     while (at < bytes.size()) {
@@ -35,7 +35,8 @@ QList<QByteArray> reference(const QByteArray& bytes) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     if (size == 0) return 0;
     const qsizetype piece = data[0] % 8 + 1;
     const QByteArray bytes(reinterpret_cast<const char*>(data + 1),

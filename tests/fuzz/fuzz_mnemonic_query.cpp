@@ -8,12 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "service/mnemonic_page.h"
 #include "service/mnemonic_query.h"
-#include "fuzz_check.h"
 
 namespace {
-
 
 std::size_t count(std::string_view text, std::string_view part)
 {
@@ -40,10 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string letters = mnemonicLetters(query.phrase);
     std::size_t asciiLetters = 0;
-    for (const char c : query.phrase) asciiLetters += std::isalpha(static_cast<unsigned char>(c)) != 0;
+    for (const char c : query.phrase)
+        asciiLetters += std::isalpha(static_cast<unsigned char>(c)) != 0;
     check(letters.size() >= asciiLetters);
-    check(letters.size() <= asciiLetters + count(query.phrase, "\xC4\xB1") +
-                                 count(query.phrase, "\xC5\xBF"));
+    check(letters.size() <=
+          asciiLetters + count(query.phrase, "\xC4\xB1") + count(query.phrase, "\xC5\xBF"));
 
     const std::uint64_t seed = query.seed.value_or(size);
     const std::string page = mnemonicPage(letters, seed);

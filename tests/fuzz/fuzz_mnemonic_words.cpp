@@ -6,16 +6,14 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
-#include "generation/mnemonic.h"
 #include "fuzz_check.h"
+#include "generation/mnemonic.h"
 
 namespace {
-
 
 // 1-based position of needle in haystack at or after from, 0 when there is none.
 qsizetype find(const QString& haystack, const QString& needle, qsizetype from)
@@ -42,9 +40,9 @@ QStringList expectedWords(const QString& phrase, const QString& page)
     return words;
 }
 
-const char16_t* const kPieces[] = {u"<big>", u"</big>", u"<br>", u"<BIG>", u"a", u"A",  u"b",
-                                   u"B",     u" ",      u"\t",   u"é",    u"É", u"ß", u"1",
-                                   u"<",     u">",      u"<br",  u"x"};
+const char16_t* const kPieces[] = {u"<big>", u"</big>", u"<br>", u"<BIG>", u"a",   u"A",
+                                   u"b",     u"B",      u" ",    u"\t",    u"é",   u"É",
+                                   u"ß",     u"1",      u"<",    u">",     u"<br", u"x"};
 constexpr std::size_t kPieceCount = sizeof(kPieces) / sizeof(kPieces[0]);
 
 // One byte gives a piece; a byte past the pieces takes the next two bytes as one code
@@ -74,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const QStringList words = lexiquill::generation::extractMnemonicWords(phrase, page);
     check(words == expectedWords(phrase, page));
-    for (const QString& word : words) check(!word.isEmpty() && !word.contains(QLatin1String("<br>")));
+    for (const QString& word : words)
+        check(!word.isEmpty() && !word.contains(QLatin1String("<br>")));
     check(words.size() <= phrase.size());
     return 0;
 }

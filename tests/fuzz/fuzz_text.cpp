@@ -4,18 +4,16 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
-#include "generation/acronym.h"
 #include "command/app_identity.h"
 #include "command/path_helpers.h"
 #include "fuzz_check.h"
+#include "generation/acronym.h"
 
 namespace {
-
 
 // The acronym by the plainest route: trim, split at every blank, keep empty words.
 QString expectedAcronym(const QString& phrase)

@@ -14,21 +14,36 @@ private slots:
     {
         QTest::addColumn<QString>("phrase");
         QTest::addColumn<QString>("acronym");
-        QTest::newRow("three words") << "portable network graphics" << "P.N.G.";
-        QTest::newRow("mixed case") << "As Soon As Possible" << "A.S.A.P.";
-        QTest::newRow("one word") << "radar" << "R.";
-        QTest::newRow("outer blanks are trimmed") << "  rock and roll  " << "R.A.R.";
-        QTest::newRow("two blanks inside give an empty word") << "rock  and roll" << "R..A.R.";
-        QTest::newRow("three blanks give two empty words") << "a   b" << "A...B.";
-        QTest::newRow("hyphen does not separate") << "x-ray vision" << "X.V.";
-        QTest::newRow("digit is kept") << "3d model" << "3.M.";
-        QTest::newRow("tab does not separate") << "alpha\tbeta" << "A.";
-        QTest::newRow("leading tab belongs to the first word") << "\talpha beta" << "\t.B.";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("blanks only") << "     " << "";
-        QTest::newRow("upper and lower give the same") << "Apple apple" << "A.A.";
-        QTest::newRow("non-ASCII letters are cased") << "élan über" << "É.Ü.";
-        QTest::newRow("no case mapping stays") << "日本 語" << "日.語.";
+        QTest::newRow("three words") << "portable network graphics"
+                                     << "P.N.G.";
+        QTest::newRow("mixed case") << "As Soon As Possible"
+                                    << "A.S.A.P.";
+        QTest::newRow("one word") << "radar"
+                                  << "R.";
+        QTest::newRow("outer blanks are trimmed") << "  rock and roll  "
+                                                  << "R.A.R.";
+        QTest::newRow("two blanks inside give an empty word") << "rock  and roll"
+                                                              << "R..A.R.";
+        QTest::newRow("three blanks give two empty words") << "a   b"
+                                                           << "A...B.";
+        QTest::newRow("hyphen does not separate") << "x-ray vision"
+                                                  << "X.V.";
+        QTest::newRow("digit is kept") << "3d model"
+                                       << "3.M.";
+        QTest::newRow("tab does not separate") << "alpha\tbeta"
+                                               << "A.";
+        QTest::newRow("leading tab belongs to the first word") << "\talpha beta"
+                                                               << "\t.B.";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("blanks only") << "     "
+                                     << "";
+        QTest::newRow("upper and lower give the same") << "Apple apple"
+                                                       << "A.A.";
+        QTest::newRow("non-ASCII letters are cased") << "élan über"
+                                                     << "É.Ü.";
+        QTest::newRow("no case mapping stays") << "日本 語"
+                                               << "日.語.";
         QTest::newRow("surrogate pair gives its first code unit")
             << QString::fromUtf8("\xF0\x9F\x98\x80 x") << QString(QChar(0xD83D)) + ".X.";
         QTest::newRow("non-breaking space does not separate") << QString("a\u00A0b c") << "A.C.";

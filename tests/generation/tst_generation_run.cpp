@@ -4,11 +4,11 @@
 #include <QTest>
 
 #include "generation/generation_run.h"
+#include "support/test_platform.h"
 #include "widgets/caption_progress_bar.h"
 #include "widgets/display_refresh.h"
 #include "widgets/list_control.h"
 #include "window/main_window.h"
-#include "support/test_platform.h"
 
 using namespace lexiquill;
 using test::TestWindow;
@@ -24,7 +24,6 @@ void addPhrases(TestWindow& t, const QStringList& phrases)
 {
     for (const QString& phrase : phrases) t.context().wordList().append(phrase);
 }
-
 
 // The value and text the progress bar had each time it was painted: what the user saw.
 class PaintedProgress : public QObject {
@@ -71,13 +70,13 @@ private slots:
         };
         t.click("PushButton2");
         QCOMPARE(values, (QList<int>{33, 66, 100}));
-        QCOMPARE(captions, (QStringList{"Processing: portable network graphics",
-                                        "Processing:   as soon as possible  ",
-                                        "Processing: radar"}));
+        QCOMPARE(captions,
+                 (QStringList{"Processing: portable network graphics",
+                              "Processing:   as soon as possible  ", "Processing: radar"}));
         QCOMPARE(pointers, QList<command::Pointer>(3, command::Pointer::Busy));
         QCOMPARE(t.rows(t.context().resultTable()),
-                 (QStringList{"portable network graphics|P.N.G.", "  as soon as possible  |A.S.A.P.",
-                              "C:\\lists\\radar|C."}));
+                 (QStringList{"portable network graphics|P.N.G.",
+                              "  as soon as possible  |A.S.A.P.", "C:\\lists\\radar|C."}));
         QCOMPARE(t.dialogs->messages, QStringList{"Done."});
         QCOMPARE(progressBar(t)->position(), 0);
         QCOMPARE(progressBar(t)->caption(), QStringLiteral("Progress Bar"));
@@ -224,11 +223,13 @@ private slots:
         };
         t.click("PushButton2");
         QCOMPARE(t.context().wordList().rowCount(), 2);
-        QCOMPARE(t.dialogs->errorReports,
-                 (QStringList{test::reportFor("Invalid property value: the progress bar takes 0 to 100, not 150.",
-                                              "PushButton2_Click", 114),
-                              test::reportFor("Row 3 does not exist: the list has 2 row(s).",
-                                              "PushButton2_Click", 116)}));
+        QCOMPARE(
+            t.dialogs->errorReports,
+            (QStringList{
+                test::reportFor("Invalid property value: the progress bar takes 0 to 100, not 150.",
+                                "PushButton2_Click", 114),
+                test::reportFor("Row 3 does not exist: the list has 2 row(s).", "PushButton2_Click",
+                                116)}));
         // The phrase that could not be read does not repeat the one before it.
         QCOMPARE(t.rows(t.context().resultTable()), (QStringList{"a|A.", "b|B.", "|"}));
         QCOMPARE(t.dialogs->messages, QStringList{"Done."});
@@ -267,19 +268,22 @@ private slots:
         TestWindow t;
         t.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
-        for (int i = 0; i < 400; ++i) t.context().wordList().append(QStringLiteral("phrase %1").arg(i));
+        for (int i = 0; i < 400; ++i)
+            t.context().wordList().append(QStringLiteral("phrase %1").arg(i));
         PaintedProgress painted(progressBar(t));
         t.pump->onYield = [&](int) { QTest::qSleep(1); };
         t.click("PushButton2");
         QList<int> during;
         for (qsizetype i = 0; i < painted.values.size(); ++i) {
-            if (painted.texts[i].startsWith(QStringLiteral("Processing: phrase "))) during.append(painted.values[i]);
+            if (painted.texts[i].startsWith(QStringLiteral("Processing: phrase ")))
+                during.append(painted.values[i]);
         }
         QVERIFY2(during.size() >= 3, qPrintable(QString::number(during.size())));
         QVERIFY(std::is_sorted(during.begin(), during.end()));
         QVERIFY(during.first() < during.last());
-        QTRY_VERIFY_WITH_TIMEOUT(painted.values.last() == 0 && painted.texts.last() == QStringLiteral("Progress Bar"),
-                                 kDrawTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            painted.values.last() == 0 && painted.texts.last() == QStringLiteral("Progress Bar"),
+            kDrawTimeoutMs);
     }
 
     void failingStepCostsOnlyItself_data()
@@ -290,20 +294,26 @@ private slots:
         QTest::addColumn<QStringList>("results");
         QTest::addColumn<QString>("message");
         const QStringList all{"a|A.", "b b|B.B.", "c|C."};
-        QTest::newRow("progress value, 114") << QStringList{"setProgressValue"} << 2 << QList<int>{114} << all << "Done.";
+        QTest::newRow("progress value, 114")
+            << QStringList{"setProgressValue"} << 2 << QList<int>{114} << all << "Done.";
         QTest::newRow("reading the phrase, 116")
-            << QStringList{"wordList.text"} << 2 << QList<int>{116} << QStringList{"a|A.", "|", "c|C."} << "Done.";
-        QTest::newRow("progress caption, 118") << QStringList{"setProgressText"} << 1 << QList<int>{118} << all << "Done.";
-        QTest::newRow("yield, 120") << QStringList{"yield"} << 3 << QList<int>{120} << all << "Done.";
+            << QStringList{"wordList.text"} << 2 << QList<int>{116}
+            << QStringList{"a|A.", "|", "c|C."} << "Done.";
+        QTest::newRow("progress caption, 118")
+            << QStringList{"setProgressText"} << 1 << QList<int>{118} << all << "Done.";
+        QTest::newRow("yield, 120")
+            << QStringList{"yield"} << 3 << QList<int>{120} << all << "Done.";
         QTest::newRow("appending the row, 124 then 126")
-            << QStringList{"resultTable.append"} << 2 << QList<int>{124, 126} << QStringList{"a|A.", "c|C."} << "Done.";
+            << QStringList{"resultTable.append"} << 2 << QList<int>{124, 126}
+            << QStringList{"a|A.", "c|C."} << "Done.";
         QTest::newRow("setting the result, 126")
-            << QStringList{"resultTable.setSubText"} << 3 << QList<int>{126} << QStringList{"a|A.", "b b|B.B.", "c|"}
-            << "Done.";
+            << QStringList{"resultTable.setSubText"} << 3 << QList<int>{126}
+            << QStringList{"a|A.", "b b|B.B.", "c|"} << "Done.";
         QTest::newRow("clearing the results, 108")
-            << QStringList{"resultTable.clear"} << 1 << QList<int>{108} << (QStringList{"old|"} + all) << "Done.";
-        QTest::newRow("failing mode test enters the loop, 110") << QStringList{"isAcronymMode"} << 1 << QList<int>{110} << all
-                                                                << "Done.";
+            << QStringList{"resultTable.clear"} << 1 << QList<int>{108}
+            << (QStringList{"old|"} + all) << "Done.";
+        QTest::newRow("failing mode test enters the loop, 110")
+            << QStringList{"isAcronymMode"} << 1 << QList<int>{110} << all << "Done.";
         QTest::newRow("failing empty test goes to its branch, 104")
             << QStringList{"wordList.rowCount"} << 1 << QList<int>{104} << QStringList{"old|"}
             << "You forgot to add word(s).";
@@ -334,7 +344,8 @@ private slots:
         generation::startGenerating(faulty);
 
         QStringList expected;
-        for (int line : lines) expected.append(QStringLiteral("Form1.PushButton2_Click %1").arg(line));
+        for (int line : lines)
+            expected.append(QStringLiteral("Form1.PushButton2_Click %1").arg(line));
         QCOMPARE(test::reportedLocations(t.dialogs->errorReports), expected);
         QCOMPARE(t.rows(t.context().resultTable()), results);
         QCOMPARE(t.dialogs->messages, message.isEmpty() ? QStringList{} : QStringList{message});

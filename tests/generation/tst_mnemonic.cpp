@@ -63,11 +63,14 @@ private slots:
         QTest::newRow("outer and double blanks are skipped") << "  c  at " << cat << catWords;
         QTest::newRow("upper-case phrase matches too") << "CAT" << cat << catWords;
         QTest::newRow("lower-case markers match nothing")
-            << "cat" << "<big>c</big>lever<br><big>a</big>nts<br>" << QStringList{};
+            << "cat"
+            << "<big>c</big>lever<br><big>a</big>nts<br>" << QStringList{};
         QTest::newRow("capital tags match nothing")
-            << "cat" << "<BIG>C</BIG>lever<br><big>A</big>nts<br>" << QStringList{};
+            << "cat"
+            << "<BIG>C</BIG>lever<br><big>A</big>nts<br>" << QStringList{};
         QTest::newRow("capital terminator is no terminator")
-            << "c" << "<big>C</big>lever<BR>x<br>" << QStringList{"Clever<BR>x"};
+            << "c"
+            << "<big>C</big>lever<BR>x<br>" << QStringList{"Clever<BR>x"};
         QTest::newRow("non-ASCII letter is upper-cased")
             << "élan" << page({"Élan", "Lion", "Ape", "Nest"})
             << QStringList{"Élan", "Lion", "Ape", "Nest"};
@@ -87,16 +90,19 @@ private slots:
         QTest::newRow("letters after a missing one take nothing, though present")
             << "cxa" << page({"Cat", "Ant"}) << QStringList{"Cat"};
         QTest::newRow("a marker without a later terminator takes no word")
-            << "ab" << "<big>A</big>pe<big>B</big>ee" << QStringList{};
+            << "ab"
+            << "<big>A</big>pe<big>B</big>ee" << QStringList{};
         QTest::newRow("after a marker without terminator the search starts there")
-            << "ab" << "<big>B</big>ee<br><big>A</big>pe" << QStringList{};
+            << "ab"
+            << "<big>B</big>ee<br><big>A</big>pe" << QStringList{};
         QTest::newRow("without a terminator between, a word runs into the next marker")
-            << "ca" << "<big>C</big>at<big>A</big>nt<br>"
-            << QStringList{"Cat<big>A</big>nt", "Ant"};
+            << "ca"
+            << "<big>C</big>at<big>A</big>nt<br>" << QStringList{"Cat<big>A</big>nt", "Ant"};
 
         // Which characters are looked up
         QTest::newRow("a digit is looked up like a letter")
-            << "1a" << "<big>1</big>st<br><big>A</big>pe<br>" << QStringList{"1st", "Ape"};
+            << "1a"
+            << "<big>1</big>st<br><big>A</big>pe<br>" << QStringList{"1st", "Ape"};
         QTest::newRow("a digit without marker ends the phrase")
             << "a1b" << page({"Ape", "Bee"}) << QStringList{"Ape"};
         QTest::newRow("a tab is looked up, not skipped")
@@ -107,22 +113,26 @@ private slots:
             << "a-b" << page({"Ape", "Bee"}) << QStringList{"Ape"};
 
         // What a word holds
-        QTest::newRow("a word may be the letter alone") << "i" << "<big>I</big><br>"
-                                                        << QStringList{"I"};
+        QTest::newRow("a word may be the letter alone") << "i"
+                                                        << "<big>I</big><br>" << QStringList{"I"};
         QTest::newRow("tags, entities and blanks stay in the word")
-            << "t" << "<big>T</big> o&amp;<i>p</i> <br>" << QStringList{"T o&amp;<i>p</i> "};
+            << "t"
+            << "<big>T</big> o&amp;<i>p</i> <br>" << QStringList{"T o&amp;<i>p</i> "};
         QTest::newRow("a terminator before the marker does not count")
-            << "c" << "<br><big>C</big>at<br>" << QStringList{"Cat"};
-        QTest::newRow("a marker at the very end takes no word")
-            << "c" << "<big>C</big>" << QStringList{};
-        QTest::newRow("a half marker is no marker") << "c" << "<big>C</big<br>" << QStringList{};
+            << "c"
+            << "<br><big>C</big>at<br>" << QStringList{"Cat"};
+        QTest::newRow("a marker at the very end takes no word") << "c"
+                                                                << "<big>C</big>" << QStringList{};
+        QTest::newRow("a half marker is no marker") << "c"
+                                                    << "<big>C</big<br>" << QStringList{};
 
         // Nothing to work on
-        QTest::newRow("empty page") << "cat" << "" << QStringList{};
+        QTest::newRow("empty page") << "cat"
+                                    << "" << QStringList{};
         QTest::newRow("empty phrase") << "" << cat << QStringList{};
         QTest::newRow("blanks only") << "   " << cat << QStringList{};
-        QTest::newRow("page without markers") << "cat" << "<html>Service busy</html>"
-                                              << QStringList{};
+        QTest::newRow("page without markers") << "cat"
+                                              << "<html>Service busy</html>" << QStringList{};
     }
 
     void extraction()

@@ -9,17 +9,16 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
-
 #include <atomic>
 #include <chrono>
 
-#include "widgets/caption_progress_bar.h"
 #include "adapters/in_process_service_host.h"
-#include "platform/platform.h"
 #include "adapters/qt_http_client.h"
-#include "window/main_window.h"
+#include "platform/platform.h"
 #include "support/loopback_server.h"
 #include "support/test_platform.h"
+#include "widgets/caption_progress_bar.h"
+#include "window/main_window.h"
 
 using namespace lexiquill;
 using namespace std::chrono_literals;
@@ -91,12 +90,12 @@ private slots:
         };
         startMnemonic(t);
 
-        QCOMPARE(t.http->requests,
-                 (QStringList{url("ox"), url("C:\\pets\\cat"), url("zz+top")}));
+        QCOMPARE(t.http->requests, (QStringList{url("ox"), url("C:\\pets\\cat"), url("zz+top")}));
         // A request still shows the phrase before it; the value follows its answer.
         QCOMPARE(valuesDuringRequests, (QList<int>{0, 33, 66}));
         QCOMPARE(values, (QList<int>{33, 66, 100}));
-        QCOMPARE(captions, (QStringList{"Processing: ox", "Processing: cat", "Processing: zz top"}));
+        QCOMPARE(captions,
+                 (QStringList{"Processing: ox", "Processing: cat", "Processing: zz top"}));
         // The colon has no marker and ends its phrase; "zz top" repeats the Z word,
         // then the missing T marker ends the phrase.
         QCOMPARE(t.rows(t.context().resultTable()),
@@ -125,20 +124,18 @@ private slots:
         QTest::newRow("a failure after a success uses no earlier page")
             << QList{page(cab), failure(error500), page(cab)} << true
             << QStringList{url("cab"), url("cab"), url("ab")} << QStringList{}
-            << QStringList{report134(error500)} << QStringList{"cab|Cow", "cab|Ape", "cab|Bee",
-                                                               "ab|Ape", "ab|Bee"};
+            << QStringList{report134(error500)}
+            << QStringList{"cab|Cow", "cab|Ape", "cab|Bee", "ab|Ape", "ab|Bee"};
         QTest::newRow("first refusal starts the service and asks again")
             << QList{failure(refused), page(cab), page(cab), page(cab)} << true
             << QStringList{url("cab"), url("cab"), url("cab"), url("ab")} << QStringList{kBase}
-            << QStringList{}
-            << QStringList{"cab|Cow", "cab|Ape", "cab|Bee", "cab|Cow", "cab|Ape", "cab|Bee",
-                           "ab|Ape", "ab|Bee"};
+            << QStringList{} << QStringList{"cab|Cow", "cab|Ape", "cab|Bee", "cab|Cow",
+                                            "cab|Ape", "cab|Bee", "ab|Ape",  "ab|Bee"};
         QTest::newRow("a service that stops during the run is started here and asked again")
             << QList{page(cab), failure(refused), page(cab), page(cab)} << true
             << QStringList{url("cab"), url("cab"), url("cab"), url("ab")} << QStringList{kBase}
-            << QStringList{}
-            << QStringList{"cab|Cow", "cab|Ape", "cab|Bee", "cab|Cow", "cab|Ape", "cab|Bee",
-                           "ab|Ape", "ab|Bee"};
+            << QStringList{} << QStringList{"cab|Cow", "cab|Ape", "cab|Bee", "cab|Cow",
+                                            "cab|Ape", "cab|Bee", "ab|Ape",  "ab|Bee"};
         QTest::newRow("a service that cannot start leaves every refusal reported")
             << QList<FakeHttpClient::Answer>{} << false
             << QStringList{url("cab"), url("cab"), url("ab")} << QStringList{kBase, kBase, kBase}
@@ -202,7 +199,8 @@ private slots:
         QCOMPARE(rows.size(), letters.size());
         for (int i = 0; i < rows.size(); ++i) {
             const QStringList columns = rows[i].split('|');
-            QCOMPARE(columns[0], i < 9 ? QStringLiteral("john smith") : QStringLiteral("ella marsh"));
+            QCOMPARE(columns[0],
+                     i < 9 ? QStringLiteral("john smith") : QStringLiteral("ella marsh"));
             QVERIFY2(columns[1].size() >= 3 && columns[1][0] == letters[i], qPrintable(rows[i]));
         }
         // The second run finds the service already there and starts nothing.
@@ -218,9 +216,9 @@ private slots:
     {
         const QString base = QStringLiteral("http://127.0.0.1:%1").arg(test::freeLoopbackPort());
         const auto makeWindow = [&] {
-            return std::make_unique<TestWindow>(TestWindow::Networking{
-                std::make_unique<adapters::QtHttpClient>(),
-                std::make_unique<adapters::InProcessServiceHost>(), base});
+            return std::make_unique<TestWindow>(
+                TestWindow::Networking{std::make_unique<adapters::QtHttpClient>(),
+                                       std::make_unique<adapters::InProcessServiceHost>(), base});
         };
         auto first = makeWindow();
         auto second = makeWindow();
@@ -242,9 +240,8 @@ private slots:
     void aFailingServiceGivesOneReportPerPhrase()
     {
         test::LoopbackServer other;
-        other.server().Get(".*", [](const httplib::Request&, httplib::Response& res) {
-            res.status = 503;
-        });
+        other.server().Get(
+            ".*", [](const httplib::Request&, httplib::Response& res) { res.status = 503; });
         other.start();
         TestWindow t({std::make_unique<adapters::QtHttpClient>(),
                       std::make_unique<adapters::InProcessServiceHost>(), other.baseUrl()});
@@ -269,7 +266,8 @@ private slots:
         for (int i = 0; i < 5000; ++i) window->context().wordList().append(QStringLiteral("cat"));
         window->context().selectMnemonicMode();
 
-        QTimer::singleShot(0, window.get(), [&] { window->findChild<QPushButton*>("PushButton2")->click(); });
+        QTimer::singleShot(0, window.get(),
+                           [&] { window->findChild<QPushButton*>("PushButton2")->click(); });
         // Closes once the run is well under way, whenever a yield lets the timer in.
         int rowsAtClose = 0;
         QTimer watch;
@@ -282,7 +280,8 @@ private slots:
         });
         watch.start();
         QCOMPARE(QApplication::exec(), 0);
-        QVERIFY2(rowsAtClose > 0 && rowsAtClose < 5000 * 3, qPrintable(QString::number(rowsAtClose)));
+        QVERIFY2(rowsAtClose > 0 && rowsAtClose < 5000 * 3,
+                 qPrintable(QString::number(rowsAtClose)));
         QVERIFY(fake->messages.isEmpty());
         QVERIFY(fake->errorReports.isEmpty());
         QVERIFY(listening(port));

@@ -2,26 +2,25 @@
 // makes while the request is under way must wait for the answer, then take effect;
 // a close from the window system ends the program at once, or once a box is closed.
 
+#include <xcb/xcb.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QTcpServer>
+#include <QTest>
 #include <QTimer>
-
-#include <xcb/xcb.h>
-
 #include <chrono>
 #include <thread>
 
 #include "adapters/in_process_service_host.h"
 #include "adapters/qt_dialogs.h"
 #include "adapters/qt_http_client.h"
-#include "window/main_window.h"
 #include "support/loopback_server.h"
 #include "support/test_platform.h"
+#include "window/main_window.h"
 
 using namespace lexiquill;
 using namespace std::chrono_literals;
@@ -32,14 +31,15 @@ namespace {
 // What a window manager sends when the user clicks a window's close button.
 void askToClose(QWidget* window)
 {
-    xcb_connection_t* c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    xcb_connection_t* c =
+        qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
     const auto atom = [c](const char* name) {
         auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, strlen(name), name), nullptr);
         const xcb_atom_t result = reply->atom;
         free(reply);
         return result;
     };
-    xcb_client_message_event_t event{XCB_CLIENT_MESSAGE, 32, 0, xcb_window_t(window->winId()),
+    xcb_client_message_event_t event{XCB_CLIENT_MESSAGE,   32, 0, xcb_window_t(window->winId()),
                                      atom("WM_PROTOCOLS"), {}};
     event.data.data32[0] = atom("WM_DELETE_WINDOW");
     xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<char*>(&event));
@@ -105,7 +105,8 @@ private slots:
         p.http = std::make_unique<adapters::QtHttpClient>();
         p.serviceHost = std::make_unique<test::FakeServiceHost>();
         // Refused there: an error box per phrase.
-        p.mnemonicBaseUrl = QStringLiteral("http://127.0.0.1:%1").arg(boxes ? 1 : silent.serverPort());
+        p.mnemonicBaseUrl =
+            QStringLiteral("http://127.0.0.1:%1").arg(boxes ? 1 : silent.serverPort());
         window::MainWindow window(std::move(p));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -128,10 +129,12 @@ private slots:
                 box->close();
             });
         });
-        QTimer::singleShot(0, &window, [&] { window.findChild<QPushButton*>("PushButton2")->click(); });
+        QTimer::singleShot(0, &window,
+                           [&] { window.findChild<QPushButton*>("PushButton2")->click(); });
         QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });  // a close lost
         QCOMPARE(QApplication::exec(), 0);
-        QVERIFY2(sinceLastStep.elapsed() < 500, qPrintable(QString::number(sinceLastStep.elapsed())));
+        QVERIFY2(sinceLastStep.elapsed() < 500,
+                 qPrintable(QString::number(sinceLastStep.elapsed())));
         QCOMPARE(shown, boxes ? 1 : 0);
         QCOMPARE(window.context().resultTable().rowCount(), 0);
     }

@@ -3,9 +3,9 @@
 #include <QStringList>
 #include <QTest>
 
+#include "support/test_platform.h"
 #include "widgets/list_control.h"
 #include "window/main_window.h"
-#include "support/test_platform.h"
 
 namespace lexiquill::test {
 
@@ -20,7 +20,8 @@ inline void tick(TestWindow& t, int row)
 {
     widgets::ListControl& list = resultsControl(t);
     list.rows().publishRows();
-    QVERIFY(list.model()->setData(list.model()->index(row - 1, 0), Qt::Checked, Qt::CheckStateRole));
+    QVERIFY(
+        list.model()->setData(list.model()->index(row - 1, 0), Qt::Checked, Qt::CheckStateRole));
 }
 
 // Appends rows ("phrase|result"), ticking those whose entry in ticked is true.

@@ -15,7 +15,6 @@ const QString kCopied = QStringLiteral(
     "Results have been copied to the clipboard.\r\rClick a text area where you normally type and "
     "press Ctrl+V to paste the clipboard.");
 
-
 }  // namespace
 
 class TestClipboardCopy : public QObject {

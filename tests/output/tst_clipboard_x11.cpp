@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "export_helpers.h"
 #include "adapters/qt_clipboard.h"
 #include "adapters/qt_dialogs.h"
+#include "export_helpers.h"
 #include "window/main_window.h"
 
 using namespace lexiquill;
@@ -64,7 +64,9 @@ struct RealClipboardWindow {
         }
         list.rows().publishRows();
         for (qsizetype i = 0; i < ticked.size(); ++i) {
-            if (ticked[i]) list.model()->setData(list.model()->index(int(i), 0), Qt::Checked, Qt::CheckStateRole);
+            if (ticked[i])
+                list.model()->setData(list.model()->index(int(i), 0), Qt::Checked,
+                                      Qt::CheckStateRole);
         }
     }
 
@@ -93,11 +95,13 @@ private slots:
             << QStringList{"portable network graphics|P.N.G.", "radar|R.", "x-ray|X."}
             << QList<bool>{true, false, true}
             << QByteArray("portable network graphics\tP.N.G.\r\nx-ray                    \tX.\r\n");
-        QTest::newRow("non-ASCII as UTF-8")
-            << QStringList{QString::fromUtf8("Zürich straße|Z.S."), QString::fromUtf8("😀 smile|😀.S.")}
-            << QList<bool>{true, true}
-            << QByteArray("Z\xC3\xBCrich stra\xC3\x9F" "e\tZ.S.\r\n\xF0\x9F\x98\x80 smile     \t"
-                          "\xF0\x9F\x98\x80.S.\r\n");
+        QTest::newRow("non-ASCII as UTF-8") << QStringList{QString::fromUtf8("Zürich straße|Z.S."),
+                                                           QString::fromUtf8("😀 smile|😀.S.")}
+                                            << QList<bool>{true, true}
+                                            << QByteArray(
+                                                   "Z\xC3\xBCrich stra\xC3\x9F"
+                                                   "e\tZ.S.\r\n\xF0\x9F\x98\x80 smile     \t"
+                                                   "\xF0\x9F\x98\x80.S.\r\n");
         QTest::newRow("no ticked row empties the clipboard")
             << QStringList{"a|A."} << QList<bool>{false} << QByteArray("");
     }
@@ -135,7 +139,9 @@ private slots:
         QByteArray expected;
         for (int i = 0; i < 20000; ++i) {
             rows.append(QStringLiteral("phrase number %1|P.N.").arg(i, 5, 10, QLatin1Char('0')));
-            expected += QStringLiteral("phrase number %1\tP.N.\r\n").arg(i, 5, 10, QLatin1Char('0')).toUtf8();
+            expected += QStringLiteral("phrase number %1\tP.N.\r\n")
+                            .arg(i, 5, 10, QLatin1Char('0'))
+                            .toUtf8();
         }
         w.addResults(rows, QList<bool>(rows.size(), true));
         w.copy();

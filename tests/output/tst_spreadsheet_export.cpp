@@ -14,10 +14,10 @@
 #include <QUrl>
 
 #include "output/spreadsheet_export.h"
-#include "widgets/list_control.h"
 #include "spreadsheet/xlsx_spreadsheet.h"
-#include "window/main_window.h"
 #include "support/test_platform.h"
+#include "widgets/list_control.h"
+#include "window/main_window.h"
 
 using namespace lexiquill;
 using test::TestWindow;
@@ -40,7 +40,8 @@ struct Desktop {
     QString launches = dir.filePath("launches");
     QString kept = dir.filePath("Documents/Lexiquill");
 
-    explicit Desktop(const QByteArray& localc = {}, const QString& program = "localc") {
+    explicit Desktop(const QByteArray& localc = {}, const QString& program = "localc")
+    {
         QDir().mkpath(bin);
         QDir().mkpath(temp);
         QFile script(bin + '/' + program);
@@ -53,7 +54,8 @@ struct Desktop {
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
     }
 
-    QProcessEnvironment environment(bool withLocalc = true) const {
+    QProcessEnvironment environment(bool withLocalc = true) const
+    {
         QProcessEnvironment env;
         env.insert("PATH", withLocalc ? bin : dir.filePath("empty"));
         env.insert("HOME", dir.path());
@@ -61,24 +63,28 @@ struct Desktop {
         return env;
     }
 
-    void install(TestWindow& t, bool withLocalc = true) const {
-        t.spreadsheet->real =
-            std::make_unique<spreadsheet::XlsxSpreadsheet>(*t.pump, environment(withLocalc), temp, kept);
+    void install(TestWindow& t, bool withLocalc = true) const
+    {
+        t.spreadsheet->real = std::make_unique<spreadsheet::XlsxSpreadsheet>(
+            *t.pump, environment(withLocalc), temp, kept);
     }
 
     // The arguments the application was started with, once it has been.
-    QStringList launchArguments() const {
+    QStringList launchArguments() const
+    {
         QFile file(launches);
         if (!file.open(QIODevice::ReadOnly)) return {};
         return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
     }
 
-    QStringList workbookFolders() const {
+    QStringList workbookFolders() const
+    {
         return QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     }
 };
 
-void fill(TestWindow& t, const QList<Row>& rows) {
+void fill(TestWindow& t, const QList<Row>& rows)
+{
     auto& results = t.context().resultTable();
     auto* list2 = t.window->findChild<widgets::ListControl*>("ListView2");
     for (const Row& row : rows) results.setSubText(results.append(row.phrase), 2, row.result);
@@ -89,7 +95,6 @@ void fill(TestWindow& t, const QList<Row>& rows) {
     }
 }
 
-
 // The sheet as openpyxl reads it back: "A1= Word(s)" for each filled cell, in
 // order; a cell that is not a string is marked with its type.
 struct Sheet {
@@ -98,7 +103,8 @@ struct Sheet {
     QMap<int, int> longest;
 };
 
-Sheet readBack(const QString& path) {
+Sheet readBack(const QString& path)
+{
     QProcess python;
     python.start("/usr/bin/python3", {LEXIQUILL_READ_WORKBOOK, path});
     if (!python.waitForFinished(60000) || python.exitCode() != 0) {
@@ -123,7 +129,8 @@ Sheet readBack(const QString& path) {
 }
 
 // The workbook the application was opened on, after checking how it was opened.
-QString openedWorkbook(const Desktop& desktop) {
+QString openedWorkbook(const Desktop& desktop)
+{
     QStringList arguments;
     [&] { QTRY_VERIFY_WITH_TIMEOUT(!(arguments = desktop.launchArguments()).isEmpty(), 10000); }();
     if (arguments.size() != 3 || arguments[0] != "--calc" || arguments[1] != "-n") {
@@ -143,7 +150,8 @@ class TestSpreadsheetExport : public QObject {
     Q_OBJECT
 
 private slots:
-    void layout_data() {
+    void layout_data()
+    {
         QTest::addColumn<QList<Row>>("rows");
         QTest::addColumn<QStringList>("cells");
         QTest::newRow("three rows, only the second ticked, keep rows 2 and 4 empty")
@@ -170,7 +178,8 @@ private slots:
                                       QString::fromUtf8("A3=cafe\u0301 \U0001F600"), "B3=C."};
     }
 
-    void layout() {
+    void layout()
+    {
         QFETCH(QList<Row>, rows);
         QFETCH(QStringList, cells);
         TestWindow t;
@@ -210,7 +219,8 @@ private slots:
         }
     }
 
-    void withoutApplicationTwoMessagesAndNothingElse() {
+    void withoutApplicationTwoMessagesAndNothingElse()
+    {
         TestWindow t;
         Desktop desktop;
         desktop.install(t, false);
@@ -232,7 +242,8 @@ private slots:
         QVERIFY(desktop.workbookFolders().isEmpty());
     }
 
-    void emptyListEndsSilently() {
+    void emptyListEndsSilently()
+    {
         TestWindow t;
         Desktop desktop;
         desktop.install(t);
@@ -251,7 +262,8 @@ private slots:
 
     // Rows reach the file while the export runs; closing the window abandons the
     // export, and the half-written workbook goes with it.
-    void closingDuringTheExportLeavesNothing() {
+    void closingDuringTheExportLeavesNothing()
+    {
         TestWindow t;
         Desktop desktop;
         desktop.install(t);
@@ -273,7 +285,8 @@ private slots:
         QVERIFY(desktop.launchArguments().isEmpty());
     }
 
-    void yieldsOncePerHeaderRowAndCell() {
+    void yieldsOncePerHeaderRowAndCell()
+    {
         TestWindow t;
         fill(t, {{"a", "A.", true}, {"b", "B.", false}, {"c", "C.", true}});
         int yields = 0;
@@ -285,15 +298,15 @@ private slots:
         t.click("PushButton12");
         // 2 headers, 3 rows, 2 cells in each of the 2 ticked rows.
         QCOMPARE(yields, 2 + 3 + 4);
-        QCOMPARE(
-            t.spreadsheet->calls,
-            (QStringList{"start", "add workbook", "write 1,1:  Word(s)", "fit column 1",
-                         "write 1,2: Result", "fit column 2", "write 2,1: a", "write 2,2: A.",
-                         "write 4,1: c", "write 4,2: C.", "fit all columns", "show"}));
+        QCOMPARE(t.spreadsheet->calls,
+                 (QStringList{"start", "add workbook", "write 1,1:  Word(s)", "fit column 1",
+                              "write 1,2: Result", "fit column 2", "write 2,1: a", "write 2,2: A.",
+                              "write 4,1: c", "write 4,2: C.", "fit all columns", "show"}));
         QCOMPARE(callsAtYield.first(), QStringLiteral("add workbook"));
     }
 
-    void anApplicationThatSavesInPlaceGetsAWorkbookThatStays() {
+    void anApplicationThatSavesInPlaceGetsAWorkbookThatStays()
+    {
         Desktop desktop({}, "gnumeric");
         TestWindow t;
         desktop.install(t);
@@ -313,7 +326,8 @@ private slots:
         QVERIFY(desktop.workbookFolders().isEmpty());
     }
 
-    void overlapsEndInOneMessageOrReport_data() {
+    void overlapsEndInOneMessageOrReport_data()
+    {
         QTest::addColumn<int>("atYield");
         QTest::addColumn<QString>("button");  // clicked then
         QTest::addColumn<int>("lastRow");     // of the sheet; 0: no limit
@@ -323,7 +337,8 @@ private slots:
         QTest::newRow("past the sheet's last row: one report, the rows that fit") << 0 << "" << 3;
     }
 
-    void overlapsEndInOneMessageOrReport() {
+    void overlapsEndInOneMessageOrReport()
+    {
         QFETCH(int, atYield);
         QFETCH(QString, button);
         QFETCH(int, lastRow);
@@ -345,14 +360,16 @@ private slots:
             QTest::qWait(200);
             QVERIFY(desktop.launchArguments().isEmpty() && desktop.workbookFolders().isEmpty());
         } else {
-            QCOMPARE(test::reportedLocations(t.dialogs->errorReports), QStringList{reportLine(152)});
+            QCOMPARE(test::reportedLocations(t.dialogs->errorReports),
+                     QStringList{reportLine(152)});
             QCOMPARE(readBack(openedWorkbook(desktop)).cells,
                      (kHeaders + QStringList{"A2=a", "B2=A.", "A3=b", "B3=B."}));
         }
         QCOMPARE(t.context().pointer(), command::Pointer::Default);
     }
 
-    void failingStepIsReportedAndTheNextStepRuns_data() {
+    void failingStepIsReportedAndTheNextStepRuns_data()
+    {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<int>("nth");
         QTest::addColumn<QList<int>>("lines");
@@ -391,7 +408,8 @@ private slots:
         QTest::newRow("default pointer") << "setPointer" << 4 << QList<int>{170} << all;
     }
 
-    void failingStepIsReportedAndTheNextStepRuns() {
+    void failingStepIsReportedAndTheNextStepRuns()
+    {
         QFETCH(QString, operation);
         QFETCH(int, nth);
         QFETCH(QList<int>, lines);
@@ -424,7 +442,8 @@ private slots:
         }
     }
 
-    void realFailures_data() {
+    void realFailures_data()
+    {
         QTest::addColumn<QByteArray>("localc");
         QTest::addColumn<bool>("tempFolderExists");
         QTest::addColumn<QString>("phrase");
@@ -440,7 +459,8 @@ private slots:
             << "A cell holds at most 32767 characters; this text has 40000";
     }
 
-    void realFailures() {
+    void realFailures()
+    {
         QFETCH(QByteArray, localc);
         QFETCH(bool, tempFolderExists);
         QFETCH(QString, phrase);
@@ -465,7 +485,8 @@ private slots:
         }
     }
 
-    void libreOfficeReadsTheExport() {
+    void libreOfficeReadsTheExport()
+    {
         const QString libreoffice = "/usr/bin/libreoffice";
         if (!QFileInfo(libreoffice).isExecutable()) QSKIP("LibreOffice is not installed");
         TestWindow t;

@@ -1,14 +1,13 @@
-#include <QDir>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <csignal>
 
 #include "export_helpers.h"
@@ -54,7 +53,8 @@ public:
 QStringList rowsOf(int count, const QString& phrase = QStringLiteral("phrase"))
 {
     QStringList rows;
-    for (int i = 1; i <= count; ++i) rows.append(phrase + QString::number(i) + QStringLiteral("|R."));
+    for (int i = 1; i <= count; ++i)
+        rows.append(phrase + QString::number(i) + QStringLiteral("|R."));
     return rows;
 }
 
@@ -95,7 +95,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("two ticked rows of 10 and 4 characters")
             << QStringList{"abcdefghij|A.B.", "klmnopqrst|K.L."} << QList<bool>{true, true}
-            << QByteArray(" Word(s)  \tResult\t\r\nabcdefghij\tA.B.  \t\r\nklmnopqrst\tK.L.  \t\r\n");
+            << QByteArray(
+                   " Word(s)  \tResult\t\r\nabcdefghij\tA.B.  \t\r\nklmnopqrst\tK.L.  \t\r\n");
         QTest::newRow("empty list: the header line alone")
             << QStringList{} << QList<bool>{} << QByteArray(" Word(s)\tResult\t\r\n");
         QTest::newRow("no ticked row: header padded to every row")
@@ -106,8 +107,10 @@ private slots:
             << QByteArray(" Word(s)\tResult\t\r\ncd      \tC.    \t\r\n");
         QTest::newRow("non-ASCII text in UTF-8, widths in UTF-16 units")
             << QStringList{QString::fromUtf8("Zürich straße 😀|Z.S.😀")} << QList<bool>{true}
-            << QByteArray(" Word(s)        \tResult\t\r\nZ\xC3\xBCrich stra\xC3\x9F" "e "
-                          "\xF0\x9F\x98\x80\tZ.S.\xF0\x9F\x98\x80\t\r\n");
+            << QByteArray(
+                   " Word(s)        \tResult\t\r\nZ\xC3\xBCrich stra\xC3\x9F"
+                   "e "
+                   "\xF0\x9F\x98\x80\tZ.S.\xF0\x9F\x98\x80\t\r\n");
         QTest::newRow("half a surrogate pair, which is no character, becomes ?")
             << QStringList{QString(QChar(0xD83D)) + "x|y"} << QList<bool>{true}
             << QByteArray(" Word(s)\tResult\t\r\n?x      \ty     \t\r\n");
@@ -159,7 +162,8 @@ private slots:
         TestWindow t;
         t.dialogs->faults.failAt("dialogs.saveFileName", 1);
         save(t, dir.filePath("never.txt"));
-        QCOMPARE(reportedLocations(t.dialogs->errorReports), QStringList{"Form1.PushButton8_Click 114"});
+        QCOMPARE(reportedLocations(t.dialogs->errorReports),
+                 QStringList{"Form1.PushButton8_Click 114"});
         QCOMPARE(t.textFiles->created, QStringList{});
         QCOMPARE(t.pump->yields, 0);
     }
@@ -201,8 +205,8 @@ private slots:
         QTemporaryDir dir;
         TestWindow t;
         RecordingIndicator progress;
-        output::saveAlignedText(t.context(), t.context().resultTable(),
-                                           dir.filePath("out.txt"), &progress);
+        output::saveAlignedText(t.context(), t.context().resultTable(), dir.filePath("out.txt"),
+                                &progress);
         const QString writing = QStringLiteral("Writing file: out.txt");
         QCOMPARE(progress.shown, (QStringList{"1", writing, "10", writing, "20", writing, "100",
                                               "Done.", "0", "Progress Bar"}));
@@ -215,8 +219,8 @@ private slots:
         QTemporaryDir dir;
         TestWindow t;
         addResults(t, {"a|A.", "b|B."}, {true, false});
-        output::saveAlignedText(t.context(), t.context().resultTable(),
-                                           dir.filePath("out.txt"), nullptr);
+        output::saveAlignedText(t.context(), t.context().resultTable(), dir.filePath("out.txt"),
+                                nullptr);
         QCOMPARE(fileBytes(dir.filePath("out.txt")),
                  QByteArray(" Word(s)\tResult\t\r\na       \tA.    \t\r\n"));
         // Widths 2x2, header 2, rows 2, cells of the ticked row 2.
@@ -241,12 +245,15 @@ private slots:
         ticks[999] = ticked;
         addResults(t, rowsOf(1000), ticks);
         RecordingIndicator progress;
-        output::saveAlignedText(t.context(), t.context().resultTable(),
-                                           dir.filePath("a\\b.txt"), &progress);
+        output::saveAlignedText(t.context(), t.context().resultTable(), dir.filePath("a\\b.txt"),
+                                &progress);
         const QString writing = QStringLiteral("Writing file: b.txt");
         QStringList expected{"1", writing, "10", writing, "20", writing, "100"};
         if (ticked) expected << "100" << writing + " (1000)";
-        expected << "100" << "Done." << "0" << "Progress Bar";
+        expected << "100"
+                 << "Done."
+                 << "0"
+                 << "Progress Bar";
         QCOMPARE(progress.shown, expected);
     }
 
@@ -256,14 +263,15 @@ private slots:
         TestWindow t;
         addResults(t, rowsOf(4000), QList<bool>(4000, true));
         RecordingIndicator progress;
-        output::saveAlignedText(t.context(), t.context().resultTable(),
-                                           dir.filePath("out.txt"), &progress);
+        output::saveAlignedText(t.context(), t.context().resultTable(), dir.filePath("out.txt"),
+                                &progress);
         QVERIFY(t.dialogs->errorReports.isEmpty());
         // 1, caption, 10, caption, 20, caption, one value per row and four captions, end.
         QCOMPARE(progress.shown.size(), 6 + 4000 + 4 + 4);
-        QCOMPARE(progress.shown[6], QStringLiteral("0"));     // (1 + 2) / 4000 * 100 = 0.075
+        QCOMPARE(progress.shown[6], QStringLiteral("0"));       // (1 + 2) / 4000 * 100 = 0.075
         QCOMPARE(progress.shown[6 + 37], QStringLiteral("1"));  // row 38: 1.0
-        QCOMPARE(progress.shown.mid(6 + 999, 2), (QStringList{"25", "Writing file: out.txt (1000)"}));
+        QCOMPARE(progress.shown.mid(6 + 999, 2),
+                 (QStringList{"25", "Writing file: out.txt (1000)"}));
         // The last row gives 100.05, shown as 100.
         QCOMPARE(progress.shown.mid(progress.shown.size() - 6),
                  (QStringList{"100", "Writing file: out.txt (4000)", "100", "Done.", "0",
@@ -303,8 +311,10 @@ private slots:
         QTest::addColumn<int>("line");
         QTest::addColumn<int>("linesWritten");
         QTest::newRow("create fails: nothing is written") << true << 0 << false << 156 << 0;
-        QTest::newRow("header write fails: rows are not written") << false << 1 << false << 170 << 1;
-        QTest::newRow("third line fails: the rest is not written") << false << 3 << false << 222 << 3;
+        QTest::newRow("header write fails: rows are not written")
+            << false << 1 << false << 170 << 1;
+        QTest::newRow("third line fails: the rest is not written")
+            << false << 3 << false << 222 << 3;
         QTest::newRow("close fails") << false << 0 << true << 232 << 101;
     }
 
@@ -345,11 +355,13 @@ private slots:
         }
         const QStringList reported = reportedLocations(t.dialogs->errorReports);
         QCOMPARE(reported.size(), 1);
-        QVERIFY2(reported.first() == QString(kMain) + " 222" || reported.first() == QString(kMain) + " 232",
+        QVERIFY2(reported.first() == QString(kMain) + " 222" ||
+                     reported.first() == QString(kMain) + " 232",
                  qPrintable(reported.first()));
         QVERIFY(t.dialogs->errorReports.first().contains("results.txt"));
         QCOMPARE(fileBytes(path), QByteArray("the earlier results\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"results.txt"});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"results.txt"});
         checkAtRest(t);
     }
 
@@ -357,10 +369,14 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reported");  // the reason given; empty: none
-        QTest::newRow("a character device is written into and stays one") << "device" << "";
-        QTest::newRow("a named pipe is written into and stays one") << "pipe" << "";
-        QTest::newRow("a named pipe nobody reads is reported") << "unread" << "no program reads";
-        QTest::newRow("a folder is refused") << "folder" << "it is a folder";
+        QTest::newRow("a character device is written into and stays one") << "device"
+                                                                          << "";
+        QTest::newRow("a named pipe is written into and stays one") << "pipe"
+                                                                    << "";
+        QTest::newRow("a named pipe nobody reads is reported") << "unread"
+                                                               << "no program reads";
+        QTest::newRow("a folder is refused") << "folder"
+                                             << "it is a folder";
     }
 
     void targetsOtherThanFilesAreNotReplaced()
@@ -370,11 +386,13 @@ private slots:
         QTemporaryDir dir;
         const QByteArray path = QFile::encodeName(dir.filePath("target"));
         // A device node of our own like /dev/null, never the real one.
-        if (kind == "device" && ::mknod(path, S_IFCHR | 0666, makedev(1, 3)) != 0) QSKIP("needs root");
+        if (kind == "device" && ::mknod(path, S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("needs root");
         if (kind == "pipe" || kind == "unread") QCOMPARE(::mkfifo(path, 0600), 0);
         if (kind == "folder") QVERIFY(QDir().mkdir(path));
         const int reader = kind == "pipe" ? ::open(path, O_RDONLY | O_NONBLOCK) : -1;
-        struct stat before {}, after {};
+        struct stat before {
+        }, after{};
         ::stat(path, &before);
 
         TestWindow t;
@@ -409,8 +427,9 @@ private slots:
             << 20 << "PushButton2" << earlier;
         QTest::newRow("a cell changed before it is read is written as it is then")
             << 17 << QString()
-            << QByteArray(" Word(s)\tResult\t\r\nabc     \ta longer result\t\r\nde      \tD.    \t\r\n"
-                          "f       \tF.    \t\r\n");
+            << QByteArray(
+                   " Word(s)\tResult\t\r\nabc     \ta longer result\t\r\nde      \tD.    \t\r\n"
+                   "f       \tF.    \t\r\n");
     }
 
     void theListChangesDuringTheExport()

@@ -5,7 +5,6 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
-
 #include <algorithm>
 
 #include "raw_http.h"
@@ -71,21 +70,22 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("contentType");
         const QByteArray end = " HTTP/1.1\r\nHost: x\r\n\r\n";
-        QTest::newRow("mnemonics page") << "GET /mnemonics/?w=cat" + end << 200
-                                        << QByteArray("text/html; charset=utf-8");
+        QTest::newRow("mnemonics page")
+            << "GET /mnemonics/?w=cat" + end << 200 << QByteArray("text/html; charset=utf-8");
         QTest::newRow("health check") << "GET /healthz" + end << 200 << QByteArray();
-        QTest::newRow("HEAD is answered like GET") << "HEAD /mnemonics/?w=cat" + end << 200
-                                                   << QByteArray("text/html; charset=utf-8");
+        QTest::newRow("HEAD is answered like GET")
+            << "HEAD /mnemonics/?w=cat" + end << 200 << QByteArray("text/html; charset=utf-8");
         QTest::newRow("unknown path is 404") << "GET /words" + end << 404 << QByteArray();
         QTest::newRow("root is 404") << "GET /" + end << 404 << QByteArray();
         QTest::newRow("without the final slash is 404")
             << "GET /mnemonics?w=cat" + end << 404 << QByteArray();
-        QTest::newRow("POST is 405") << QByteArray("POST /mnemonics/?w=cat HTTP/1.1\r\nHost: x\r\n"
-                                                   "Content-Length: 0\r\n\r\n")
+        QTest::newRow("POST is 405") << QByteArray(
+                                            "POST /mnemonics/?w=cat HTTP/1.1\r\nHost: x\r\n"
+                                            "Content-Length: 0\r\n\r\n")
                                      << 405 << QByteArray();
         QTest::newRow("PUT is 405")
-            << QByteArray("PUT /healthz HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n")
-            << 405 << QByteArray();
+            << QByteArray("PUT /healthz HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n") << 405
+            << QByteArray();
         QTest::newRow("DELETE is 405") << "DELETE /mnemonics/" + end << 405 << QByteArray();
         QTest::newRow("unknown method is 405") << "BREW /mnemonics/" + end << 405 << QByteArray();
         QTest::newRow("request line of exactly 8 KiB is served")
@@ -95,13 +95,12 @@ private slots:
             << "GET /mnemonics/?w=" + QByteArray(8192 - 28, 'a') + end << 414 << QByteArray();
         QTest::newRow("seed that is not a number is 400")
             << "GET /mnemonics/?w=cat&seed=twelve" + end << 400 << QByteArray();
-        QTest::newRow("negative seed is 400") << "GET /mnemonics/?w=cat&seed=-1" + end << 400
-                                              << QByteArray();
+        QTest::newRow("negative seed is 400")
+            << "GET /mnemonics/?w=cat&seed=-1" + end << 400 << QByteArray();
         QTest::newRow("seed beyond 64 bits is 400")
             << "GET /mnemonics/?w=cat&seed=18446744073709551616" + end << 400 << QByteArray();
         QTest::newRow("question mark inside the phrase is served")
-            << "GET /mnemonics/?w=why?+not?" + end << 200
-            << QByteArray("text/html; charset=utf-8");
+            << "GET /mnemonics/?w=why?+not?" + end << 200 << QByteArray("text/html; charset=utf-8");
     }
 
     void routes()
@@ -128,13 +127,12 @@ private slots:
         QTest::newRow("upper and lower case") << QByteArray("w=BoOk") << QByteArray("BOOK");
         QTest::newRow("digits and punctuation get no marker")
             << QByteArray("w=r2-d2%21") << QByteArray("RD");
-        QTest::newRow("every letter of the alphabet")
-            << QByteArray("w=abcdefghijklmnopqrstuvwxyz")
-            << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+        QTest::newRow("every letter of the alphabet") << QByteArray("w=abcdefghijklmnopqrstuvwxyz")
+                                                      << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
         QTest::newRow("letters with accents get no marker")
             << QByteArray("w=%C3%A9lan+%C3%BCber") << QByteArray("LANBER");
-        QTest::newRow("sharp s gets no marker") << QByteArray("w=stra%C3%9Fe")
-                                                << QByteArray("STRAE");
+        QTest::newRow("sharp s gets no marker")
+            << QByteArray("w=stra%C3%9Fe") << QByteArray("STRAE");
         QTest::newRow("dotless i and long s upper-case to I and S")
             << QByteArray("w=%C4%B1%C5%BF") << QByteArray("IS");
         QTest::newRow("empty phrase") << QByteArray("w=") << QByteArray();
@@ -144,11 +142,11 @@ private slots:
             << QByteArray("w=%zz%4") << QByteArray("ZZ");
         QTest::newRow("NUL byte") << QByteArray("w=a%00b") << QByteArray("AB");
         QTest::newRow("invalid UTF-8") << QByteArray("w=%FFa%C3") << QByteArray("A");
-        QTest::newRow("ampersand ends the phrase") << QByteArray("w=tom&jerry")
-                                                   << QByteArray("TOM");
+        QTest::newRow("ampersand ends the phrase")
+            << QByteArray("w=tom&jerry") << QByteArray("TOM");
         QTest::newRow("first w counts") << QByteArray("w=cat&w=dog") << QByteArray("CAT");
-        QTest::newRow("question mark in the phrase") << QByteArray("w=why?+not?")
-                                                     << QByteArray("WHYNOT");
+        QTest::newRow("question mark in the phrase")
+            << QByteArray("w=why?+not?") << QByteArray("WHYNOT");
     }
 
     void markers()
@@ -173,8 +171,9 @@ private slots:
         QHash<QChar, QSet<QByteArray>> seen;
         for (int seed = 0; seed < 60; ++seed) {
             bool ok = false;
-            const RawResponse response = rawGet(
-                m_port, "/mnemonics/?w=abcdefghijklmnopqrstuvwxyz&seed=" + QByteArray::number(seed));
+            const RawResponse response =
+                rawGet(m_port,
+                       "/mnemonics/?w=abcdefghijklmnopqrstuvwxyz&seed=" + QByteArray::number(seed));
             for (const Word& w : wordsOf(response.body, &ok)) seen[w.letter].insert(w.word);
         }
         for (char letter = 'A'; letter <= 'Z'; ++letter) {
@@ -292,22 +291,24 @@ private slots:
         QFETCH(char, letter);
         QFETCH(int, fewest);
         const auto words = WordStore::builtIn().words(letter);
-        QVERIFY2(int(words.size()) >= fewest, QByteArray::number(qsizetype(words.size())).constData());
+        QVERIFY2(int(words.size()) >= fewest,
+                 QByteArray::number(qsizetype(words.size())).constData());
     }
 
     void badRequestsAreAnsweredWithoutHarm_data()
     {
         QTest::addColumn<QByteArray>("request");
-        QTest::newRow("huge query") << "GET /mnemonics/?w=" + QByteArray(100000, 'x') +
-                                           " HTTP/1.1\r\n\r\n";
-        QTest::newRow("huge header") << "GET /healthz HTTP/1.1\r\nX: " + QByteArray(100000, 'y') +
-                                            "\r\n\r\n";
+        QTest::newRow("huge query")
+            << "GET /mnemonics/?w=" + QByteArray(100000, 'x') + " HTTP/1.1\r\n\r\n";
+        QTest::newRow("huge header")
+            << "GET /healthz HTTP/1.1\r\nX: " + QByteArray(100000, 'y') + "\r\n\r\n";
         QTest::newRow("raw NUL byte in the target")
             << QByteArray("GET /mnemonics/?w=a\0b HTTP/1.1\r\n\r\n", 35);
         QTest::newRow("raw invalid UTF-8 in the target")
             << QByteArray("GET /mnemonics/?w=\xff\xfe\xc3 HTTP/1.1\r\n\r\n");
         QTest::newRow("no version") << QByteArray("GET /mnemonics/?w=a\r\n\r\n");
-        QTest::newRow("garbage") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03\r\n\r\n", 15);
+        QTest::newRow("garbage") << QByteArray(
+            "\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03\r\n\r\n", 15);
         QTest::newRow("percent at the end") << QByteArray("GET /mnemonics/?w=a% HTTP/1.1\r\n\r\n");
         QTest::newRow("lone ampersands and equals")
             << QByteArray("GET /mnemonics/?&&=&w&=w=&seed HTTP/1.1\r\n\r\n");

@@ -1,11 +1,10 @@
 // The lexiquill-mnemonic-service executable as someone hosting it runs it.
 
+#include <QProcess>
+#include <QTest>
 #include <csignal>
 #include <memory>
 #include <vector>
-
-#include <QProcess>
-#include <QTest>
 
 #include "raw_http.h"
 #include "service/mnemonic_server.h"
@@ -53,14 +52,14 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("message");
-        QTest::newRow("unknown option") << QStringList{"--port", "80"}
-                                        << QByteArray("unknown option '--port'");
-        QTest::newRow("listen without a port") << QStringList{"--listen", "127.0.0.1"}
-                                               << QByteArray("is not ADDR:PORT");
-        QTest::newRow("port out of range") << QStringList{"--listen=127.0.0.1:70000"}
-                                           << QByteArray("is not ADDR:PORT");
-        QTest::newRow("listen with nothing after it") << QStringList{"--listen"}
-                                                      << QByteArray("needs ADDR:PORT");
+        QTest::newRow("unknown option")
+            << QStringList{"--port", "80"} << QByteArray("unknown option '--port'");
+        QTest::newRow("listen without a port")
+            << QStringList{"--listen", "127.0.0.1"} << QByteArray("is not ADDR:PORT");
+        QTest::newRow("port out of range")
+            << QStringList{"--listen=127.0.0.1:70000"} << QByteArray("is not ADDR:PORT");
+        QTest::newRow("listen with nothing after it")
+            << QStringList{"--listen"} << QByteArray("needs ADDR:PORT");
     }
 
     void badArguments()
@@ -122,7 +121,8 @@ private slots:
 
         const QByteArray err = program.readAllStandardError();
         if (verbose) {
-            QVERIFY2(err.contains("\"GET /mnemonics/?w=cat&seed=1 HTTP/1.1\" 200"), err.constData());
+            QVERIFY2(err.contains("\"GET /mnemonics/?w=cat&seed=1 HTTP/1.1\" 200"),
+                     err.constData());
             QVERIFY2(err.contains("\"GET /nothing HTTP/1.1\" 404"), err.constData());
             // One line per request; the readiness polls count too.
             QCOMPARE(err.count("HTTP/1.1\" "), err.count("\" 200 ") + err.count("\" 404 "));

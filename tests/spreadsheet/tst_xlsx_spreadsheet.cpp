@@ -28,7 +28,8 @@ protected:
 struct Desktop {
     QTemporaryDir dir;
 
-    void program(const QString& name, const QByteArray& body = "exit 0\n") {
+    void program(const QString& name, const QByteArray& body = "exit 0\n")
+    {
         QDir().mkpath(dir.filePath("bin"));
         QFile file(dir.filePath("bin/" + name));
         file.open(QIODevice::WriteOnly);
@@ -37,7 +38,8 @@ struct Desktop {
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
     }
 
-    void entry(const QString& relative, const QByteArray& text) {
+    void entry(const QString& relative, const QByteArray& text)
+    {
         const QString path = dir.filePath("share/applications/" + relative);
         QDir().mkpath(QFileInfo(path).path());
         QFile file(path);
@@ -45,7 +47,8 @@ struct Desktop {
         file.write(text);
     }
 
-    QProcessEnvironment environment() const {
+    QProcessEnvironment environment() const
+    {
         QProcessEnvironment env;
         env.insert("PATH", dir.filePath("bin"));
         env.insert("HOME", dir.filePath("home"));
@@ -54,7 +57,8 @@ struct Desktop {
     }
 };
 
-QStringList cellsOf(const QString& path) {
+QStringList cellsOf(const QString& path)
+{
     QProcess python;
     python.start("/usr/bin/python3", {LEXIQUILL_READ_WORKBOOK, path});
     if (!python.waitForFinished(60000) || python.exitCode() != 0) return {"unreadable"};
@@ -75,7 +79,8 @@ class TestXlsxSpreadsheet : public QObject {
     Q_OBJECT
 
 private slots:
-    void findsTheApplication_data() {
+    void findsTheApplication_data()
+    {
         QTest::addColumn<QStringList>("programs");
         QTest::addColumn<QString>("defaultEntry");  // what xdg-mime answers
         QTest::addColumn<QByteArray>("entryText");
@@ -116,7 +121,8 @@ private slots:
             << QStringList{"xdg-mime"} << "" << QByteArray() << "" << QStringList{};
     }
 
-    void findsTheApplication() {
+    void findsTheApplication()
+    {
         QFETCH(QStringList, programs);
         QFETCH(QString, defaultEntry);
         QFETCH(QByteArray, entryText);
@@ -137,7 +143,8 @@ private slots:
         QCOMPARE(launchArguments(*found, "/w/f.xlsx"), arguments);
     }
 
-    void withoutApplicationStartFails() {
+    void withoutApplicationStartFails()
+    {
         Desktop desktop;
         Pump pump;
         XlsxSpreadsheet spreadsheet(pump, desktop.environment(), desktop.dir.path(),
@@ -145,7 +152,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(PlatformError, spreadsheet.start());
     }
 
-    void cellsOutsideTheSheetFail_data() {
+    void cellsOutsideTheSheetFail_data()
+    {
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("column");
         QTest::addColumn<int>("length");
@@ -155,7 +163,8 @@ private slots:
         QTest::newRow("text longer than a cell holds") << 1 << 1 << 32768;
     }
 
-    void cellsOutsideTheSheetFail() {
+    void cellsOutsideTheSheetFail()
+    {
         QFETCH(int, row);
         QFETCH(int, column);
         QFETCH(int, length);
@@ -171,13 +180,15 @@ private slots:
 
     // Rows go to the file while the export still runs; a write to a row already
     // gone must still reach the workbook.
-    void largeSheets_data() {
+    void largeSheets_data()
+    {
         QTest::addColumn<bool>("rewriteFirstRow");
         QTest::newRow("rows in order") << false;
         QTest::newRow("an early row written again at the end") << true;
     }
 
-    void largeSheets() {
+    void largeSheets()
+    {
         QFETCH(bool, rewriteFirstRow);
         Desktop desktop;
         desktop.program("gnumeric", "printf '%s' \"$1\" > \"$0.opened\"\n");
@@ -213,7 +224,8 @@ private slots:
         QCOMPARE(QDir(QFileInfo(opened).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
-    void workbookNotShownLeavesNothing() {
+    void workbookNotShownLeavesNothing()
+    {
         Desktop desktop;
         desktop.program("gnumeric");
         Pump pump;

@@ -2,7 +2,6 @@
 
 #include <QHostAddress>
 #include <QTcpServer>
-
 #include <stdexcept>
 
 namespace lexiquill::test {

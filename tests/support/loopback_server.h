@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QString>
-
 #include <httplib.h>
 
+#include <QString>
 #include <thread>
 
 namespace lexiquill::test {

@@ -4,17 +4,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QWindow>
-
 #include <algorithm>
 
 #include "adapters/qt_event_pump.h"
-#include "platform/platform_error.h"
 #include "command/app_identity.h"
 #include "command/step_trap.h"
+#include "platform/platform_error.h"
 #include "window/main_window.h"
 
 namespace lexiquill::test {
@@ -76,7 +75,8 @@ public:
     }
     void close() override
     {
-        if (m_writer.failClose) throw platform::PlatformError(QStringLiteral("Disk quota exceeded"));
+        if (m_writer.failClose)
+            throw platform::PlatformError(QStringLiteral("Disk quota exceeded"));
         m_real->close();
         ++m_writer.closed;
     }
@@ -181,7 +181,8 @@ void FakeSkinEngine::setOption(int id, bool value)
 
 void FakeSkinEngine::applyToWindow(quint32 handle)
 {
-    calls.append(handle != 0 ? QStringLiteral("apply to window") : QStringLiteral("apply to no window"));
+    calls.append(handle != 0 ? QStringLiteral("apply to window")
+                             : QStringLiteral("apply to no window"));
 }
 
 QString FakeHttpClient::get(const QString& address)
@@ -209,26 +210,66 @@ void Faults::check(const QString& operation)
     }
 }
 
-int FaultyListView::rowCount() const { check("rowCount"); return m_real.rowCount(); }
-QString FaultyListView::text(int row) const { check("text"); return m_real.text(row); }
+int FaultyListView::rowCount() const
+{
+    check("rowCount");
+    return m_real.rowCount();
+}
+QString FaultyListView::text(int row) const
+{
+    check("text");
+    return m_real.text(row);
+}
 QString FaultyListView::subText(int row, int column) const
 {
     check("subText");
     return m_real.subText(row, column);
 }
-bool FaultyListView::checked(int row) const { check("checked"); return m_real.checked(row); }
-int FaultyListView::append(const QString& text) { check("append"); return m_real.append(text); }
+bool FaultyListView::checked(int row) const
+{
+    check("checked");
+    return m_real.checked(row);
+}
+int FaultyListView::append(const QString& text)
+{
+    check("append");
+    return m_real.append(text);
+}
 void FaultyListView::setSubText(int row, int column, const QString& text)
 {
     check("setSubText");
     m_real.setSubText(row, column, text);
 }
-void FaultyListView::remove(int row) { check("remove"); m_real.remove(row); }
-void FaultyListView::clear() { check("clear"); m_real.clear(); }
-int FaultyListView::selectedRow() const { check("selectedRow"); return m_real.selectedRow(); }
-int FaultyListView::columnCount() const { check("columnCount"); return m_real.columnCount(); }
-QString FaultyListView::header(int column) const { check("header"); return m_real.header(column); }
-void FaultyListView::addColumn(const QString& header) { check("addColumn"); m_real.addColumn(header); }
+void FaultyListView::remove(int row)
+{
+    check("remove");
+    m_real.remove(row);
+}
+void FaultyListView::clear()
+{
+    check("clear");
+    m_real.clear();
+}
+int FaultyListView::selectedRow() const
+{
+    check("selectedRow");
+    return m_real.selectedRow();
+}
+int FaultyListView::columnCount() const
+{
+    check("columnCount");
+    return m_real.columnCount();
+}
+QString FaultyListView::header(int column) const
+{
+    check("header");
+    return m_real.header(column);
+}
+void FaultyListView::addColumn(const QString& header)
+{
+    check("addColumn");
+    m_real.addColumn(header);
+}
 void FaultyListView::setColumnWidth(int column, int twips)
 {
     check("setColumnWidth");
@@ -244,9 +285,21 @@ FaultyContext::FaultyContext(command::CommandContext& real)
 
 platform::ListView& FaultyContext::wordList() { return m_wordList; }
 platform::ListView& FaultyContext::resultTable() { return m_resultTable; }
-bool FaultyContext::isAcronymMode() const { check("isAcronymMode"); return m_real.isAcronymMode(); }
-bool FaultyContext::isMnemonicMode() const { check("isMnemonicMode"); return m_real.isMnemonicMode(); }
-void FaultyContext::selectMnemonicMode() { check("selectMnemonicMode"); m_real.selectMnemonicMode(); }
+bool FaultyContext::isAcronymMode() const
+{
+    check("isAcronymMode");
+    return m_real.isAcronymMode();
+}
+bool FaultyContext::isMnemonicMode() const
+{
+    check("isMnemonicMode");
+    return m_real.isMnemonicMode();
+}
+void FaultyContext::selectMnemonicMode()
+{
+    check("selectMnemonicMode");
+    m_real.selectMnemonicMode();
+}
 void FaultyContext::setProgressValue(int value)
 {
     check("setProgressValue");
@@ -257,20 +310,44 @@ void FaultyContext::setProgressText(const QString& text)
     check("setProgressText");
     m_real.setProgressText(text);
 }
-command::Pointer FaultyContext::pointer() const { check("pointer"); return m_real.pointer(); }
+command::Pointer FaultyContext::pointer() const
+{
+    check("pointer");
+    return m_real.pointer();
+}
 void FaultyContext::setPointer(command::Pointer pointer)
 {
     check("setPointer");
     m_real.setPointer(pointer);
 }
-bool FaultyContext::isGenerating() const { check("isGenerating"); return m_real.isGenerating(); }
-void FaultyContext::setGenerating(bool busy) { check("setGenerating"); m_real.setGenerating(busy); }
+bool FaultyContext::isGenerating() const
+{
+    check("isGenerating");
+    return m_real.isGenerating();
+}
+void FaultyContext::setGenerating(bool busy)
+{
+    check("setGenerating");
+    m_real.setGenerating(busy);
+}
 platform::Dialogs& FaultyContext::dialogs() { return m_real.dialogs(); }
-platform::EventPump& FaultyContext::pump() { check("yield"); return m_real.pump(); }
+platform::EventPump& FaultyContext::pump()
+{
+    check("yield");
+    return m_real.pump();
+}
 platform::TextFileWriter& FaultyContext::textFiles() { return m_real.textFiles(); }
 platform::Clipboard& FaultyContext::clipboard() { return m_real.clipboard(); }
-platform::FileReader& FaultyContext::fileReader() { check("fileReader"); return m_real.fileReader(); }
-platform::HttpClient& FaultyContext::httpClient() { check("httpClient"); return m_real.httpClient(); }
+platform::FileReader& FaultyContext::fileReader()
+{
+    check("fileReader");
+    return m_real.fileReader();
+}
+platform::HttpClient& FaultyContext::httpClient()
+{
+    check("httpClient");
+    return m_real.httpClient();
+}
 QString FaultyContext::mnemonicBaseUrl() const { return m_real.mnemonicBaseUrl(); }
 platform::ServiceHost& FaultyContext::serviceHost()
 {
@@ -321,8 +398,8 @@ public:
     {
         m_owner.calls.append(QStringLiteral("add workbook"));
         m_owner.faults.check(QStringLiteral("addWorkbook"));
-        m_workbooks.push_back(std::make_unique<FakeWorkbook>(
-            m_owner, m_real ? &m_real->addWorkbook() : nullptr));
+        m_workbooks.push_back(
+            std::make_unique<FakeWorkbook>(m_owner, m_real ? &m_real->addWorkbook() : nullptr));
         return *m_workbooks.back();
     }
     void show() override

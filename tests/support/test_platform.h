@@ -3,12 +3,12 @@
 #include <QHash>
 #include <QPoint>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 
 #include "adapters/local_file_reader.h"
 #include "adapters/save_file_writer.h"
+#include "command/command_context.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
@@ -18,9 +18,8 @@
 #include "platform/platform.h"
 #include "platform/service_host.h"
 #include "platform/skin_engine.h"
-#include "platform/text_file.h"
 #include "platform/spreadsheet.h"
-#include "command/command_context.h"
+#include "platform/text_file.h"
 
 class QPushButton;
 class QWidget;
@@ -67,7 +66,7 @@ public:
     QStringList saveAnswers;
     std::function<void(const QString&)> onMessage;
     QList<platform::OpenDialogOptions> openDialogs;  // every open dialog shown
-    QStringList openAnswers;  // taken from the front; none left gives Cancel
+    QStringList openAnswers;                         // taken from the front; none left gives Cancel
 };
 
 // Reads the real files, and can be told to read them in small pieces or to fail.
@@ -75,11 +74,11 @@ class FakeFileReader final : public platform::FileReader {
 public:
     std::unique_ptr<platform::ReadableFile> open(const QString& path) override;
 
-    QStringList opened;  // every path opened, in order
-    int closed = 0;      // files closed again
-    int reads = 0;       // reads of every file together
-    qsizetype pieceSize = 0;  // when set, no read hands over more bytes than this
-    int failReadAt = 0;       // the read (counted from 1 over all files) that fails
+    QStringList opened;            // every path opened, in order
+    int closed = 0;                // files closed again
+    int reads = 0;                 // reads of every file together
+    qsizetype pieceSize = 0;       // when set, no read hands over more bytes than this
+    int failReadAt = 0;            // the read (counted from 1 over all files) that fails
     std::function<void()> onRead;  // runs before every read
 
 private:
@@ -157,7 +156,7 @@ public:
     QString get(const QString& address) override;
 
     QStringList requests;
-    QList<Answer> answers;  // taken from the front
+    QList<Answer> answers;                      // taken from the front
     std::function<void(const QString&)> onGet;  // runs while the request is under way
 };
 

@@ -2,11 +2,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "widgets/list_model.h"
 #include "platform/platform_error.h"
+#include "widgets/list_model.h"
 
-using lexiquill::widgets::ListModel;
 using lexiquill::platform::PlatformError;
+using lexiquill::widgets::ListModel;
 
 class TestListModel : public QObject {
     Q_OBJECT
@@ -15,7 +15,8 @@ private slots:
     void rowsAreKeptExactlyAndNumberedFromOne()
     {
         ListModel model(true);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.addColumn(" Word(s)");
         model.addColumn("Result");
         QCOMPARE(model.append("  padded  "), 1);
@@ -73,7 +74,8 @@ private slots:
     void viewsHearOfAppendedRowsInBatches()
     {
         ListModel model(true);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.addColumn("a");
         model.addColumn("b");
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
@@ -96,7 +98,8 @@ private slots:
     void ticksChangeOnlyThroughTheModelAndSignal()
     {
         ListModel model(true);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.addColumn("a");
         model.addColumn("b");
         model.append("row");
@@ -128,7 +131,8 @@ private slots:
     void clearEmptiesEverything()
     {
         ListModel model(true);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.addColumn("a");
         model.addColumn("b");
         for (int i = 0; i < 10; ++i) model.setSubText(model.append("x"), 2, "y");

@@ -7,10 +7,10 @@
 #include <QTest>
 #include <QtEndian>
 
+#include "support/test_platform.h"
 #include "widgets/list_control.h"
 #include "window/appearance.h"
 #include "window/main_window.h"
-#include "support/test_platform.h"
 
 using namespace lexiquill;
 using command::Pointer;
@@ -20,19 +20,35 @@ Q_DECLARE_METATYPE(command::Pointer)
 
 namespace {
 
-
 // A 16 x 16, 32-bit Windows cursor file with the given hot spot.
 QByteArray cursorFile(quint16 hotX, quint16 hotY)
 {
     QByteArray bytes;
     const auto put16 = [&](quint16 v) { bytes.append(char(v & 0xff)).append(char(v >> 8)); };
-    const auto put32 = [&](quint32 v) { put16(quint16(v & 0xffff)); put16(quint16(v >> 16)); };
+    const auto put32 = [&](quint32 v) {
+        put16(quint16(v & 0xffff));
+        put16(quint16(v >> 16));
+    };
     const quint32 imageSize = 40 + 16 * 16 * 4 + 16 * 4;
-    put16(0); put16(2); put16(1);                         // cursor directory, one entry
+    put16(0);
+    put16(2);
+    put16(1);  // cursor directory, one entry
     bytes.append(char(16)).append(char(16)).append(char(0)).append(char(0));
-    put16(hotX); put16(hotY); put32(imageSize); put32(22);
-    put32(40); put32(16); put32(32); put16(1); put16(32);  // bitmap header, XOR + AND height
-    put32(0); put32(0); put32(0); put32(0); put32(0); put32(0);
+    put16(hotX);
+    put16(hotY);
+    put32(imageSize);
+    put32(22);
+    put32(40);
+    put32(16);
+    put32(32);
+    put16(1);
+    put16(32);  // bitmap header, XOR + AND height
+    put32(0);
+    put32(0);
+    put32(0);
+    put32(0);
+    put32(0);
+    put32(0);
     for (int i = 0; i < 16 * 16; ++i) put32(0xff2050c0);
     bytes.append(QByteArray(16 * 4, '\0'));
     return bytes;
@@ -40,7 +56,8 @@ QByteArray cursorFile(quint16 hotX, quint16 hotY)
 
 QColor background(TestWindow& t, const char* name)
 {
-    auto* widget = qstrcmp(name, "Form1") == 0 ? t.window.get() : t.window->findChild<QWidget*>(name);
+    auto* widget =
+        qstrcmp(name, "Form1") == 0 ? t.window.get() : t.window->findChild<QWidget*>(name);
     return widget->palette().color(widget->backgroundRole());
 }
 
@@ -77,10 +94,15 @@ private slots:
         const auto* button = t.button("PushButton2");
         QCOMPARE(button->palette().color(QPalette::Button), QColor(Qt::white));
         const auto* list = t.window->findChild<QWidget*>("ListView2");
-        QCOMPARE(list->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+        QCOMPARE(list->palette().color(QPalette::Base),
+                 QApplication::palette().color(QPalette::Base));
 
-        const QStringList calls{QStringLiteral("load %1 \"\"").arg(skin), "read options", "write options 7",
-                                "set option 5 true", "set option 10 true", "apply to window"};
+        const QStringList calls{QStringLiteral("load %1 \"\"").arg(skin),
+                                "read options",
+                                "write options 7",
+                                "set option 5 true",
+                                "set option 10 true",
+                                "apply to window"};
         QCOMPARE(t.skinEngine->calls, skinned ? calls : QStringList{});
         QVERIFY(t.dialogs->errorReports.isEmpty());
     }
@@ -140,11 +162,12 @@ private slots:
         QTest::addColumn<QStringList>("path");  // controls the mouse moves over, in order
         QTest::addColumn<Pointer>("start");
         QTest::addColumn<Pointer>("end");
-        QTest::newRow("over a push button") << QStringList{"PushButton6"} << Pointer::Default << Pointer::Hand;
+        QTest::newRow("over a push button")
+            << QStringList{"PushButton6"} << Pointer::Default << Pointer::Hand;
         QTest::newRow("button to button keeps Hand")
             << QStringList{"PushButton6", "PushButton12"} << Pointer::Default << Pointer::Hand;
-        QTest::newRow("button, then the frame") << QStringList{"PushButton2", "Frame1"} << Pointer::Hand
-                                                << Pointer::Default;
+        QTest::newRow("button, then the frame")
+            << QStringList{"PushButton2", "Frame1"} << Pointer::Hand << Pointer::Default;
         QTest::newRow("button, then the word list")
             << QStringList{"PushButton2", "ListView1"} << Pointer::Default << Pointer::Default;
         QTest::newRow("button, then the results list")
@@ -154,10 +177,11 @@ private slots:
         QTest::newRow("frame, then an option keeps Default")
             << QStringList{"Frame1", "Option1"} << Pointer::Hand << Pointer::Default;
         QTest::newRow("an option or the progress bar sets nothing")
-            << QStringList{"PushButton4", "Option2", "ProgressBar1"} << Pointer::Default << Pointer::Hand;
+            << QStringList{"PushButton4", "Option2", "ProgressBar1"} << Pointer::Default
+            << Pointer::Hand;
         QTest::newRow("Busy stays over buttons and lists")
-            << QStringList{"PushButton2", "ListView1", "Form1", "Frame1", "PushButton5"} << Pointer::Busy
-            << Pointer::Busy;
+            << QStringList{"PushButton2", "ListView1", "Form1", "Frame1", "PushButton5"}
+            << Pointer::Busy << Pointer::Busy;
     }
 
     void pointerFollowsTheMouse()

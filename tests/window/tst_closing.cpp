@@ -9,8 +9,8 @@
 
 #include "platform/platform.h"
 #include "platform/platform_error.h"
-#include "window/main_window.h"
 #include "support/test_platform.h"
+#include "window/main_window.h"
 
 using namespace lexiquill;
 
@@ -27,7 +27,8 @@ private slots:
         const int count = 2'000'000;
         for (int i = 0; i < count; ++i) window.context().wordList().append(QStringLiteral("a b"));
 
-        QTimer::singleShot(0, &window, [&] { window.findChild<QPushButton*>("PushButton2")->click(); });
+        QTimer::singleShot(0, &window,
+                           [&] { window.findChild<QPushButton*>("PushButton2")->click(); });
         // Runs inside one of the run's yields.
         QTimer::singleShot(20, &window, [&] { window.close(); });
         const int status = QApplication::exec();
@@ -48,7 +49,8 @@ private slots:
         QVERIFY(t.pump->isEnding());
         const int yields = t.pump->yields;
         // A click that reached the queue after the window had closed.
-        QMetaObject::invokeMethod(t.button("PushButton6"), &QPushButton::click, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(t.button("PushButton6"), &QPushButton::click,
+                                  Qt::QueuedConnection);
         QVERIFY_THROWS_EXCEPTION(platform::ProgramEnding, t.pump->yield());
         QCOMPARE(t.pump->yields, yields);
         QVERIFY(t.dialogs->prompts.isEmpty());

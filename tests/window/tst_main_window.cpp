@@ -5,9 +5,9 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "support/test_platform.h"
 #include "widgets/list_control.h"
 #include "window/main_window.h"
-#include "support/test_platform.h"
 
 using namespace lexiquill;
 using test::TestWindow;
@@ -30,21 +30,41 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<qreal>("pointSize");
-        QTest::newRow("ListView1") << "ListView1" << "" << twips(120, 120, 7800, 2295) << 9.0;
-        QTest::newRow("PushButton6") << "PushButton6" << "Add Word(s)" << twips(120, 2520, 3840, 400) << 11.25;
-        QTest::newRow("PushButton3") << "PushButton3" << "Load Word(s) From File" << twips(4080, 2520, 3840, 405) << 11.25;
-        QTest::newRow("PushButton1") << "PushButton1" << "Clear List" << twips(120, 3030, 3840, 405) << 11.25;
-        QTest::newRow("PushButton7") << "PushButton7" << "Load Sample/Example Words" << twips(4080, 3030, 3840, 405) << 11.25;
-        QTest::newRow("Frame1") << "Frame1" << "Option" << twips(120, 3510, 7800, 700) << 9.0;
-        QTest::newRow("Option1") << "Option1" << "Acronym" << twips(240, 300, 1185, 240) << 9.0;
-        QTest::newRow("Option2") << "Option2" << "Mnemonic " << twips(1680, 300, 1185, 240) << 9.0;
-        QTest::newRow("PushButton2") << "PushButton2" << "Start Generating" << twips(120, 4335, 7800, 405) << 11.25;
-        QTest::newRow("ListView2") << "ListView2" << "" << twips(120, 4830, 7800, 2295) << 9.0;
-        QTest::newRow("PushButton8") << "PushButton8" << "Save Results To Text File" << twips(120, 7220, 3840, 405) << 11.25;
-        QTest::newRow("PushButton12") << "PushButton12" << "Save Results As Excel File" << twips(4080, 7220, 3840, 405) << 11.25;
-        QTest::newRow("PushButton4") << "PushButton4" << "Copy Results To Clipboard" << twips(120, 7730, 3840, 405) << 11.25;
-        QTest::newRow("PushButton5") << "PushButton5" << "Clear List" << twips(4080, 7730, 3840, 405) << 11.25;
-        QTest::newRow("ProgressBar1") << "ProgressBar1" << "Progress Bar" << twips(120, 8250, 7800, 405) << 9.0;
+        QTest::newRow("ListView1") << "ListView1"
+                                   << "" << twips(120, 120, 7800, 2295) << 9.0;
+        QTest::newRow("PushButton6") << "PushButton6"
+                                     << "Add Word(s)" << twips(120, 2520, 3840, 400) << 11.25;
+        QTest::newRow("PushButton3")
+            << "PushButton3"
+            << "Load Word(s) From File" << twips(4080, 2520, 3840, 405) << 11.25;
+        QTest::newRow("PushButton1") << "PushButton1"
+                                     << "Clear List" << twips(120, 3030, 3840, 405) << 11.25;
+        QTest::newRow("PushButton7")
+            << "PushButton7"
+            << "Load Sample/Example Words" << twips(4080, 3030, 3840, 405) << 11.25;
+        QTest::newRow("Frame1") << "Frame1"
+                                << "Option" << twips(120, 3510, 7800, 700) << 9.0;
+        QTest::newRow("Option1") << "Option1"
+                                 << "Acronym" << twips(240, 300, 1185, 240) << 9.0;
+        QTest::newRow("Option2") << "Option2"
+                                 << "Mnemonic " << twips(1680, 300, 1185, 240) << 9.0;
+        QTest::newRow("PushButton2") << "PushButton2"
+                                     << "Start Generating" << twips(120, 4335, 7800, 405) << 11.25;
+        QTest::newRow("ListView2") << "ListView2"
+                                   << "" << twips(120, 4830, 7800, 2295) << 9.0;
+        QTest::newRow("PushButton8")
+            << "PushButton8"
+            << "Save Results To Text File" << twips(120, 7220, 3840, 405) << 11.25;
+        QTest::newRow("PushButton12")
+            << "PushButton12"
+            << "Save Results As Excel File" << twips(4080, 7220, 3840, 405) << 11.25;
+        QTest::newRow("PushButton4")
+            << "PushButton4"
+            << "Copy Results To Clipboard" << twips(120, 7730, 3840, 405) << 11.25;
+        QTest::newRow("PushButton5") << "PushButton5"
+                                     << "Clear List" << twips(4080, 7730, 3840, 405) << 11.25;
+        QTest::newRow("ProgressBar1") << "ProgressBar1"
+                                      << "Progress Bar" << twips(120, 8250, 7800, 405) << 9.0;
     }
 
     void controlsStandWhereDesigned()
@@ -60,7 +80,8 @@ private slots:
         // The font drawn, not the one asked for: Arial, or Liberation Sans, which has
         // Arial's metrics and stands in for it on Debian.
         const QFontInfo used = control->fontInfo();
-        QVERIFY2(QStringList({"Arial", "Liberation Sans"}).contains(used.family()), qPrintable(used.family()));
+        QVERIFY2(QStringList({"Arial", "Liberation Sans"}).contains(used.family()),
+                 qPrintable(used.family()));
         QCOMPARE(used.pointSizeF(), pointSize);
         QVERIFY(used.bold());
         if (auto* button = qobject_cast<QAbstractButton*>(control)) {
@@ -90,7 +111,8 @@ private slots:
         QCOMPARE(t.context().pointer(), command::Pointer::Default);
         QVERIFY(!t.context().isGenerating());
         QCOMPARE(w.palette().color(QPalette::Window), QColor(Qt::white));
-        QCOMPARE(w.findChild<QWidget*>("Frame1")->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(w.findChild<QWidget*>("Frame1")->palette().color(QPalette::Window),
+                 QColor(Qt::white));
         QCOMPARE(t.button("PushButton2")->palette().color(QPalette::Button), QColor(Qt::white));
     }
 
@@ -111,8 +133,10 @@ private slots:
         QCOMPARE(list1->horizontalHeader()->sectionSize(0), 467);
         QCOMPARE(list2->horizontalHeader()->sectionSize(0), 233);
         QCOMPARE(list2->horizontalHeader()->sectionSize(1), 233);
-        QVERIFY(list1->toolTip().startsWith("Drag and drop files here. Double-click item to remove it."));
-        QCOMPARE(list2->toolTip(), QStringLiteral("Move | line to right and out of window to reveal full names."));
+        QVERIFY(list1->toolTip().startsWith(
+            "Drag and drop files here. Double-click item to remove it."));
+        QCOMPARE(list2->toolTip(),
+                 QStringLiteral("Move | line to right and out of window to reveal full names."));
     }
 
     void focusStartsOnTheWordListAndTabFollowsTheDesign()
@@ -121,8 +145,8 @@ private slots:
         t.window->show();
         QVERIFY(QTest::qWaitForWindowActive(t.window.get()));
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("ListView1"));
-        const QStringList expected{"ListView2", "Option1", "PushButton6", "PushButton3",
-                                   "PushButton1", "PushButton2", "PushButton8", "PushButton4",
+        const QStringList expected{"ListView2",   "Option1",     "PushButton6",  "PushButton3",
+                                   "PushButton1", "PushButton2", "PushButton8",  "PushButton4",
                                    "PushButton5", "PushButton7", "PushButton12", "ListView1"};
         QStringList visited;
         for (int i = 0; i < expected.size(); ++i) {
@@ -148,7 +172,8 @@ private slots:
         option.initFrom(list2);
         option.rect = list2->visualRect(list2->model()->index(0, 0));
         option.features |= QStyleOptionViewItem::HasCheckIndicator;
-        const QRect box = list2->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list2);
+        const QRect box =
+            list2->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list2);
         QTest::mouseClick(list2->viewport(), Qt::LeftButton, {}, box.center());
         QVERIFY(results.checked(1));
 
@@ -174,7 +199,8 @@ private slots:
         p.skinEngine = std::make_unique<test::FakeSkinEngine>();
         window::MainWindow w(std::move(p));
         QCOMPARE(fake->errorReports,
-                 QStringList{test::reportFor("Injected failure of dialogs.setApplicationTitle", "Form_Load", 126)});
+                 QStringList{test::reportFor("Injected failure of dialogs.setApplicationTitle",
+                                             "Form_Load", 126)});
         QCOMPARE(w.windowTitle(), QStringLiteral("Lexiquill"));
         QCOMPARE(w.context().resultTable().columnCount(), 2);
     }
@@ -183,7 +209,8 @@ private slots:
     {
         TestWindow t;
         t.window->show();
-        for (int i = 0; i < 10; ++i) t.context().wordList().append(QStringLiteral("phrase %1").arg(i));
+        for (int i = 0; i < 10; ++i)
+            t.context().wordList().append(QStringLiteral("phrase %1").arg(i));
         t.pump->onYield = [&](int yield) {
             if (yield == 3) t.window->close();
         };

@@ -12,9 +12,9 @@
 #include <QUrl>
 
 #include "platform/dialogs.h"
+#include "support/test_platform.h"
 #include "widgets/list_control.h"
 #include "window/main_window.h"
-#include "support/test_platform.h"
 #include "wordlist/list_file_loading.h"
 
 using namespace lexiquill;
@@ -24,11 +24,10 @@ namespace {
 
 const QString kNul(QChar(0));
 
-
-
 QStringList words(TestWindow& t) { return t.rows(t.context().wordList()); }
 
-QString cannotRead(const QString& path, const QString& reason) {
+QString cannotRead(const QString& path, const QString& reason)
+{
     return QStringLiteral("Cannot read the list file \"%1\": %2.").arg(path, reason);
 }
 
@@ -42,7 +41,8 @@ class TestListFileLoading : public QObject {
     Q_OBJECT
 
 private slots:
-    void linesAreCutAtEveryLineEnd_data() {
+    void linesAreCutAtEveryLineEnd_data()
+    {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("phrases");
         QTest::newRow("CR LF ends, an empty line is a phrase")
@@ -83,7 +83,8 @@ private slots:
             << QStringList{QString::fromLatin1("a\0b", 3), QString(QChar(0))};
     }
 
-    void linesAreCutAtEveryLineEnd() {
+    void linesAreCutAtEveryLineEnd()
+    {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, phrases);
         QTemporaryDir dir;
@@ -102,7 +103,8 @@ private slots:
         }
     }
 
-    void dialogIsAskedForSeveralListFiles() {
+    void dialogIsAskedForSeveralListFiles()
+    {
         TestWindow t;
         t.dialogs->openAnswers = QStringList{""};
         test::FaultyContext faulty(t.context());
@@ -120,7 +122,8 @@ private slots:
         QVERIFY(t.dialogs->messages.isEmpty() && t.dialogs->errorReports.isEmpty());
     }
 
-    void severalFilesLoadInDialogOrderPastAMissingOne() {
+    void severalFilesLoadInDialogOrderPastAMissingOne()
+    {
         QTemporaryDir dir;
         test::writeFile(dir.filePath("a.txt"), "a1\r\na2\r\n");
         test::writeFile(dir.filePath("c.txt"), "c1\n");
@@ -135,7 +138,8 @@ private slots:
         QCOMPARE(t.context().pointer(), command::Pointer::Default);
     }
 
-    void joinedPathsAreTidied_data() {
+    void joinedPathsAreTidied_data()
+    {
         QTest::addColumn<QString>("folderEnd");
         QTest::addColumn<QString>("opened");
         QTest::newRow("folder without a final separator") << ""
@@ -146,7 +150,8 @@ private slots:
                                                           << "/a.txt";
     }
 
-    void joinedPathsAreTidied() {
+    void joinedPathsAreTidied()
+    {
         QFETCH(QString, folderEnd);
         QFETCH(QString, opened);
         QTemporaryDir dir;
@@ -162,7 +167,8 @@ private slots:
         QVERIFY(t.dialogs->messages.isEmpty());
     }
 
-    void aSingleChosenPathIsTakenUnchanged() {
+    void aSingleChosenPathIsTakenUnchanged()
+    {
         QTemporaryDir dir;
         test::writeFile(dir.filePath("a.txt"), "x");
         TestWindow t;
@@ -173,7 +179,8 @@ private slots:
         QCOMPARE(words(t), QStringList{"x"});
     }
 
-    void pointerIsBusyWhileReadingAndNothingYields() {
+    void pointerIsBusyWhileReadingAndNothingYields()
+    {
         QTemporaryDir dir;
         const QString a = test::writeFile(dir.filePath("a.txt"), "one\r\ntwo\r\n");
         TestWindow t;
@@ -188,7 +195,8 @@ private slots:
         QCOMPARE(words(t), (QStringList{"one", "two", "one", "two", "one", "two"}));
     }
 
-    void badInputIsReportedAndTheListKept_data() {
+    void badInputIsReportedAndTheListKept_data()
+    {
         QTest::addColumn<Bad>("bad");
         QTest::newRow("missing file") << Bad::Missing;
         QTest::newRow("folder") << Bad::Folder;
@@ -199,7 +207,8 @@ private slots:
         QTest::newRow("symbolic link leading round to itself") << Bad::LinkLoop;
     }
 
-    void badInputIsReportedAndTheListKept() {
+    void badInputIsReportedAndTheListKept()
+    {
         QFETCH(Bad, bad);
         QTemporaryDir dir;
         const QString good = test::writeFile(dir.filePath("good.txt"), "good\r\n");
@@ -253,16 +262,16 @@ private slots:
             QCOMPARE(t.dialogs->messages, QStringList{});
             QCOMPARE(
                 t.dialogs->errorReports,
-                (QStringList{
-                    test::reportFor(cannotRead(path, reason), "PushButton3_Click", 120),
-                    test::reportFor(cannotRead(path, reason), "PushButton3_Click", 134)}));
+                (QStringList{test::reportFor(cannotRead(path, reason), "PushButton3_Click", 120),
+                             test::reportFor(cannotRead(path, reason), "PushButton3_Click", 134)}));
         }
         QCOMPARE(words(t), (QStringList{"kept", "good"}));
         QCOMPARE(QDir("/proc/self/fd").count(), descriptors);  // every file closed again
         QCOMPARE(t.context().pointer(), command::Pointer::Default);
     }
 
-    void aFileFailingPartWayKeepsItsFirstPhrases() {
+    void aFileFailingPartWayKeepsItsFirstPhrases()
+    {
         QTemporaryDir dir;
         test::writeFile(dir.filePath("a.txt"), "one\r\ntwo\r\nthree\r\n");
         test::writeFile(dir.filePath("b.txt"), "bee");
@@ -278,7 +287,8 @@ private slots:
         QCOMPARE(t.context().pointer(), command::Pointer::Default);
     }
 
-    void aFailingDialogIsReportedAndLoadsNothing() {
+    void aFailingDialogIsReportedAndLoadsNothing()
+    {
         TestWindow t;
         t.dialogs->faults.failAt("dialogs.openFileName", 1);
         t.click("PushButton3");
@@ -289,14 +299,16 @@ private slots:
         QCOMPARE(t.context().pointer(), command::Pointer::Default);
     }
 
-    void hugeFilesLoadWhole_data() {
+    void hugeFilesLoadWhole_data()
+    {
         QTest::addColumn<int>("lines");
         QTest::addColumn<int>("lineLength");
         QTest::newRow("one 100 MB line") << 1 << 100 * 1024 * 1024;
         QTest::newRow("a million lines") << 1000000 << 3;
     }
 
-    void hugeFilesLoadWhole() {
+    void hugeFilesLoadWhole()
+    {
         QFETCH(int, lines);
         QFETCH(int, lineLength);
         QTemporaryDir dir;
@@ -329,7 +341,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
     }
 
-    void droppedFilesLoadInTheOrderDropped() {
+    void droppedFilesLoadInTheOrderDropped()
+    {
         QTemporaryDir dir;
         const QString a = test::writeFile(dir.filePath("a.txt"), "a1\r\n");
         const QString b = test::writeFile(dir.filePath("b.list"), "b1\rb2");
@@ -361,7 +374,8 @@ private slots:
         QVERIFY(QFile::exists(a) && QFile::exists(b));
     }
 
-    void droppingAnythingElseChangesNothing_data() {
+    void droppingAnythingElseChangesNothing_data()
+    {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("url");
         QTest::newRow("text") << "alpha\nbeta"
@@ -370,7 +384,8 @@ private slots:
                                           << "https://example.org/list.txt";
     }
 
-    void droppingAnythingElseChangesNothing() {
+    void droppingAnythingElseChangesNothing()
+    {
         QFETCH(QString, text);
         QFETCH(QString, url);
         TestWindow t;

@@ -2,10 +2,10 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "widgets/list_control.h"
-#include "window/main_window.h"
 #include "command/step_trap.h"
 #include "support/test_platform.h"
+#include "widgets/list_control.h"
+#include "window/main_window.h"
 #include "wordlist/word_list_commands.h"
 
 using namespace lexiquill;
@@ -26,7 +26,13 @@ void fill(TestWindow& t, const QStringList& phrases, int selectedRow)
     if (selectedRow > 0) listView1(t)->selectRow(selectedRow - 1);
 }
 
-enum class Removal { DoubleClick, DoubleClickBelowRows, RightDoubleClick, MiddleDoubleClick, DeleteKey };
+enum class Removal {
+    DoubleClick,
+    DoubleClickBelowRows,
+    RightDoubleClick,
+    MiddleDoubleClick,
+    DeleteKey
+};
 
 void remove(TestWindow& t, Removal how, Qt::KeyboardModifiers modifiers = {})
 {
@@ -61,11 +67,14 @@ private slots:
     {
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<QStringList>("words");
-        QTest::newRow("cancel or empty OK leaves the list") << QStringList{""} << QStringList{"one"};
-        QTest::newRow("blanks only are a phrase") << QStringList{"   "} << QStringList{"one", "   "};
+        QTest::newRow("cancel or empty OK leaves the list")
+            << QStringList{""} << QStringList{"one"};
+        QTest::newRow("blanks only are a phrase")
+            << QStringList{"   "} << QStringList{"one", "   "};
         QTest::newRow("kept exactly as typed")
             << QStringList{" Mixed  Case, Comma "} << QStringList{"one", " Mixed  Case, Comma "};
-        QTest::newRow("duplicate gives a second copy") << QStringList{"one"} << QStringList{"one", "one"};
+        QTest::newRow("duplicate gives a second copy")
+            << QStringList{"one"} << QStringList{"one", "one"};
     }
 
     void addWord()
@@ -101,7 +110,8 @@ private slots:
         faulty.faults.failAt("wordList.append", 1);
         wordlist::loadSampleWords(faulty);
         QCOMPARE(t.dialogs->errorReports,
-                 QStringList{test::reportFor("Injected failure of wordList.append", "PushButton7_Click", 100)});
+                 QStringList{test::reportFor("Injected failure of wordList.append",
+                                             "PushButton7_Click", 100)});
         QCOMPARE(t.rows(t.context().wordList()), QStringList{"ella marsh"});
         QVERIFY(t.context().isMnemonicMode());
     }
@@ -113,7 +123,8 @@ private slots:
         t.dialogs->inputAnswers = QStringList{"word"};
         t.click("PushButton6");
         QCOMPARE(t.dialogs->errorReports,
-                 QStringList{test::reportFor("Injected failure of dialogs.inputText", "PushButton6_Click", 100)});
+                 QStringList{test::reportFor("Injected failure of dialogs.inputText",
+                                             "PushButton6_Click", 100)});
         QCOMPARE(t.context().wordList().rowCount(), 0);
     }
 
@@ -125,11 +136,13 @@ private slots:
         QTest::addColumn<QStringList>("words");
         const QStringList all{"a", "b", "c"};
         QTest::newRow("double-click") << Removal::DoubleClick << 0 << 2 << QStringList{"a", "c"};
-        QTest::newRow("double-click below the rows") << Removal::DoubleClickBelowRows << 0 << 1
-                                                     << QStringList{"b", "c"};
+        QTest::newRow("double-click below the rows")
+            << Removal::DoubleClickBelowRows << 0 << 1 << QStringList{"b", "c"};
         QTest::newRow("Delete") << Removal::DeleteKey << 0 << 3 << QStringList{"a", "b"};
-        QTest::newRow("Shift+Delete") << Removal::DeleteKey << int(Qt::ShiftModifier) << 1 << QStringList{"b", "c"};
-        QTest::newRow("Ctrl+Delete") << Removal::DeleteKey << int(Qt::ControlModifier) << 2 << QStringList{"a", "c"};
+        QTest::newRow("Shift+Delete")
+            << Removal::DeleteKey << int(Qt::ShiftModifier) << 1 << QStringList{"b", "c"};
+        QTest::newRow("Ctrl+Delete")
+            << Removal::DeleteKey << int(Qt::ControlModifier) << 2 << QStringList{"a", "c"};
         QTest::newRow("nothing selected removes nothing") << Removal::DeleteKey << 0 << 0 << all;
     }
 
@@ -154,15 +167,18 @@ private slots:
         QTest::addColumn<QList<Removal>>("gestures");
         QTest::addColumn<QStringList>("words");
         const QStringList all{"a", "b", "c", "d"};
-        QTest::newRow("Delete twice") << QList<Removal>{Removal::DeleteKey, Removal::DeleteKey}
-                                      << QStringList{"a", "c", "d"};
+        QTest::newRow("Delete twice")
+            << QList<Removal>{Removal::DeleteKey, Removal::DeleteKey} << QStringList{"a", "c", "d"};
         QTest::newRow("double-click, then Delete")
-            << QList<Removal>{Removal::DoubleClick, Removal::DeleteKey} << QStringList{"a", "c", "d"};
+            << QList<Removal>{Removal::DoubleClick, Removal::DeleteKey}
+            << QStringList{"a", "c", "d"};
         QTest::newRow("double-click below the rows twice")
             << QList<Removal>{Removal::DoubleClickBelowRows, Removal::DoubleClickBelowRows}
             << QStringList{"a", "c", "d"};
-        QTest::newRow("right double-click removes nothing") << QList<Removal>{Removal::RightDoubleClick} << all;
-        QTest::newRow("middle double-click removes nothing") << QList<Removal>{Removal::MiddleDoubleClick} << all;
+        QTest::newRow("right double-click removes nothing")
+            << QList<Removal>{Removal::RightDoubleClick} << all;
+        QTest::newRow("middle double-click removes nothing")
+            << QList<Removal>{Removal::MiddleDoubleClick} << all;
     }
 
     void eachSelectionRemovesOnePhraseAtMost()
@@ -269,9 +285,11 @@ private slots:
         test::FaultyContext faulty(t.context());
         faulty.faults.failAt("wordList.remove", 1);
         fill(t, {"a"}, 1);
-        command::runHandler(faulty, "ListView1_DblClick", [&] { wordlist::removeSelectedPhrase(faulty); });
+        command::runHandler(faulty, "ListView1_DblClick",
+                            [&] { wordlist::removeSelectedPhrase(faulty); });
         QCOMPARE(t.dialogs->errorReports,
-                 QStringList{test::reportFor("Injected failure of wordList.remove", "ListView1_DblClick", 0)});
+                 QStringList{test::reportFor("Injected failure of wordList.remove",
+                                             "ListView1_DblClick", 0)});
         QCOMPARE(t.context().wordList().rowCount(), 1);
     }
 };
