@@ -210,70 +210,27 @@ void Faults::check(const QString& operation)
     }
 }
 
-int FaultyListView::rowCount() const
-{
-    check("rowCount");
-    return m_real.rowCount();
-}
-QString FaultyListView::text(int row) const
-{
-    check("text");
-    return m_real.text(row);
-}
+int FaultyListView::rowCount() const { return real("rowCount").rowCount(); }
+QString FaultyListView::text(int row) const { return real("text").text(row); }
 QString FaultyListView::subText(int row, int column) const
 {
-    check("subText");
-    return m_real.subText(row, column);
+    return real("subText").subText(row, column);
 }
-bool FaultyListView::checked(int row) const
-{
-    check("checked");
-    return m_real.checked(row);
-}
-int FaultyListView::append(const QString& text)
-{
-    check("append");
-    return m_real.append(text);
-}
+bool FaultyListView::checked(int row) const { return real("checked").checked(row); }
+int FaultyListView::append(const QString& text) { return real("append").append(text); }
 void FaultyListView::setSubText(int row, int column, const QString& text)
 {
-    check("setSubText");
-    m_real.setSubText(row, column, text);
+    real("setSubText").setSubText(row, column, text);
 }
-void FaultyListView::remove(int row)
-{
-    check("remove");
-    m_real.remove(row);
-}
-void FaultyListView::clear()
-{
-    check("clear");
-    m_real.clear();
-}
-int FaultyListView::selectedRow() const
-{
-    check("selectedRow");
-    return m_real.selectedRow();
-}
-int FaultyListView::columnCount() const
-{
-    check("columnCount");
-    return m_real.columnCount();
-}
-QString FaultyListView::header(int column) const
-{
-    check("header");
-    return m_real.header(column);
-}
-void FaultyListView::addColumn(const QString& header)
-{
-    check("addColumn");
-    m_real.addColumn(header);
-}
+void FaultyListView::remove(int row) { real("remove").remove(row); }
+void FaultyListView::clear() { real("clear").clear(); }
+int FaultyListView::selectedRow() const { return real("selectedRow").selectedRow(); }
+int FaultyListView::columnCount() const { return real("columnCount").columnCount(); }
+QString FaultyListView::header(int column) const { return real("header").header(column); }
+void FaultyListView::addColumn(const QString& header) { real("addColumn").addColumn(header); }
 void FaultyListView::setColumnWidth(int column, int twips)
 {
-    check("setColumnWidth");
-    m_real.setColumnWidth(column, twips);
+    real("setColumnWidth").setColumnWidth(column, twips);
 }
 
 FaultyContext::FaultyContext(command::CommandContext& real)
@@ -285,75 +242,29 @@ FaultyContext::FaultyContext(command::CommandContext& real)
 
 platform::ListView& FaultyContext::wordList() { return m_wordList; }
 platform::ListView& FaultyContext::resultTable() { return m_resultTable; }
-bool FaultyContext::isAcronymMode() const
-{
-    check("isAcronymMode");
-    return m_real.isAcronymMode();
-}
-bool FaultyContext::isMnemonicMode() const
-{
-    check("isMnemonicMode");
-    return m_real.isMnemonicMode();
-}
-void FaultyContext::selectMnemonicMode()
-{
-    check("selectMnemonicMode");
-    m_real.selectMnemonicMode();
-}
+bool FaultyContext::isAcronymMode() const { return real("isAcronymMode").isAcronymMode(); }
+bool FaultyContext::isMnemonicMode() const { return real("isMnemonicMode").isMnemonicMode(); }
+void FaultyContext::selectMnemonicMode() { real("selectMnemonicMode").selectMnemonicMode(); }
 void FaultyContext::setProgressValue(int value)
 {
-    check("setProgressValue");
-    m_real.setProgressValue(value);
+    real("setProgressValue").setProgressValue(value);
 }
 void FaultyContext::setProgressText(const QString& text)
 {
-    check("setProgressText");
-    m_real.setProgressText(text);
+    real("setProgressText").setProgressText(text);
 }
-command::Pointer FaultyContext::pointer() const
-{
-    check("pointer");
-    return m_real.pointer();
-}
-void FaultyContext::setPointer(command::Pointer pointer)
-{
-    check("setPointer");
-    m_real.setPointer(pointer);
-}
-bool FaultyContext::isGenerating() const
-{
-    check("isGenerating");
-    return m_real.isGenerating();
-}
-void FaultyContext::setGenerating(bool busy)
-{
-    check("setGenerating");
-    m_real.setGenerating(busy);
-}
+command::Pointer FaultyContext::pointer() const { return real("pointer").pointer(); }
+void FaultyContext::setPointer(command::Pointer pointer) { real("setPointer").setPointer(pointer); }
+bool FaultyContext::isGenerating() const { return real("isGenerating").isGenerating(); }
+void FaultyContext::setGenerating(bool busy) { real("setGenerating").setGenerating(busy); }
 platform::Dialogs& FaultyContext::dialogs() { return m_real.dialogs(); }
-platform::EventPump& FaultyContext::pump()
-{
-    check("yield");
-    return m_real.pump();
-}
+platform::EventPump& FaultyContext::pump() { return real("yield").pump(); }
 platform::TextFileWriter& FaultyContext::textFiles() { return m_real.textFiles(); }
 platform::Clipboard& FaultyContext::clipboard() { return m_real.clipboard(); }
-platform::FileReader& FaultyContext::fileReader()
-{
-    check("fileReader");
-    return m_real.fileReader();
-}
-platform::HttpClient& FaultyContext::httpClient()
-{
-    check("httpClient");
-    return m_real.httpClient();
-}
+platform::FileReader& FaultyContext::fileReader() { return real("fileReader").fileReader(); }
+platform::HttpClient& FaultyContext::httpClient() { return real("httpClient").httpClient(); }
 QString FaultyContext::mnemonicBaseUrl() const { return m_real.mnemonicBaseUrl(); }
-platform::ServiceHost& FaultyContext::serviceHost()
-{
-    check("serviceHost");
-    return m_real.serviceHost();
-}
+platform::ServiceHost& FaultyContext::serviceHost() { return real("serviceHost").serviceHost(); }
 platform::Spreadsheet& FaultyContext::spreadsheet() { return m_real.spreadsheet(); }
 
 namespace {

@@ -193,7 +193,12 @@ public:
     void setColumnWidth(int column, int twips) override;
 
 private:
-    void check(const char* operation) const { m_faults.check(m_prefix + '.' + operation); }
+    // The real list, once the operation has passed its fault check.
+    platform::ListView& real(const char* operation) const
+    {
+        m_faults.check(m_prefix + '.' + operation);
+        return m_real;
+    }
     platform::ListView& m_real;
     Faults& m_faults;
     QString m_prefix;
@@ -227,7 +232,12 @@ public:
     platform::Spreadsheet& spreadsheet() override;
 
 private:
-    void check(const char* operation) const { const_cast<Faults&>(faults).check(operation); }
+    // The real context, once the operation has passed its fault check.
+    command::CommandContext& real(const char* operation) const
+    {
+        const_cast<Faults&>(faults).check(operation);
+        return m_real;
+    }
     command::CommandContext& m_real;
     FaultyListView m_wordList;
     FaultyListView m_resultTable;
