@@ -26,7 +26,7 @@ QString quoted(QString word)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    using namespace lexiquill::platform;
+    using namespace lexiquill::spreadsheet;
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
 
     launchCommandFromDesktopEntry(text, QStringLiteral("/nowhere/x.desktop"),
