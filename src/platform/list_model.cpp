@@ -1,5 +1,6 @@
 #include "platform/list_model.h"
 
+#include <QtEndian>
 #include <cstring>
 #include <new>
 
@@ -46,8 +47,8 @@ char* getVarint(char* p, quint64& v) {
 
 quint64 position(const std::array<unsigned char, 5>& at) {
     quint64 v = 0;
-    for (auto byte = at.rbegin(); byte != at.rend(); ++byte) v = v << 8 | *byte;
-    return v;
+    std::memcpy(&v, at.data(), at.size());
+    return qFromLittleEndian(v);
 }
 
 constexpr quint64 kWide = 2;
@@ -69,13 +70,7 @@ QString build(const char* p, qsizetype units, bool wide, qsizetype limit) {
 }  // namespace
 
 PackedRows::Piece PackedRows::pieceOf(QStringView text) {
-    bool wide = false;
-    for (const QChar c : text) {
-        if (c.unicode() > 0xff) {
-            wide = true;
-            break;
-        }
-    }
+    const bool wide = !QtPrivate::isLatin1(text);
     return {text.data(), text.size(), wide, !wide};
 }
 
@@ -122,11 +117,8 @@ PackedRows::Locator PackedRows::write(std::span<const Piece> pieces) {
     if (block == m_tail && !m_blocks[block].own) m_tailUsed = offset + size;
     put(m_blocks[block].bytes.get() + offset, pieces);
     Locator at{};
-    quint64 v = quint64(block) << kOffsetBits | quint64(offset);
-    for (unsigned char& byte : at) {
-        byte = static_cast<unsigned char>(v);
-        v >>= 8;
-    }
+    const quint64 v = qToLittleEndian(quint64(block) << kOffsetBits | quint64(offset));
+    std::memcpy(at.data(), &v, at.size());
     return at;
 }
 

@@ -30,8 +30,12 @@ QString PhraseDecoder::decode(QByteArrayView bytes)
 {
     // Most lists are plain ASCII, which reads the same in every encoding the locale
     // can have; widening it is much cheaper than a full decoder call.
-    if (isAscii(bytes)) return QString::fromLatin1(bytes.data(), bytes.size());
-    return m_decoder.decode(bytes);
+    if (!isAscii(bytes)) return m_decoder.decode(bytes);
+    // The list copies the text it is given, so one buffer serves every phrase: a
+    // load then costs no allocation per line.
+    m_ascii.resize(0);
+    m_ascii.append(QLatin1String(bytes.data(), bytes.size()));
+    return m_ascii;
 }
 
 }  // namespace lexiquill::wordlist

@@ -103,6 +103,7 @@ public:
 
 private:
     QStringDecoder m_decoder;
+    QString m_ascii;
 };
 
 }  // namespace lexiquill::wordlist
