@@ -3,7 +3,7 @@
 #include "platform/qt_clipboard.h"
 #include "platform/in_process_service_host.h"
 #include "platform/qt_dialogs.h"
-#include "platform/qt_http_client.h"
+#include "platform/curl_http_client.h"
 #include "platform/xlsx_spreadsheet.h"
 
 namespace lexiquill::platform {
@@ -17,7 +17,7 @@ Platform realPlatform(const QString& programFolder)
     p.textFiles = std::make_unique<SaveFileWriter>();
     p.clipboard = std::make_unique<QtClipboard>();
     p.fileReader = std::make_unique<LocalFileReader>();
-    p.http = std::make_unique<QtHttpClient>();
+    p.http = std::make_unique<CurlHttpClient>();
     p.serviceHost = std::make_unique<InProcessServiceHost>();
     p.mnemonicBaseUrl = QStringLiteral(LEXIQUILL_MNEMONIC_BASE_URL);
     p.spreadsheet = std::make_unique<XlsxSpreadsheet>(*p.pump);

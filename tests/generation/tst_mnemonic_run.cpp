@@ -16,7 +16,7 @@
 #include "platform/caption_progress_bar.h"
 #include "platform/in_process_service_host.h"
 #include "platform/platform.h"
-#include "platform/qt_http_client.h"
+#include "platform/curl_http_client.h"
 #include "shell/main_window.h"
 #include "support/loopback_server.h"
 #include "support/test_platform.h"
@@ -190,7 +190,7 @@ private slots:
     void samplesAgainstTheInProcessService()
     {
         const int port = test::freeLoopbackPort();
-        TestWindow t({std::make_unique<platform::QtHttpClient>(),
+        TestWindow t({std::make_unique<platform::CurlHttpClient>(),
                       std::make_unique<platform::InProcessServiceHost>(),
                       QStringLiteral("http://127.0.0.1:%1").arg(port)});
         QTest::mouseClick(t.button("PushButton7"), Qt::LeftButton);  // samples, Mnemonic
@@ -219,7 +219,7 @@ private slots:
         const QString base = QStringLiteral("http://127.0.0.1:%1").arg(test::freeLoopbackPort());
         const auto makeWindow = [&] {
             return std::make_unique<TestWindow>(TestWindow::Networking{
-                std::make_unique<platform::QtHttpClient>(),
+                std::make_unique<platform::CurlHttpClient>(),
                 std::make_unique<platform::InProcessServiceHost>(), base});
         };
         auto first = makeWindow();
@@ -246,7 +246,7 @@ private slots:
             res.status = 503;
         });
         other.start();
-        TestWindow t({std::make_unique<platform::QtHttpClient>(),
+        TestWindow t({std::make_unique<platform::CurlHttpClient>(),
                       std::make_unique<platform::InProcessServiceHost>(), other.baseUrl()});
         addPhrases(t, {"john smith", "ella marsh", "cat"});
         startMnemonic(t);
@@ -261,7 +261,7 @@ private slots:
         const int port = test::freeLoopbackPort();
         test::FakeDialogs* fake = nullptr;
         platform::Platform p = test::realLoopPlatform(fake);
-        p.http = std::make_unique<platform::QtHttpClient>();
+        p.http = std::make_unique<platform::CurlHttpClient>();
         p.serviceHost = std::make_unique<platform::InProcessServiceHost>();
         p.mnemonicBaseUrl = QStringLiteral("http://127.0.0.1:%1").arg(port);
         auto window = std::make_unique<shell::MainWindow>(std::move(p));

@@ -18,7 +18,7 @@
 
 #include "platform/in_process_service_host.h"
 #include "platform/qt_dialogs.h"
-#include "platform/qt_http_client.h"
+#include "platform/curl_http_client.h"
 #include "shell/main_window.h"
 #include "support/loopback_server.h"
 #include "support/test_platform.h"
@@ -60,7 +60,7 @@ private slots:
             res.set_content("<big>O</big>wl<br><big>X</big>ray<br>", "text/html");
         });
         slow.start();
-        TestWindow t({std::make_unique<platform::QtHttpClient>(),
+        TestWindow t({std::make_unique<platform::CurlHttpClient>(),
                       std::make_unique<platform::InProcessServiceHost>(), slow.baseUrl()});
         t.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
@@ -102,7 +102,7 @@ private slots:
         test::FakeDialogs* unused = nullptr;
         platform::Platform p = test::realLoopPlatform(unused);
         p.dialogs = std::make_unique<platform::QtDialogs>();
-        p.http = std::make_unique<platform::QtHttpClient>();
+        p.http = std::make_unique<platform::CurlHttpClient>();
         p.serviceHost = std::make_unique<test::FakeServiceHost>();
         // Refused there: an error box per phrase.
         p.mnemonicBaseUrl = QStringLiteral("http://127.0.0.1:%1").arg(boxes ? 1 : silent.serverPort());

@@ -9,13 +9,13 @@
 #include <mutex>
 #include <string>
 
-#include "platform/qt_http_client.h"
+#include "platform/curl_http_client.h"
 #include "support/loopback_server.h"
 
 using namespace std::chrono_literals;
 using lexiquill::platform::ConnectionRefused;
 using lexiquill::platform::PlatformError;
-using lexiquill::platform::QtHttpClient;
+using lexiquill::platform::CurlHttpClient;
 using lexiquill::test::LoopbackServer;
 
 namespace {
@@ -110,7 +110,7 @@ private slots:
             res.set_content("<big>Ü</big>ber<br>", "text/html; charset=utf-8");
         });
         loopback.start();
-        QtHttpClient client;
+        CurlHttpClient client;
         try {
             QCOMPARE(client.get(loopback.baseUrl() + query), QStringLiteral("<big>Ü</big>ber<br>"));
         } catch (const PlatformError& e) {
@@ -132,7 +132,7 @@ private slots:
             res.set_content("ok", "text/plain");
         });
         loopback.start();
-        QtHttpClient client;
+        CurlHttpClient client;
         for (int i = 0; i < 3; ++i) QCOMPARE(client.get(loopback.baseUrl() + "/"), "ok");
         const std::lock_guard lock(mutex);
         QCOMPARE(ports.size(), 3);
@@ -146,7 +146,7 @@ private slots:
             res.set_chunked_content_provider("text/html", stream(16 * kMiB));
         });
         loopback.start();
-        QtHttpClient client;
+        CurlHttpClient client;
         QCOMPARE(client.get(loopback.baseUrl() + "/").size(), 16 * kMiB);
     }
 
@@ -164,7 +164,7 @@ private slots:
             });
         });
         loopback.start();
-        QtHttpClient client(400ms);  // the whole answer takes about twice that
+        CurlHttpClient client(400ms);  // the whole answer takes about twice that
         QCOMPARE(client.get(loopback.baseUrl() + "/"), QStringLiteral("xxxxxx"));
     }
 
@@ -192,7 +192,7 @@ private slots:
         LoopbackServer loopback;
         serveFailure(loopback.server(), kind);
         loopback.start();
-        QtHttpClient client(500ms);
+        CurlHttpClient client(500ms);
         try {
             client.get(loopback.baseUrl() + "/");
             QFAIL("the request succeeded");
@@ -203,7 +203,7 @@ private slots:
 
     void nothingListeningIsARefusal()
     {
-        QtHttpClient client;
+        CurlHttpClient client;
         const QString address = QStringLiteral("http://127.0.0.1:%1/").arg(lexiquill::test::freeLoopbackPort());
         QVERIFY_THROWS_EXCEPTION(ConnectionRefused, client.get(address));
     }
@@ -212,7 +212,7 @@ private slots:
     {
         QTcpServer mute;  // accepts connections and never says a word
         QVERIFY(mute.listen(QHostAddress::LocalHost));
-        QtHttpClient client(300ms);
+        CurlHttpClient client(300ms);
         QElapsedTimer clock;
         clock.start();
         try {
