@@ -153,6 +153,11 @@ void PackedRows::append(QStringView text) {
     m_at.push_back(write({&piece, 1}));
 }
 
+void PackedRows::append(QLatin1StringView text) {
+    const Piece piece{text.data(), text.size(), false, false};
+    m_at.push_back(write({&piece, 1}));
+}
+
 QString PackedRows::text(std::size_t row, std::size_t column, qsizetype limit) const {
     char* p = recordAt(m_at[row]);
     for (std::size_t c = 0;; ++c) {
@@ -261,6 +266,15 @@ bool ListModel::checked(int row) const
 int ListModel::append(const QString& text)
 {
     m_rows.append(text);
+    return appended();
+}
+
+int ListModel::append(QLatin1StringView text) {
+    m_rows.append(text);
+    return appended();
+}
+
+int ListModel::appended() {
     if (m_checkable) m_checked.push_back(false);
     if (!m_publishTimer.isActive()) m_publishTimer.start();
     return rows();

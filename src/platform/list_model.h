@@ -27,6 +27,7 @@ public:
     std::size_t size() const { return m_at.size(); }
     // Appends a row whose first column holds text.
     void append(QStringView text);
+    void append(QLatin1StringView text);
     // The text of a column counted from 0 (empty where none was set), at most limit
     // code units of it; a surrogate pair is never cut in half.
     QString text(std::size_t row, std::size_t column, qsizetype limit = -1) const;
@@ -91,6 +92,7 @@ public:
     QString subText(int row, int column) const;
     bool checked(int row) const;
     int append(const QString& text);
+    int append(QLatin1StringView text);
     void setSubText(int row, int column, const QString& text);
     void remove(int row);
     void clear();
@@ -113,6 +115,7 @@ public:
 private:
     std::size_t checkedRow(int row) const;
     std::size_t checkedColumn(int column) const;
+    int appended();
 
     const bool m_checkable;
     QStringList m_headers;

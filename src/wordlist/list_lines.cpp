@@ -8,8 +8,6 @@ PhraseDecoder::PhraseDecoder()
     : m_decoder(QStringConverter::System,
                 QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom) {}
 
-namespace {
-
 bool isAscii(QByteArrayView bytes)
 {
     const char* p = bytes.data();
@@ -24,18 +22,6 @@ bool isAscii(QByteArrayView bytes)
     return (any & 0x8080808080808080u) == 0;
 }
 
-}  // namespace
-
-QString PhraseDecoder::decode(QByteArrayView bytes)
-{
-    // Most lists are plain ASCII, which reads the same in every encoding the locale
-    // can have; widening it is much cheaper than a full decoder call.
-    if (!isAscii(bytes)) return m_decoder.decode(bytes);
-    // The list copies the text it is given, so one buffer serves every phrase: a
-    // load then costs no allocation per line.
-    m_ascii.resize(0);
-    m_ascii.append(QLatin1String(bytes.data(), bytes.size()));
-    return m_ascii;
-}
+QString PhraseDecoder::decode(QByteArrayView bytes) { return m_decoder.decode(bytes); }
 
 }  // namespace lexiquill::wordlist
