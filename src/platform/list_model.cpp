@@ -1,6 +1,7 @@
 #include "platform/list_model.h"
 
 #include <QtEndian>
+
 #include <cstring>
 #include <new>
 

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTimer>
+
 #include <array>
 #include <memory>
 #include <span>
@@ -71,7 +72,7 @@ private:
     std::vector<Locator> m_at;
 };
 
-// The rows of a list control, in contiguous storage, with the list operations
+// The rows of a list control, packed as PackedRows, with the list operations
 // numbered from 1.
 //
 // Rows appended by the operations are stored at once but announced to attached
