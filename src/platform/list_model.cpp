@@ -1,7 +1,6 @@
 #include "platform/list_model.h"
 
 #include <QtEndian>
-
 #include <cstring>
 #include <new>
 

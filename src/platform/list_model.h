@@ -3,7 +3,6 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTimer>
-
 #include <array>
 #include <memory>
 #include <span>

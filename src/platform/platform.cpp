@@ -1,9 +1,9 @@
 #include "platform/platform.h"
 
-#include "platform/qt_clipboard.h"
-#include "platform/in_process_service_host.h"
-#include "platform/qt_dialogs.h"
 #include "platform/curl_http_client.h"
+#include "platform/in_process_service_host.h"
+#include "platform/qt_clipboard.h"
+#include "platform/qt_dialogs.h"
 #include "platform/xlsx_spreadsheet.h"
 
 namespace lexiquill::platform {

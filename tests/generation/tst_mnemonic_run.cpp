@@ -9,14 +9,13 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
-
 #include <atomic>
 #include <chrono>
 
 #include "platform/caption_progress_bar.h"
+#include "platform/curl_http_client.h"
 #include "platform/in_process_service_host.h"
 #include "platform/platform.h"
-#include "platform/curl_http_client.h"
 #include "shell/main_window.h"
 #include "support/loopback_server.h"
 #include "support/test_platform.h"
@@ -218,9 +217,9 @@ private slots:
     {
         const QString base = QStringLiteral("http://127.0.0.1:%1").arg(test::freeLoopbackPort());
         const auto makeWindow = [&] {
-            return std::make_unique<TestWindow>(TestWindow::Networking{
-                std::make_unique<platform::CurlHttpClient>(),
-                std::make_unique<platform::InProcessServiceHost>(), base});
+            return std::make_unique<TestWindow>(
+                TestWindow::Networking{std::make_unique<platform::CurlHttpClient>(),
+                                       std::make_unique<platform::InProcessServiceHost>(), base});
         };
         auto first = makeWindow();
         auto second = makeWindow();

@@ -2,23 +2,22 @@
 // makes while the request is under way must wait for the answer, then take effect;
 // a close from the window system ends the program at once, or once a box is closed.
 
+#include <xcb/xcb.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QTcpServer>
+#include <QTest>
 #include <QTimer>
-
-#include <xcb/xcb.h>
-
 #include <chrono>
 #include <thread>
 
+#include "platform/curl_http_client.h"
 #include "platform/in_process_service_host.h"
 #include "platform/qt_dialogs.h"
-#include "platform/curl_http_client.h"
 #include "shell/main_window.h"
 #include "support/loopback_server.h"
 #include "support/test_platform.h"

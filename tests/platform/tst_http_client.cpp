@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTest>
-
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -14,8 +13,8 @@
 
 using namespace std::chrono_literals;
 using lexiquill::platform::ConnectionRefused;
-using lexiquill::platform::PlatformError;
 using lexiquill::platform::CurlHttpClient;
+using lexiquill::platform::PlatformError;
 using lexiquill::test::LoopbackServer;
 
 namespace {
