@@ -1,11 +1,14 @@
 // Times "Start Generating" over large word lists in the real window, with the real
 // event pump, against awk doing the same acronyms as one whole process.
 //
-//   generation_bench [size...]      sizes default to 100000 1000000
+//   generation_bench [size...]      sizes default to 100000 1000000;
+//                                   generation_bench 10000000 for the largest lists
 //
-// Each figure is printed on a line of its own. Exits with 1 when a run did not end
-// with "Done." and a full results list, or when awk's results differ from ours:
-// a fast run that gives wrong results measures nothing.
+// Each figure is printed on a line of its own: each size's run against awk, the peak
+// memory with the last size's lists full, then on those lists Delete on the middle
+// phrase, rows appended while the results list is scrolled, and Clear List. Exits with 1 when a run
+// did not end with "Done." and a full results list, or when awk's results differ from ours: a fast
+// run that gives wrong results measures nothing.
 
 #include <sys/resource.h>
 
@@ -16,6 +19,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +36,7 @@
 #include "platform/list_view.h"
 #include "platform/platform.h"
 #include "support/test_platform.h"
+#include "widgets/list_control.h"
 #include "window/main_window.h"
 
 using namespace lexiquill::bench;
@@ -261,6 +266,65 @@ std::optional<Timings> runSize(int n, const QTemporaryDir& dir, std::unique_ptr<
     return Timings{*doneAfter, *awkNs};
 }
 
+// What a user does with the lists once they are long. Every figure includes the
+// repaint of the list it changed.
+bool timeListOperations(MainWindow& window)
+{
+    using lexiquill::widgets::ListControl;
+    auto* words = window.findChild<ListControl*>(QStringLiteral("ListView1"));
+    auto* results = window.findChild<ListControl*>(QStringLiteral("ListView2"));
+    auto* clearResults = window.findChild<QPushButton*>(QStringLiteral("PushButton5"));
+    if (words == nullptr || results == nullptr || clearResults == nullptr) {
+        fail(QStringLiteral("no ListView1, ListView2 or PushButton5 in the window"));
+        return false;
+    }
+    QElapsedTimer timer;
+
+    const int phrases = words->rowCount();
+    const int middle = phrases / 2 + 1;
+    const QString next = middle < phrases ? words->text(middle + 1) : QString();
+    words->setFocus();
+    words->scrollTo(words->model()->index(middle - 1, 0), QAbstractItemView::PositionAtCenter);
+    words->selectRow(middle - 1);
+    settle(50);
+    timer.start();
+    QTest::keyClick(words, Qt::Key_Delete);
+    words->repaint();
+    const qint64 removeNs = timer.nsecsElapsed();
+    if (words->rowCount() != phrases - 1 || (middle < phrases && words->text(middle) != next)) {
+        fail(QStringLiteral("Delete did not remove phrase %1 alone").arg(middle));
+        return false;
+    }
+    std::printf("Delete on phrase %d of %d: %.1f ms\n", middle, phrases, milliseconds(removeNs));
+
+    constexpr int kAppended = 100000;
+    const QString phrase = QStringLiteral("scrolled along");
+    const QString acronym = QStringLiteral("S.A.");
+    results->scrollTo(results->model()->index(results->model()->rowCount() / 2, 0),
+                      QAbstractItemView::PositionAtCenter);
+    settle(50);
+    timer.restart();
+    for (int i = 0; i < kAppended; ++i) {
+        results->setSubText(results->append(phrase), 2, acronym);
+        window.context().pump().yield();
+    }
+    const qint64 appendNs = timer.nsecsElapsed();
+    std::printf("%d rows appended with a yield each, results list scrolled: %.0f ms\n", kAppended,
+                milliseconds(appendNs));
+
+    const int rows = results->rowCount();
+    timer.restart();
+    clearResults->click();
+    results->repaint();
+    const qint64 clearNs = timer.nsecsElapsed();
+    if (results->rowCount() != 0) {
+        fail(QStringLiteral("Clear List left %1 rows").arg(results->rowCount()));
+        return false;
+    }
+    std::printf("Clear List on %d result rows: %.1f ms\n", rows, milliseconds(clearNs));
+    return true;
+}
+
 long peakMemoryMiB()
 {
     rusage usage{};
@@ -315,5 +379,6 @@ int main(int argc, char* argv[])
     // The last window still holds its word list and its results.
     std::printf("peak memory (%d phrases, %d result rows): %ld MB\n", sizes.back(),
                 window->context().resultTable().rowCount(), peakMemoryMiB());
-    return 0;
+    std::fflush(stdout);
+    return timeListOperations(*window) ? 0 : 1;
 }

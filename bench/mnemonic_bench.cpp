@@ -2,9 +2,10 @@
 // mnemonic service running in this process, and curl making the same requests in
 // one process over one kept-alive connection.
 //
-//   mnemonic_bench [phrase count]      default 10000
+//   mnemonic_bench [phrase count [runs]]      defaults 10000 phrases, 5 runs
 //
-// Each figure is printed on a line of its own. Exits with 1 when the run did not end
+// The runs alternate between curl and the window; each figure is printed on a line of
+// its own, then the medians. Exits with 1 when the run did not end
 // with "Done." alone, reported an error, or gave other rows than one per letter, or
 // when curl's pages hold another number of words: a fast run that gives wrong results
 // measures nothing.
@@ -18,17 +19,18 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <iterator>
 #include <memory>
 #include <optional>
 #include <random>
+#include <vector>
 
+#include "adapters/curl_http_client.h"
 #include "adapters/in_process_service_host.h"
 #include "adapters/plain_skin_engine.h"
 #include "adapters/qt_event_pump.h"
-#include "adapters/qt_http_client.h"
 #include "bench_support.h"
 #include "generation/mnemonic.h"
 #include "platform/event_pump.h"
@@ -100,13 +102,16 @@ std::optional<CurlRun> runCurl(const QString& configPath, const QString& outputP
     return CurlRun{output.readAll().count("<big>"), ns};
 }
 
-// CPU time of the calling thread: on a busy machine a steadier measure than the wall
-// clock of what the window itself spends.
-qint64 threadCpuNs()
+double median(std::vector<double> values)
 {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::unique_ptr<lexiquill::platform::HttpClient> makeClient()
+{
+    return std::make_unique<lexiquill::adapters::CurlHttpClient>();
 }
 
 }  // namespace
@@ -116,13 +121,13 @@ int main(int argc, char* argv[])
     useOffscreenUnlessSet();
     QApplication app(argc, argv);
     int n = 10000;
-    if (argc > 1) {
-        bool ok = false;
-        n = QString::fromLocal8Bit(argv[1]).toInt(&ok);
-        if (!ok || n < 1) {
-            std::fprintf(stderr, "usage: mnemonic_bench [phrase count]\n");
-            return 2;
-        }
+    int runs = 5;
+    bool ok = true;
+    if (argc > 1) n = QString::fromLocal8Bit(argv[1]).toInt(&ok);
+    if (ok && argc > 2) runs = QString::fromLocal8Bit(argv[2]).toInt(&ok);
+    if (!ok || n < 1 || runs < 1) {
+        std::fprintf(stderr, "usage: mnemonic_bench [phrase count [runs]]\n");
+        return 2;
     }
     QTemporaryDir dir;
     if (!dir.isValid()) {
@@ -176,7 +181,7 @@ int main(int argc, char* argv[])
     platform.dialogs = std::move(dialogs);
     platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
     platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
-    platform.http = std::make_unique<lexiquill::adapters::QtHttpClient>();
+    platform.http = makeClient();
     platform.serviceHost = std::make_unique<lexiquill::adapters::InProcessServiceHost>();
     platform.mnemonicBaseUrl = base;
     platform.programFolder = QCoreApplication::applicationDirPath();
@@ -187,72 +192,88 @@ int main(int argc, char* argv[])
     window.findChild<QRadioButton*>(QStringLiteral("Option2"))->setChecked(true);
     settle(200);
 
-    QElapsedTimer timer;
-    std::optional<qint64> doneAfter;
-    messages.onMessage = [&](const QString& text) {
-        if (text == QLatin1String("Done.") && !doneAfter) doneAfter = timer.nsecsElapsed();
-    };
-    const qint64 runCpuStart = threadCpuNs();
-    timer.start();
-    window.findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
-    const qint64 runCpuNs = threadCpuNs() - runCpuStart;
-    messages.onMessage = nullptr;
-
-    if (!doneAfter || messages.messages != QStringList{QStringLiteral("Done.")} ||
-        !messages.errorReports.isEmpty()) {
-        fail(QStringLiteral("the run did not end with \"Done.\" alone; messages [%1], reports [%2]")
-                 .arg(messages.messages.join(QStringLiteral("], [")),
-                      messages.errorReports.join(QStringLiteral("], ["))));
-        return 1;
-    }
-    const ListView& results = window.context().resultTable();
-    if (results.rowCount() != letters) {
-        fail(QStringLiteral("%1 letters gave %2 rows").arg(letters).arg(results.rowCount()));
-        return 1;
-    }
-    for (int row = 1; row <= results.rowCount(); ++row) {
-        if (!results.subText(row, 2).startsWith(expectedInitials[row - 1])) {
-            fail(QStringLiteral("row %1 (%2) does not start with %3")
-                     .arg(row)
-                     .arg(results.subText(row, 2))
-                     .arg(expectedInitials[row - 1]));
-            return 1;
+    // One run through the window: the click until "Done.", checked row by row.
+    const auto runWindow = [&]() -> std::optional<qint64> {
+        messages.messages.clear();
+        QElapsedTimer timer;
+        std::optional<qint64> doneAfter;
+        messages.onMessage = [&](const QString& text) {
+            if (text == QLatin1String("Done.") && !doneAfter) doneAfter = timer.nsecsElapsed();
+        };
+        timer.start();
+        window.findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
+        messages.onMessage = nullptr;
+        if (!doneAfter || messages.messages != QStringList{QStringLiteral("Done.")} ||
+            !messages.errorReports.isEmpty()) {
+            fail(QStringLiteral(
+                     "the run did not end with \"Done.\" alone; messages [%1], reports [%2]")
+                     .arg(messages.messages.join(QStringLiteral("], [")),
+                          messages.errorReports.join(QStringLiteral("], ["))));
+            return std::nullopt;
         }
-    }
-
-    const std::optional<CurlRun> timed = runCurl(configPath, QProcess::nullDevice());
-    if (!timed) return 1;
+        const ListView& results = window.context().resultTable();
+        if (results.rowCount() != letters) {
+            fail(QStringLiteral("%1 letters gave %2 rows").arg(letters).arg(results.rowCount()));
+            return std::nullopt;
+        }
+        for (int row = 1; row <= results.rowCount(); ++row) {
+            if (!results.subText(row, 2).startsWith(expectedInitials[row - 1])) {
+                fail(QStringLiteral("row %1 (%2) does not start with %3")
+                         .arg(row)
+                         .arg(results.subText(row, 2))
+                         .arg(expectedInitials[row - 1]));
+                return std::nullopt;
+            }
+        }
+        return doneAfter;
+    };
 
     // The program's HTTP client alone, for the share of the run that is not the window.
-    qint64 clientNs = 0;
-    qint64 clientCpuNs = 0;
-    {
-        lexiquill::adapters::QtHttpClient client;
-        QElapsedTimer clientTimer;
-        const qint64 clientCpuStart = threadCpuNs();
-        clientTimer.start();
+    const auto runClient = [&]() -> std::optional<qint64> {
+        const std::unique_ptr<lexiquill::platform::HttpClient> client = makeClient();
+        QElapsedTimer timer;
+        timer.start();
         qint64 words = 0;
         for (const QString& phrase : list) {
-            words += client.get(lexiquill::generation::mnemonicQueryUrl(base, phrase))
+            words += client->get(lexiquill::generation::mnemonicQueryUrl(base, phrase))
                          .count(QLatin1String("<big>"));
         }
-        clientNs = clientTimer.nsecsElapsed();
-        clientCpuNs = threadCpuNs() - clientCpuStart;
         if (words != letters) {
             fail(QStringLiteral("the client alone got %1 words for %2 letters")
                      .arg(words)
                      .arg(letters));
-            return 1;
+            return std::nullopt;
         }
-    }
+        return timer.nsecsElapsed();
+    };
 
     std::printf("phrases: %d\n", n);
     std::printf("result rows: %lld\n", static_cast<long long>(letters));
-    std::printf("lexiquill run: %.0f ms\n", milliseconds(*doneAfter));
-    std::printf("curl, one connection: %.0f ms\n", milliseconds(timed->ns));
-    std::printf("HTTP client alone: %.0f ms\n", milliseconds(clientNs));
-    std::printf("user-interface thread CPU, run: %.0f ms\n", milliseconds(runCpuNs));
-    std::printf("user-interface thread CPU, client alone: %.0f ms\n", milliseconds(clientCpuNs));
-    std::printf("ratio: %.2f\n", static_cast<double>(*doneAfter) / static_cast<double>(timed->ns));
+    std::vector<double> windowMs;
+    std::vector<double> curlMs;
+    std::vector<double> clientMs;
+    std::vector<double> ratios;
+    for (int run = 1; run <= runs; ++run) {
+        const std::optional<CurlRun> timed = runCurl(configPath, QProcess::nullDevice());
+        if (!timed) return 1;
+        const std::optional<qint64> windowNs = runWindow();
+        if (!windowNs) return 1;
+        const std::optional<qint64> clientNs = runClient();
+        if (!clientNs) return 1;
+        windowMs.push_back(milliseconds(*windowNs));
+        curlMs.push_back(milliseconds(timed->ns));
+        clientMs.push_back(milliseconds(*clientNs));
+        ratios.push_back(windowMs.back() / curlMs.back());
+        std::printf(
+            "run %d: lexiquill %.0f ms, curl %.0f ms, HTTP client alone %.0f ms, ratio %.2f\n", run,
+            windowMs.back(), curlMs.back(), clientMs.back(), ratios.back());
+        std::fflush(stdout);
+    }
+    std::printf("median lexiquill run: %.0f ms\n", median(windowMs));
+    std::printf("median curl, one connection: %.0f ms\n", median(curlMs));
+    std::printf("median HTTP client alone: %.0f ms\n", median(clientMs));
+    std::printf("median ratio: %.2f (%.2f to %.2f)\n", median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()));
     return 0;
 }

@@ -6,7 +6,7 @@ set -euo pipefail
 mode=${1:-run}
 # libcpp-httplib-dev: the tests' loopback server, configured with everything else.
 packages=(build-essential cmake ninja-build pkgconf qt6-base-dev libxcb1-dev libboost-dev
-          libcpp-httplib-dev fonts-dejavu-core fonts-liberation2 libxlsxwriter-dev zlib1g-dev)
+          libcpp-httplib-dev fonts-dejavu-core fonts-liberation2 libxlsxwriter-dev zlib1g-dev libcurl4-openssl-dev)
 if [ "$mode" = package ] || [ "$mode" = test ]; then
     # CPack computes the package's dependencies with dpkg-shlibdeps, and finds the
     # executables with file.

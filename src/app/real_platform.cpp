@@ -1,12 +1,12 @@
 #include "app/real_platform.h"
 
+#include "adapters/curl_http_client.h"
 #include "adapters/in_process_service_host.h"
 #include "adapters/local_file_reader.h"
 #include "adapters/plain_skin_engine.h"
 #include "adapters/qt_clipboard.h"
 #include "adapters/qt_dialogs.h"
 #include "adapters/qt_event_pump.h"
-#include "adapters/qt_http_client.h"
 #include "adapters/save_file_writer.h"
 #include "spreadsheet/xlsx_spreadsheet.h"
 
@@ -21,7 +21,7 @@ platform::Platform realPlatform(const QString& programFolder)
     p.textFiles = std::make_unique<adapters::SaveFileWriter>();
     p.clipboard = std::make_unique<adapters::QtClipboard>();
     p.fileReader = std::make_unique<adapters::LocalFileReader>();
-    p.http = std::make_unique<adapters::QtHttpClient>();
+    p.http = std::make_unique<adapters::CurlHttpClient>();
     p.serviceHost = std::make_unique<adapters::InProcessServiceHost>();
     p.mnemonicBaseUrl = QStringLiteral(LEXIQUILL_MNEMONIC_BASE_URL);
     p.spreadsheet = std::make_unique<spreadsheet::XlsxSpreadsheet>(*p.pump);

@@ -19,6 +19,9 @@ public:
     virtual bool checked(int row) const = 0;
     // Appends a row with the given column-1 text and returns its number.
     virtual int append(const QString& text) = 0;
+    // The same for a text of Latin-1 characters, which a list may keep without
+    // making a QString of it first.
+    virtual int appendLatin1(QLatin1StringView text) { return append(QString(text)); }
     virtual void setSubText(int row, int column, const QString& text) = 0;
     virtual void remove(int row) = 0;
     virtual void clear() = 0;

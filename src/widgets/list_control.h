@@ -22,6 +22,7 @@ public:
     QString subText(int row, int column) const override { return m_model.subText(row, column); }
     bool checked(int row) const override { return m_model.checked(row); }
     int append(const QString& text) override { return m_model.append(text); }
+    int appendLatin1(QLatin1StringView text) override { return m_model.append(text); }
     void setSubText(int row, int column, const QString& text) override
     {
         m_model.setSubText(row, column, text);

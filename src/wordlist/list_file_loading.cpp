@@ -40,7 +40,15 @@ void loadListFile(command::CommandContext& ctx, platform::ListView& list, const 
     const std::unique_ptr<char[]> block(new char[kReadBlockSize]);
     LineSplitter splitter;
     PhraseDecoder decoder;
-    const auto append = [&](QByteArrayView phrase) { list.append(decoder.decode(phrase)); };
+    // Most lists are plain ASCII, which goes into the list as it stands; a full
+    // decoder call would cost far more.
+    const auto append = [&](QByteArrayView phrase) {
+        if (isAscii(phrase)) {
+            list.appendLatin1(QLatin1StringView(phrase.data(), phrase.size()));
+        } else {
+            list.append(decoder.decode(phrase));
+        }
+    };
     while (const qsizetype n = file->read(block.get(), kReadBlockSize)) {
         splitter.feed(QByteArrayView(block.get(), n), append);
     }

@@ -10,8 +10,6 @@ PhraseDecoder::PhraseDecoder()
 {
 }
 
-namespace {
-
 bool isAscii(QByteArrayView bytes)
 {
     const char* p = bytes.data();
@@ -26,14 +24,6 @@ bool isAscii(QByteArrayView bytes)
     return (any & 0x8080808080808080u) == 0;
 }
 
-}  // namespace
-
-QString PhraseDecoder::decode(QByteArrayView bytes)
-{
-    // Most lists are plain ASCII, which reads the same in every encoding the locale
-    // can have; widening it is much cheaper than a full decoder call.
-    if (isAscii(bytes)) return QString::fromLatin1(bytes.data(), bytes.size());
-    return m_decoder.decode(bytes);
-}
+QString PhraseDecoder::decode(QByteArrayView bytes) { return m_decoder.decode(bytes); }
 
 }  // namespace lexiquill::wordlist

@@ -94,6 +94,9 @@ private:
     bool m_afterCr = false;
 };
 
+// Plain ASCII reads the same in every encoding the locale can have.
+bool isAscii(QByteArrayView bytes);
+
 // Turns the bytes of one phrase into text in the locale's encoding. Bytes that are
 // not valid there become U+FFFD; a byte-order mark is kept as a character, because
 // the file's bytes are taken as they stand.

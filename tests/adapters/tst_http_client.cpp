@@ -8,11 +8,11 @@
 #include <mutex>
 #include <string>
 
-#include "adapters/qt_http_client.h"
+#include "adapters/curl_http_client.h"
 #include "support/loopback_server.h"
 
 using namespace std::chrono_literals;
-using lexiquill::adapters::QtHttpClient;
+using lexiquill::adapters::CurlHttpClient;
 using lexiquill::platform::ConnectionRefused;
 using lexiquill::platform::PlatformError;
 using lexiquill::test::LoopbackServer;
@@ -112,7 +112,7 @@ private slots:
                 res.set_content("<big>Ü</big>ber<br>", "text/html; charset=utf-8");
             });
         loopback.start();
-        QtHttpClient client;
+        CurlHttpClient client;
         try {
             QCOMPARE(client.get(loopback.baseUrl() + query), QStringLiteral("<big>Ü</big>ber<br>"));
         } catch (const PlatformError& e) {
@@ -134,7 +134,7 @@ private slots:
             res.set_content("ok", "text/plain");
         });
         loopback.start();
-        QtHttpClient client;
+        CurlHttpClient client;
         for (int i = 0; i < 3; ++i) QCOMPARE(client.get(loopback.baseUrl() + "/"), "ok");
         const std::lock_guard lock(mutex);
         QCOMPARE(ports.size(), 3);
@@ -148,7 +148,7 @@ private slots:
             res.set_chunked_content_provider("text/html", stream(16 * kMiB));
         });
         loopback.start();
-        QtHttpClient client;
+        CurlHttpClient client;
         QCOMPARE(client.get(loopback.baseUrl() + "/").size(), 16 * kMiB);
     }
 
@@ -167,7 +167,7 @@ private slots:
                                              });
         });
         loopback.start();
-        QtHttpClient client(400ms);  // the whole answer takes about twice that
+        CurlHttpClient client(400ms);  // the whole answer takes about twice that
         QCOMPARE(client.get(loopback.baseUrl() + "/"), QStringLiteral("xxxxxx"));
     }
 
@@ -198,7 +198,7 @@ private slots:
         LoopbackServer loopback;
         serveFailure(loopback.server(), kind);
         loopback.start();
-        QtHttpClient client(500ms);
+        CurlHttpClient client(500ms);
         try {
             client.get(loopback.baseUrl() + "/");
             QFAIL("the request succeeded");
@@ -209,7 +209,7 @@ private slots:
 
     void nothingListeningIsARefusal()
     {
-        QtHttpClient client;
+        CurlHttpClient client;
         const QString address =
             QStringLiteral("http://127.0.0.1:%1/").arg(lexiquill::test::freeLoopbackPort());
         QVERIFY_THROWS_EXCEPTION(ConnectionRefused, client.get(address));
@@ -219,7 +219,7 @@ private slots:
     {
         QTcpServer mute;  // accepts connections and never says a word
         QVERIFY(mute.listen(QHostAddress::LocalHost));
-        QtHttpClient client(300ms);
+        CurlHttpClient client(300ms);
         QElapsedTimer clock;
         clock.start();
         try {

@@ -12,8 +12,8 @@
 #include <atomic>
 #include <chrono>
 
+#include "adapters/curl_http_client.h"
 #include "adapters/in_process_service_host.h"
-#include "adapters/qt_http_client.h"
 #include "platform/platform.h"
 #include "support/loopback_server.h"
 #include "support/test_platform.h"
@@ -187,7 +187,7 @@ private slots:
     void samplesAgainstTheInProcessService()
     {
         const int port = test::freeLoopbackPort();
-        TestWindow t({std::make_unique<adapters::QtHttpClient>(),
+        TestWindow t({std::make_unique<adapters::CurlHttpClient>(),
                       std::make_unique<adapters::InProcessServiceHost>(),
                       QStringLiteral("http://127.0.0.1:%1").arg(port)});
         t.click("PushButton7");  // samples, Mnemonic
@@ -217,7 +217,7 @@ private slots:
         const QString base = QStringLiteral("http://127.0.0.1:%1").arg(test::freeLoopbackPort());
         const auto makeWindow = [&] {
             return std::make_unique<TestWindow>(
-                TestWindow::Networking{std::make_unique<adapters::QtHttpClient>(),
+                TestWindow::Networking{std::make_unique<adapters::CurlHttpClient>(),
                                        std::make_unique<adapters::InProcessServiceHost>(), base});
         };
         auto first = makeWindow();
@@ -243,7 +243,7 @@ private slots:
         other.server().Get(
             ".*", [](const httplib::Request&, httplib::Response& res) { res.status = 503; });
         other.start();
-        TestWindow t({std::make_unique<adapters::QtHttpClient>(),
+        TestWindow t({std::make_unique<adapters::CurlHttpClient>(),
                       std::make_unique<adapters::InProcessServiceHost>(), other.baseUrl()});
         addPhrases(t, {"john smith", "ella marsh", "cat"});
         startMnemonic(t);
@@ -258,7 +258,7 @@ private slots:
         const int port = test::freeLoopbackPort();
         test::FakeDialogs* fake = nullptr;
         platform::Platform p = test::realLoopPlatform(fake);
-        p.http = std::make_unique<adapters::QtHttpClient>();
+        p.http = std::make_unique<adapters::CurlHttpClient>();
         p.serviceHost = std::make_unique<adapters::InProcessServiceHost>();
         p.mnemonicBaseUrl = QStringLiteral("http://127.0.0.1:%1").arg(port);
         auto window = std::make_unique<window::MainWindow>(std::move(p));

@@ -15,9 +15,9 @@
 #include <chrono>
 #include <thread>
 
+#include "adapters/curl_http_client.h"
 #include "adapters/in_process_service_host.h"
 #include "adapters/qt_dialogs.h"
-#include "adapters/qt_http_client.h"
 #include "support/loopback_server.h"
 #include "support/test_platform.h"
 #include "window/main_window.h"
@@ -60,7 +60,7 @@ private slots:
             res.set_content("<big>O</big>wl<br><big>X</big>ray<br>", "text/html");
         });
         slow.start();
-        TestWindow t({std::make_unique<adapters::QtHttpClient>(),
+        TestWindow t({std::make_unique<adapters::CurlHttpClient>(),
                       std::make_unique<adapters::InProcessServiceHost>(), slow.baseUrl()});
         t.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
@@ -102,7 +102,7 @@ private slots:
         test::FakeDialogs* unused = nullptr;
         platform::Platform p = test::realLoopPlatform(unused);
         p.dialogs = std::make_unique<adapters::QtDialogs>();
-        p.http = std::make_unique<adapters::QtHttpClient>();
+        p.http = std::make_unique<adapters::CurlHttpClient>();
         p.serviceHost = std::make_unique<test::FakeServiceHost>();
         // Refused there: an error box per phrase.
         p.mnemonicBaseUrl =

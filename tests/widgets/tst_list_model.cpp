@@ -128,6 +128,68 @@ private slots:
         QVERIFY(!model.index(0, 0).data(Qt::CheckStateRole).isValid());
     }
 
+    // The packed rows against a plain list of the same texts: every text whole, in
+    // one or two bytes a character, across blocks, with the second column set both
+    // right after its row was appended and later, after removals.
+    void rowsKeepTheirTextsWhateverTheirSize_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QList<int>>("removed");
+        const qsizetype block = lexiquill::widgets::PackedRows::kBlockBytes;
+        QTest::newRow("wider text after Latin-1 text, and back")
+            << QStringList{"café", "Ωmega", "", "naïve", "a😀b", "ÿ"} << QList<int>{};
+        QStringList many;
+        for (int i = 0; i < 3000; ++i) many.append(QString(700 + i % 7, QChar(u'a' + i % 26)));
+        many[1500] = QString(700, u'Ж');
+        QTest::newRow("rows filling several blocks, removed at both ends and in the middle")
+            << many << QList<int>{1, 2999, 1500, 1};
+        // A surrogate pair across the end of what the list shows.
+        const QString longWide = QString(4095, u'ж') + QStringLiteral("😀") + QString(block, u'ж');
+        QTest::newRow("phrases longer than a block between short ones")
+            << QStringList{"short", QString(2 * block, u'x'), "between", longWide, "after"}
+            << QList<int>{2, 2};
+    }
+
+    void rowsKeepTheirTextsWhateverTheirSize()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(QList<int>, removed);
+        ListModel model(true);
+        model.addColumn("a");
+        model.addColumn("b");
+        QStringList second;
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            model.append(texts[i]);
+            second.append(i % 2 == 0 ? QStringLiteral("Ü") + texts[i].left(3) : QString());
+            if (!second[i].isEmpty()) model.setSubText(model.rows(), 2, second[i]);
+        }
+        model.publishRows();
+        QVERIFY(model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));
+        QList<bool> ticked(texts.size(), false);
+        ticked[0] = true;
+        for (const int row : removed) {
+            model.remove(row);
+            texts.removeAt(row - 1);
+            second.removeAt(row - 1);
+            ticked.removeAt(row - 1);
+        }
+        for (int row = 1; row <= model.rows(); ++row) {
+            if (!second[row - 1].isEmpty()) continue;
+            second[row - 1] = texts[row - 1].right(2);
+            model.setSubText(row, 2, second[row - 1]);
+        }
+        QCOMPARE(model.rows(), texts.size());
+        for (int row = 1; row <= model.rows(); ++row) {
+            const QString& text = texts[row - 1];
+            QCOMPARE(model.text(row), text);
+            QCOMPARE(model.subText(row, 2), second[row - 1]);
+            QCOMPARE(model.checked(row), ticked[row - 1]);
+            const qsizetype shown =
+                text.size() > 4096 && text[4095].isHighSurrogate() ? 4095 : 4096;
+            QCOMPARE(model.index(row - 1, 0).data().toString(), text.left(shown));
+        }
+    }
+
     void clearEmptiesEverything()
     {
         ListModel model(true);
