@@ -245,6 +245,47 @@ private:
     std::vector<CURL*> m_idle;
 };
 
+namespace {
+
+// Throws the failure of a finished transfer, in words a user can act on: a status
+// other than 2xx, a refusal, an unknown host, a page that breaks off, or curl's own.
+void throwIfFailed(CURL* easy, const Transfer& transfer, const QString& host)
+{
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    if (status != 0 && (status < 200 || status > 299)) {
+        const QString reason = QString::fromUtf8(transfer.reason);
+        throw platform::PlatformError(QStringLiteral("Server replied ") + QString::number(status) +
+                                      (reason.isEmpty() ? QString() : QLatin1Char(' ') + reason));
+    }
+    switch (transfer.result) {
+        case CURLE_OK:
+            break;
+        case CURLE_COULDNT_CONNECT: {
+            long error = 0;
+            curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &error);
+            if (error == ECONNREFUSED) throw platform::ConnectionRefused();
+            break;
+        }
+        case CURLE_COULDNT_RESOLVE_HOST:
+            throw platform::PlatformError(QStringLiteral("Host %1 not found").arg(host));
+        case CURLE_PARTIAL_FILE:
+        case CURLE_GOT_NOTHING:
+        case CURLE_RECV_ERROR:
+            throw platform::PlatformError(
+                QStringLiteral("The server closed the connection before the whole page arrived"));
+        default:
+            break;
+    }
+    if (transfer.result != CURLE_OK) {
+        throw platform::PlatformError(transfer.error[0] != '\0'
+                                          ? QString::fromUtf8(transfer.error)
+                                          : QString::fromUtf8(curl_easy_strerror(transfer.result)));
+    }
+}
+
+}  // namespace
+
 CurlHttpClient::CurlHttpClient(std::chrono::milliseconds timeout)
     : m_driver(std::make_unique<Driver>()), m_timeout(timeout)
 {
@@ -309,37 +350,7 @@ QString CurlHttpClient::get(const QString& address)
     if (transfer.tooLarge || transfer.result == CURLE_FILESIZE_EXCEEDED) {
         throw platform::PlatformError(QStringLiteral("The page is larger than 16 MiB"));
     }
-    long status = 0;
-    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-    if (status != 0 && (status < 200 || status > 299)) {
-        const QString reason = QString::fromUtf8(transfer.reason);
-        throw platform::PlatformError(QStringLiteral("Server replied ") + QString::number(status) +
-                                      (reason.isEmpty() ? QString() : QLatin1Char(' ') + reason));
-    }
-    switch (transfer.result) {
-        case CURLE_OK:
-            break;
-        case CURLE_COULDNT_CONNECT: {
-            long error = 0;
-            curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &error);
-            if (error == ECONNREFUSED) throw platform::ConnectionRefused();
-            break;
-        }
-        case CURLE_COULDNT_RESOLVE_HOST:
-            throw platform::PlatformError(QStringLiteral("Host %1 not found").arg(url.host()));
-        case CURLE_PARTIAL_FILE:
-        case CURLE_GOT_NOTHING:
-        case CURLE_RECV_ERROR:
-            throw platform::PlatformError(
-                QStringLiteral("The server closed the connection before the whole page arrived"));
-        default:
-            break;
-    }
-    if (transfer.result != CURLE_OK) {
-        throw platform::PlatformError(transfer.error[0] != '\0'
-                                          ? QString::fromUtf8(transfer.error)
-                                          : QString::fromUtf8(curl_easy_strerror(transfer.result)));
-    }
+    throwIfFailed(easy, transfer, url.host());
     return QString::fromUtf8(transfer.body);
 }
 
