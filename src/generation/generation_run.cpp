@@ -9,9 +9,7 @@
 #include "generation/mnemonic.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
-#include "platform/http_client.h"
 #include "platform/list_view.h"
-#include "platform/service_host.h"
 
 namespace lexiquill::generation {
 
@@ -48,20 +46,6 @@ void runAcronymLoop(command::CommandContext& ctx, command::StepTrap& trap)
     }
 }
 
-// The request of a phrase. When nothing listens at the service address (none was
-// started yet, or the one on this machine stopped during the run), the program starts
-// the service itself and asks again.
-QString fetchPage(command::CommandContext& ctx, const QString& phrase)
-{
-    const QString base = ctx.mnemonicBaseUrl();
-    try {
-        return fetchMnemonicPage(ctx.httpClient(), base, phrase);
-    } catch (const platform::ConnectionRefused&) {
-        if (!ctx.serviceHost().start(base)) throw;
-    }
-    return fetchMnemonicPage(ctx.httpClient(), base, phrase);
-}
-
 void runMnemonicLoop(command::CommandContext& ctx, command::StepTrap& trap)
 {
     int count = 0;
@@ -71,7 +55,8 @@ void runMnemonicLoop(command::CommandContext& ctx, command::StepTrap& trap)
         // page of a phrase before it.
         QString page;
         QStringList words;
-        trap.step(134, [&] { page = fetchPage(ctx, ctx.wordList().text(i)); });
+        trap.step(134, [&] { page = fetchMnemonicPage(ctx.httpClient(), ctx.serviceHost(), ctx.mnemonicBaseUrl(),
+                                 ctx.wordList().text(i)); });
         const QString phrase = showPhrase(ctx, trap, 136, i);
         trap.step(146, [&] { words = extractMnemonicWords(phrase, page); });
         for (const QString& word : std::as_const(words)) {

@@ -1,6 +1,7 @@
 #include "generation/mnemonic.h"
 
 #include "platform/http_client.h"
+#include "platform/service_host.h"
 
 namespace lexiquill::generation {
 
@@ -11,10 +12,16 @@ QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase)
     return baseUrl + QStringLiteral("/mnemonics/?w=") + value;
 }
 
-QString fetchMnemonicPage(platform::HttpClient& client, const QString& baseUrl,
-                          const QString& phrase)
+QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
+                          const QString& baseUrl, const QString& phrase)
 {
-    return client.get(mnemonicQueryUrl(baseUrl, phrase));
+    const QString address = mnemonicQueryUrl(baseUrl, phrase);
+    try {
+        return client.get(address);
+    } catch (const platform::ConnectionRefused&) {
+        if (!host.start(baseUrl)) throw;
+    }
+    return client.get(address);
 }
 
 QStringList extractMnemonicWords(const QString& phrase, const QString& page)

@@ -5,6 +5,7 @@
 
 namespace lexiquill::platform {
 class HttpClient;
+class ServiceHost;
 }
 
 namespace lexiquill::generation {
@@ -15,9 +16,11 @@ namespace lexiquill::generation {
 QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase);
 
 // One GET of the phrase's address; the page text, or a PlatformError carrying the
-// client's description.
-QString fetchMnemonicPage(platform::HttpClient& client, const QString& baseUrl,
-                          const QString& phrase);
+// client's description. When nothing listens at the service address (none was started
+// yet, or the one on this machine stopped), the program starts the service itself
+// through host and asks again.
+QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
+                          const QString& baseUrl, const QString& phrase);
 
 // The mnemonic words the page offers for the phrase, one per letter, in the order of
 // the letters. A word is the upper-cased letter followed by the page text between the
