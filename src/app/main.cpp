@@ -89,7 +89,7 @@ int main(int argc, char* argv[])
     // The desktop entry's name, so that the task bar finds the entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(LEXIQUILL_APP_ID));
     lexiquill::window::MainWindow window(
-        lexiquill::app::realPlatform(QCoreApplication::applicationDirPath()));
+        lexiquill::app::realPlatform(QCoreApplication::applicationDirPath(), QString()));
     window.show();
     return QApplication::exec();
 }

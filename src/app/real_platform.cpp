@@ -8,11 +8,12 @@
 #include "adapters/qt_dialogs.h"
 #include "adapters/qt_event_pump.h"
 #include "adapters/save_file_writer.h"
+#include "command/service_address.h"
 #include "spreadsheet/xlsx_spreadsheet.h"
 
 namespace lexiquill::app {
 
-platform::Platform realPlatform(const QString& programFolder)
+platform::Platform realPlatform(const QString& programFolder, const QString& serviceOption)
 {
     platform::Platform p;
     p.dialogs = std::make_unique<adapters::QtDialogs>();
@@ -23,7 +24,9 @@ platform::Platform realPlatform(const QString& programFolder)
     p.fileReader = std::make_unique<adapters::LocalFileReader>();
     p.http = std::make_unique<adapters::CurlHttpClient>();
     p.serviceHost = std::make_unique<adapters::InProcessServiceHost>();
-    p.mnemonicBaseUrl = QStringLiteral(LEXIQUILL_MNEMONIC_BASE_URL);
+    const command::ServiceAddress service = command::serviceAddress(serviceOption);
+    p.mnemonicBaseUrl = service.url;
+    p.mnemonicAddressProblem = service.problem;
     p.spreadsheet = std::make_unique<spreadsheet::XlsxSpreadsheet>(*p.pump);
     p.programFolder = programFolder;
     return p;

@@ -29,6 +29,8 @@ struct Platform {
     std::unique_ptr<HttpClient> http;
     // Where the mnemonic service answers: scheme, host and port, no trailing "/".
     QString mnemonicBaseUrl;
+    // Empty, or why mnemonicBaseUrl cannot be asked (reported when a run needs it).
+    QString mnemonicAddressProblem;
     std::unique_ptr<Spreadsheet> spreadsheet;
     // The folder that holds the executable, without a trailing separator.
     QString programFolder;
