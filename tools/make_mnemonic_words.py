@@ -49,13 +49,15 @@ DESCRIPTIVE_ADJECTIVES = {0: "all"}
 # letter short of verbs.
 CHANGE_VERBS = {30: "change", 39: "perception"}
 
-# Every familiar word one can picture is taken. A letter short of them is filled up with the
-# most familiar of the rest, until it has this many of each part of speech and this many in
-# all; letters English is short of (X, Z, Y, Q) have few familiar words and take more of the
-# rest. The service bends the shape of the phrase for a letter with fewer than five of the part
-# of speech it wants, and repeats no word within a page for a letter with 20 words or more.
-WANTED_PER_LETTER = 20
-WANTED_OF_EACH = 8
+# Every familiar word one can picture is taken. A letter short of them takes familiar words
+# of the wider tiers until it has FAMILIAR_OF_EACH of each part of speech and FAMILIAR_PER_LETTER
+# in all; one still short takes the most frequent of the unfamiliar ones until it has
+# FEWEST_OF_EACH and FEWEST_WITHOUT_REPEATS: letters English is short of (X, Z, Y, Q) end up
+# there. The service repeats no word within a page for a letter with 20 words or more, and
+# bends the shape of the phrase for one with fewer than five of the part of speech it wants.
+FAMILIAR_OF_EACH = 12
+FAMILIAR_PER_LETTER = 30
+FEWEST_OF_EACH = 8
 FEWEST_WITHOUT_REPEATS = 20
 FEWEST_FOR_SHAPE = 5
 # The letters that begin the most English words keep a wide choice.
@@ -446,7 +448,7 @@ def main():
     chosen = {pos: collections.defaultdict(set) for pos in "nva"}  # pos -> letter -> {form}
     for letter in "abcdefghijklmnopqrstuvwxyz":
         choose_for_letter(letter, {pos: pool[pos][letter] for pos in "nva"}, rank, picturable_tiers,
-                          {pos: chosen[pos][letter] for pos in "nva"})
+                          len(tiers) - 1, {pos: chosen[pos][letter] for pos in "nva"})
 
     def plural(noun):
         return any((base, "n") in first for base in singulars(noun, irregular_plurals, sizes))
@@ -501,7 +503,7 @@ def broken_rules(chosen, pool, blocked, plural, verb_lemmas):
     return problems
 
 
-def choose_for_letter(letter, pool, rank, picturable_tiers, chosen):
+def choose_for_letter(letter, pool, rank, picturable_tiers, last_tier, chosen):
     """Fills chosen[pos] with the forms of the words one letter offers: every familiar word
     one can picture, then, where the letter is still short, the most familiar of the rest."""
     remaining = []
@@ -519,14 +521,19 @@ def choose_for_letter(letter, pool, rank, picturable_tiers, chosen):
     def total():
         return sum(len(chosen[pos]) for pos in "nva")
 
-    # Enough of each part of speech to keep the shape of the phrase, then enough in all.
-    for *_order, lemma, pos, form in remaining:
-        if len(chosen[pos]) < WANTED_OF_EACH:
-            chosen[pos].add(form)
-    wanted = max(WANTED_PER_LETTER, FEWEST_PER_LETTER.get(letter, 0))
-    for *_order, lemma, pos, form in remaining:
-        if total() < wanted:
-            chosen[pos].add(form)
+    def fill(words, of_each, in_all):
+        # Enough of each part of speech to keep the shape of the phrase, then enough in all.
+        for *_order, lemma, pos, form in words:
+            if len(chosen[pos]) < of_each:
+                chosen[pos].add(form)
+        for *_order, lemma, pos, form in words:
+            if total() < in_all:
+                chosen[pos].add(form)
+
+    # The last tier (adjectives with a suffix, verbs of change) only helps reach the floor.
+    familiar = [entry for entry in remaining if not entry[0] and entry[1] < last_tier]
+    fill(familiar, FAMILIAR_OF_EACH, FAMILIAR_PER_LETTER)
+    fill(remaining, FEWEST_OF_EACH, max(FEWEST_WITHOUT_REPEATS, FEWEST_PER_LETTER.get(letter, 0)))
 
 
 if __name__ == "__main__":
