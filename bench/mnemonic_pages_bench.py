@@ -49,7 +49,8 @@ def wordnet_lemmas(name):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--show", type=int, default=0, help="print this many pages, picked at random")
-    parser.add_argument("service", nargs="?", default=os.path.join(ROOT, "build/src/lexiquill-mnemonic-service"))
+    parser.add_argument("service", nargs="?",
+                        default=os.path.join(ROOT, "build/src/lexiquill-mnemonic-service"))
     parser.add_argument("listing", nargs="?", default=os.path.join(ROOT, "data/mnemonic-words.txt"))
     args = parser.parse_args()
 
@@ -134,7 +135,8 @@ def main():
     total = sum(len(listed[part]) for part in PARTS)
     print(f"words_listed {total}")
     for part in PARTS:
-        print(f"{part}s_per_letter " + " ".join(f"{l}{per_letter[part][l]}" for l in "abcdefghijklmnopqrstuvwxyz"))
+        counts = " ".join(f"{l}{per_letter[part][l]}" for l in "abcdefghijklmnopqrstuvwxyz")
+        print(f"{part}s_per_letter {counts}")
     print("words_per_letter " + " ".join(
         f"{l}{sum(per_letter[p][l] for p in PARTS)}" for l in "abcdefghijklmnopqrstuvwxyz"))
 

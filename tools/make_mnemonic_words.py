@@ -354,8 +354,9 @@ def main():
 
     # Each tier widens the search: larger SCOWL sizes, weaker dominance of the part of speech,
     # then more lexicographer files. A word belongs to the first tier that takes it: the first
-    # three hold things, motions and contacts one can picture, the last two people, places,
-    # substances, body parts, eating, making and the weather.
+    # three hold things, motions and contacts one can picture, the next two also people,
+    # places, substances, body parts, eating, making and the weather; the last only helps a
+    # letter reach its floor.
     wider_nouns = {**CONCRETE_NOUNS, **WIDER_NOUNS}
     wider_verbs = {**PICTURABLE_VERBS, **WIDER_VERBS}
     tiers = [
