@@ -99,6 +99,16 @@ private slots:
             << "GET /mnemonics/?w=cat&seed=-1" + end << 400 << QByteArray();
         QTest::newRow("seed beyond 64 bits is 400")
             << "GET /mnemonics/?w=cat&seed=18446744073709551616" + end << 400 << QByteArray();
+        QTest::newRow("seed with letters after the digits is 400")
+            << "GET /mnemonics/?w=cat&seed=12abc" + end << 400 << QByteArray();
+        QTest::newRow("HTTP/1.0 without Host is served")
+            << QByteArray("GET /healthz HTTP/1.0\r\n\r\n") << 200 << QByteArray();
+        QTest::newRow("chunked body with an extension and a trailer is read")
+            << QByteArray(
+                   "POST /healthz HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n"
+                   "1;a=b\r\nx\r\n0\r\nT: " +
+                   QByteArray(16000, 't') + "\r\n\r\n")
+            << 405 << QByteArray();
         QTest::newRow("question mark inside the phrase is served")
             << "GET /mnemonics/?w=why?+not?" + end << 200 << QByteArray("text/html; charset=utf-8");
     }
@@ -113,6 +123,60 @@ private slots:
         QCOMPARE(response.status, status);
         if (!contentType.isEmpty()) QCOMPARE(response.header("Content-Type"), contentType);
         if (status == 405) QCOMPARE(response.header("Allow"), QByteArray("GET, HEAD"));
+    }
+
+    void answerThatEndsTheConnection_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("status");
+        const QByteArray get = "GET /healthz HTTP/1.1\r\nHost: x\r\n";
+        const QByteArray chunked = get + "Transfer-Encoding: chunked\r\n\r\n";
+        QTest::newRow("Connection: close") << get + "Connection: close\r\n\r\n" << 200;
+        QTest::newRow("HTTP/1.0") << QByteArray("GET /healthz HTTP/1.0\r\n\r\n") << 200;
+        QTest::newRow("gzip as the only coding") << get + "Transfer-Encoding: gzip\r\n\r\n" << 400;
+        QTest::newRow("chunked not the last coding")
+            << get + "Transfer-Encoding: chunked, gzip\r\n\r\n"
+            << 400;
+        QTest::newRow("Content-Length beside Transfer-Encoding")
+            << get + "Transfer-Encoding: gzip\r\nContent-Length: 0\r\n\r\n"
+            << 400;
+        QTest::newRow("HTTP/1.1 without Host")
+            << QByteArray("GET /healthz HTTP/1.1\r\n\r\n") << 400;
+        QTest::newRow("two Host fields") << get + "Host: y\r\n\r\n" << 400;
+        QTest::newRow("Host that is no host name")
+            << QByteArray("GET /healthz HTTP/1.1\r\nHost: a b\r\n\r\n") << 400;
+        QTest::newRow("chunk line over 8 KiB") << chunked + "1;" + QByteArray(8192, 'e') << 400;
+        QTest::newRow("trailer over 16 KiB")
+            << chunked + "0\r\nT: " + QByteArray(16384 + 8192, 't') << 431;
+    }
+
+    void answerThatEndsTheConnection()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(int, status);
+        RawConnection connection(m_port);
+        // A request sent after it, or smuggled inside its body, gets no answer.
+        const RawResponse response =
+            connection.exchange(request + "GET /nothing HTTP/1.1\r\nHost: x\r\n\r\n");
+        QCOMPARE(response.status, status);
+        QCOMPARE(response.header("Connection"), QByteArray("close"));
+        QCOMPARE(connection.exchange({}).status, 0);
+    }
+
+    void onlySeededPagesMayBeStored_data()
+    {
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QByteArray>("cacheControl");
+        QTest::newRow("without a seed")
+            << QByteArray("/mnemonics/?w=cat") << QByteArray("no-store");
+        QTest::newRow("with a seed") << QByteArray("/mnemonics/?w=cat&seed=3") << QByteArray();
+    }
+
+    void onlySeededPagesMayBeStored()
+    {
+        QFETCH(QByteArray, target);
+        QFETCH(QByteArray, cacheControl);
+        QCOMPARE(rawGet(m_port, target).header("Cache-Control"), cacheControl);
     }
 
     void markers_data()
@@ -332,7 +396,7 @@ private slots:
         // hosts the server, must not be ended by SIGPIPE (the library ignores the signal for
         // the whole process as it starts).
         const QByteArray request =
-            "GET /mnemonics/?w=" + QByteArray(8000, 'w') + " HTTP/1.1\r\n\r\n";
+            "GET /mnemonics/?w=" + QByteArray(8000, 'w') + " HTTP/1.1\r\nHost: x\r\n\r\n";
         for (int i = 0; i < 20; ++i) {
             RawConnection connection(m_port);
             connection.sendOnly(request);

@@ -1,5 +1,6 @@
 // The lexiquill-mnemonic-service executable as someone hosting it runs it.
 
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <csignal>
@@ -28,6 +29,27 @@ bool waitUntilServing(int port)
         QTest::qWait(50);
     }
     return false;
+}
+
+// The program started on a free port, serving.
+int startService(QProcess& program)
+{
+    const int port = freePort();
+    program.start(QStringLiteral(LEXIQUILL_SERVICE_EXECUTABLE),
+                  {"--listen", QStringLiteral("127.0.0.1:%1").arg(port)});
+    return program.waitForStarted(10000) && waitUntilServing(port) ? port : 0;
+}
+
+// The most the process has had resident, in kB.
+int peakResidentKiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray text = status.readAll();
+    const qsizetype at = text.indexOf("VmHWM:");
+    return at < 0
+               ? -1
+               : text.mid(at + 6, text.indexOf('\n', at) - at - 6).trimmed().split(' ')[0].toInt();
 }
 
 }  // namespace
@@ -155,10 +177,68 @@ private slots:
             const RawResponse answer = connection->exchange("Host: x\r\n\r\n");
             QCOMPARE(answer.status, 200);
             QVERIFY(answer.body.contains("<big>C</big>"));
+            QCOMPARE(answer.header("Connection"), QByteArray("close"));
         }
+        begun.clear();
         QVERIFY(program.waitForFinished(3000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
+    }
+
+    void stopAnswersEveryPipelinedRequest()
+    {
+        QProcess program;
+        const int port = startService(program);
+        QVERIFY(port);
+        // Pages far larger than the socket buffers: most are still to be written at the signal.
+        RawConnection client(port);
+        QByteArray requests;
+        for (int i = 0; i < 30; ++i) {
+            requests += "GET /mnemonics/?w=" + QByteArray("abcdefghij").repeated(800) +
+                        "&seed=" + QByteArray::number(i) + " HTTP/1.1\r\nHost: x\r\n\r\n";
+        }
+        client.sendOnly(requests);
+        QTest::qWait(300);
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        for (int i = 0; i < 30; ++i) {
+            QTest::qSleep(20);  // a slow reader
+            const RawResponse answer = client.exchange({});
+            QCOMPARE(answer.status, 200);
+            QCOMPARE(answer.body.size(), answer.header("Content-Length").toInt());
+            QCOMPARE(answer.header("Connection"), QByteArray(i == 29 ? "close" : ""));
+        }
+        QCOMPARE(client.exchange({}).status, 0);
+        QVERIFY(program.waitForFinished(5000));
+        QCOMPARE(program.exitCode(), 0);
+    }
+
+    void endlessChunkedRequestIsRefusedInBoundedMemory_data()
+    {
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<int>("status");
+        QTest::newRow("chunk extension") << QByteArray("1;") << 400;
+        QTest::newRow("trailer") << QByteArray("0\r\nX: ") << 431;
+    }
+
+    void endlessChunkedRequestIsRefusedInBoundedMemory()
+    {
+        QFETCH(QByteArray, start);
+        QFETCH(int, status);
+        QProcess program;
+        const int port = startService(program);
+        QVERIFY(port);
+        RawConnection client(port);
+        client.sendOnly("GET /healthz HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n" +
+                        start);
+        const QByteArray endless(1 << 20, 'e');
+        for (int i = 0; i < 100; ++i) client.sendOnly(endless);
+        const int peak = peakResidentKiB(program.processId());
+        const RawResponse answer = client.exchange({});
+        QCOMPARE(answer.status, status);
+        QCOMPARE(client.exchange({}).status, 0);
+        QVERIFY2(peak > 0 && peak < 64 * 1024, QByteArray::number(peak).constData());
+        program.terminate();
+        QVERIFY(program.waitForFinished(10000));
     }
 };
 
