@@ -101,8 +101,6 @@ private slots:
             << "GET /mnemonics/?w=cat&seed=18446744073709551616" + end << 400 << QByteArray();
         QTest::newRow("seed with letters after the digits is 400")
             << "GET /mnemonics/?w=cat&seed=12abc" + end << 400 << QByteArray();
-        QTest::newRow("HTTP/1.0 without Host is served")
-            << QByteArray("GET /healthz HTTP/1.0\r\n\r\n") << 200 << QByteArray();
         QTest::newRow("chunked body with an extension and a trailer is read")
             << QByteArray(
                    "POST /healthz HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n"
@@ -130,9 +128,9 @@ private slots:
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<int>("status");
         const QByteArray get = "GET /healthz HTTP/1.1\r\nHost: x\r\n";
-        const QByteArray chunked = get + "Transfer-Encoding: chunked\r\n\r\n";
         QTest::newRow("Connection: close") << get + "Connection: close\r\n\r\n" << 200;
-        QTest::newRow("HTTP/1.0") << QByteArray("GET /healthz HTTP/1.0\r\n\r\n") << 200;
+        QTest::newRow("HTTP/1.0, without Host")
+            << QByteArray("GET /healthz HTTP/1.0\r\n\r\n") << 200;
         QTest::newRow("gzip as the only coding") << get + "Transfer-Encoding: gzip\r\n\r\n" << 400;
         QTest::newRow("chunked not the last coding")
             << get + "Transfer-Encoding: chunked, gzip\r\n\r\n"
@@ -145,9 +143,6 @@ private slots:
         QTest::newRow("two Host fields") << get + "Host: y\r\n\r\n" << 400;
         QTest::newRow("Host that is no host name")
             << QByteArray("GET /healthz HTTP/1.1\r\nHost: a b\r\n\r\n") << 400;
-        QTest::newRow("chunk line over 8 KiB") << chunked + "1;" + QByteArray(8192, 'e') << 400;
-        QTest::newRow("trailer over 16 KiB")
-            << chunked + "0\r\nT: " + QByteArray(16384 + 8192, 't') << 431;
     }
 
     void answerThatEndsTheConnection()
@@ -161,22 +156,6 @@ private slots:
         QCOMPARE(response.status, status);
         QCOMPARE(response.header("Connection"), QByteArray("close"));
         QCOMPARE(connection.exchange({}).status, 0);
-    }
-
-    void onlySeededPagesMayBeStored_data()
-    {
-        QTest::addColumn<QByteArray>("target");
-        QTest::addColumn<QByteArray>("cacheControl");
-        QTest::newRow("without a seed")
-            << QByteArray("/mnemonics/?w=cat") << QByteArray("no-store");
-        QTest::newRow("with a seed") << QByteArray("/mnemonics/?w=cat&seed=3") << QByteArray();
-    }
-
-    void onlySeededPagesMayBeStored()
-    {
-        QFETCH(QByteArray, target);
-        QFETCH(QByteArray, cacheControl);
-        QCOMPARE(rawGet(m_port, target).header("Cache-Control"), cacheControl);
     }
 
     void markers_data()
@@ -248,11 +227,15 @@ private slots:
     void seedMakesTheDrawReproducible()
     {
         const QByteArray target = "/mnemonics/?w=the+quick+brown+fox&seed=";
-        const QByteArray first = rawGet(m_port, target + "42").body;
+        const RawResponse seeded = rawGet(m_port, target + "42");
+        const QByteArray first = seeded.body;
         QCOMPARE(rawGet(m_port, target + "42").body, first);
+        QCOMPARE(seeded.header("Cache-Control"), QByteArray());  // the same page every time
         QVERIFY(rawGet(m_port, target + "43").body != first);
         // Without a seed, two requests draw afresh.
-        const QByteArray fresh = rawGet(m_port, "/mnemonics/?w=the+quick+brown+fox").body;
+        const RawResponse unseeded = rawGet(m_port, "/mnemonics/?w=the+quick+brown+fox");
+        const QByteArray fresh = unseeded.body;
+        QCOMPARE(unseeded.header("Cache-Control"), QByteArray("no-store"));
         QVERIFY(rawGet(m_port, "/mnemonics/?w=the+quick+brown+fox").body != fresh);
     }
 
