@@ -1,0 +1,66 @@
+// Feeds raw bytes, split into reads as the input chooses, to the reading and answering of one
+// connection, and checks what a client relies on: every answer framed whole, the one that
+// ends the connection saying so and nothing after it, and the bytes held within bounds.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "service/request_stream.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using lexiquill::service::RequestStream;
+    if (size < 2) return 0;
+    // The first byte seeds the lengths of the reads; the second, unless its top bit is set,
+    // is the read after which the service stops.
+    std::uint32_t split = data[0];
+    const std::size_t stopAfter = data[1] & 0x80 ? SIZE_MAX : data[1];
+    data += 2;
+    size -= 2;
+
+    RequestStream stream(10);
+    std::size_t at = 0;
+    std::size_t reads = 0;
+    bool ended = false;
+    while (true) {
+        if (reads == stopAfter) stream.stop();
+        const RequestStream::Step step = stream.next(size - at);
+        if (step == RequestStream::Step::finish) {
+            check(stream.next() == RequestStream::Step::finish);
+            break;
+        }
+        if (step == RequestStream::Step::write) {
+            check(!ended);
+            const std::string_view answer = stream.answer().bytes;
+            const std::size_t headerEnd = answer.find("\r\n\r\n");
+            check(answer.starts_with("HTTP/1.1 ") && headerEnd != std::string_view::npos);
+            const std::string_view header = answer.substr(0, headerEnd + 2);
+            ended = header.find("\r\nConnection: close\r\n") != std::string_view::npos;
+            check(ended == !stream.keepAlive());
+            // Answers to HEAD, which alone accept ranges, carry no body.
+            const std::size_t length = header.find("\r\nContent-Length: ");
+            check(length != std::string_view::npos);
+            const bool head = header.find("\r\nAccept-Ranges:") != std::string_view::npos;
+            check(std::strtoul(header.data() + length + 18, nullptr, 10) ==
+                  (head ? stream.answer().bodySize : answer.size() - headerEnd - 4));
+            continue;
+        }
+        if (at == size) break;
+        const std::span<char> space = stream.space();
+        check(!space.empty());
+        split = split * 1103515245u + 12345u;
+        const std::size_t n =
+            std::min<std::size_t>({space.size(), size - at, 1 + (split >> 16) % 512});
+        std::memcpy(space.data(), data + at, n);
+        stream.received(n);
+        at += n;
+        ++reads;
+        check(stream.capacity() <= 64 * 1024);
+    }
+    return 0;
+}
