@@ -129,6 +129,8 @@ private:
                 return send();
             case RequestStream::Step::finish:
                 return finish();
+            case RequestStream::Step::close:
+                return close();
         }
     }
 
@@ -260,6 +262,7 @@ struct MnemonicServer::Impl {
 
     error_code listen(const std::string& host, int port);
     void accept();
+    void adopt(Loop& target, tcp::socket socket);
     void refuse(tcp::socket& socket);
 };
 
@@ -302,21 +305,24 @@ void MnemonicServer::Impl::accept()
             });
             return;
         }
-        if (shared.connections >= shared.limits.maxConnections) {
-            refuse(socket);
-        } else {
-            ++shared.connections;
-            asio::post(target.context, [&target, socket = std::move(socket)]() mutable {
-                error_code ignored;
-                socket.set_option(tcp::no_delay(true), ignored);
-                auto connection = std::make_shared<Connection>(target, std::move(socket));
-                connection->start();
-                // Accepted before the stop, but only now taken up: a request it has begun
-                // is answered all the same.
-                if (target.shared.stopping) connection->stop();
-            });
-        }
+        adopt(target, std::move(socket));
         if (!shared.stopping) accept();
+    });
+}
+
+// Hands a new connection to its loop, or refuses it when the service is full.
+void MnemonicServer::Impl::adopt(Loop& target, tcp::socket socket)
+{
+    if (shared.connections >= shared.limits.maxConnections) return refuse(socket);
+    ++shared.connections;
+    asio::post(target.context, [&target, socket = std::move(socket)]() mutable {
+        error_code ignored;
+        socket.set_option(tcp::no_delay(true), ignored);
+        auto connection = std::make_shared<Connection>(target, std::move(socket));
+        connection->start();
+        // Accepted before the stop, but only now taken up: a request it has brought is
+        // answered all the same.
+        if (target.shared.stopping) connection->stop();
     });
 }
 
@@ -379,6 +385,15 @@ void MnemonicServer::stop(std::chrono::milliseconds grace)
     if (!impl.running) return;
     impl.shared.stopping = true;
     asio::post(impl.loops.front()->context, [&impl] {
+        // Connections the system has completed but nobody has accepted yet may carry requests
+        // already sent: closing the acceptor would reset them.
+        error_code ec;
+        impl.acceptor->non_blocking(true, ec);
+        while (!ec) {
+            Loop& target = *impl.loops[impl.next++ % impl.loops.size()];
+            tcp::socket socket = impl.acceptor->accept(target.context, ec);
+            if (!ec) impl.adopt(target, std::move(socket));
+        }
         error_code ignored;
         impl.acceptor->close(ignored);
         impl.acceptPause->cancel();

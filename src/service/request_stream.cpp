@@ -172,7 +172,7 @@ RequestStream::Step RequestStream::next(std::size_t waiting)
     if (parser && parser->is_done()) parser.reset();
     if (!parser && m_stopping && m_begin == m_end && waiting == 0) {
         m_finished = true;
-        return Step::finish;
+        return Step::close;
     }
     while (m_begin < m_end) {
         if (!parser) {

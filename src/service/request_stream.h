@@ -19,6 +19,7 @@ public:
         read,    // more bytes are needed
         write,   // answer() is ready; keepAlive() says whether more requests are read after it
         finish,  // nothing more is answered: stop sending, then read and drop what still comes
+        close,   // stopped with nothing owed: the connection may close at once
     };
 
     explicit RequestStream(int idleSeconds);

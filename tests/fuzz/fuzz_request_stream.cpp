@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (true) {
         if (reads == stopAfter) stream.stop();
         const RequestStream::Step step = stream.next(size - at);
-        if (step == RequestStream::Step::finish) {
+        if (step == RequestStream::Step::close) check(stream.stopping());
+        if (step == RequestStream::Step::finish || step == RequestStream::Step::close) {
             check(stream.next() == RequestStream::Step::finish);
             break;
         }
