@@ -129,6 +129,10 @@ private slots:
         QTest::addColumn<int>("status");
         const QByteArray get = "GET /healthz HTTP/1.1\r\nHost: x\r\n";
         QTest::newRow("Connection: close") << get + "Connection: close\r\n\r\n" << 200;
+        QTest::newRow("Connection: close on a long page, much sent after it")
+            << "GET /mnemonics/?w=" + QByteArray(8000, 'e') + " HTTP/1.1\r\nHost: x\r\n" +
+                   "Connection: close\r\n\r\n" + QByteArray(300000, 'x')
+            << 200;
         QTest::newRow("HTTP/1.0, without Host")
             << QByteArray("GET /healthz HTTP/1.0\r\n\r\n") << 200;
         QTest::newRow("gzip as the only coding") << get + "Transfer-Encoding: gzip\r\n\r\n" << 400;
@@ -154,6 +158,7 @@ private slots:
         const RawResponse response =
             connection.exchange(request + "GET /nothing HTTP/1.1\r\nHost: x\r\n\r\n");
         QCOMPARE(response.status, status);
+        QCOMPARE(response.body.size(), response.header("Content-Length").toInt());
         QCOMPARE(response.header("Connection"), QByteArray("close"));
         QCOMPARE(connection.exchange({}).status, 0);
     }
