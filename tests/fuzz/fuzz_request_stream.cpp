@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 #include <string_view>
 
 #include "fuzz_check.h"
@@ -15,13 +15,19 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using lexiquill::service::RequestStream;
-    if (size < 2) return 0;
-    // The first byte seeds the lengths of the reads; the second, unless its top bit is set,
-    // is the read after which the service stops.
-    std::uint32_t split = data[0];
-    const std::size_t stopAfter = data[1] & 0x80 ? SIZE_MAX : data[1];
-    data += 2;
-    size -= 2;
+    if (size < 3) return 0;
+    // The first byte chooses a start that takes the fuzzer a while to find, and seeds the
+    // lengths of the reads. The second byte's low six bits are the read after which the
+    // service stops, unless its top bit is set; with its 0x40 bit, the last byte comes 40,000
+    // times more, as in an endless line, field or chunk extension.
+    static constexpr std::string_view kStarts[] = {
+        "", "GET /mnemonics/?w=", "HEAD /healthz HTTP/1.1\r\nHost: x\r\n",
+        "POST /healthz HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n"};
+    std::uint32_t split = data[0] >> 2;
+    const std::size_t stopAfter = data[1] & 0x80 ? SIZE_MAX : data[1] & 0x3F;
+    std::string bytes(kStarts[data[0] & 3]);
+    bytes.append(reinterpret_cast<const char*>(data) + 2, size - 2);
+    if (data[1] & 0x40) bytes.append(40000, bytes.back());
 
     RequestStream stream(10);
     std::size_t at = 0;
@@ -29,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool ended = false;
     while (true) {
         if (reads == stopAfter) stream.stop();
-        const RequestStream::Step step = stream.next(size - at);
+        const RequestStream::Step step = stream.next(bytes.size() - at);
         if (step == RequestStream::Step::close) check(stream.stopping());
         if (step == RequestStream::Step::finish || step == RequestStream::Step::close) {
             check(stream.next() == RequestStream::Step::finish);
@@ -51,17 +57,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   (head ? stream.answer().bodySize : answer.size() - headerEnd - 4));
             continue;
         }
-        if (at == size) break;
+        if (at == bytes.size()) break;
         const std::span<char> space = stream.space();
         check(!space.empty());
         split = split * 1103515245u + 12345u;
         const std::size_t n =
-            std::min<std::size_t>({space.size(), size - at, 1 + (split >> 16) % 512});
-        std::memcpy(space.data(), data + at, n);
+            std::min<std::size_t>({space.size(), bytes.size() - at, 1 + (split >> 16) % 512});
+        bytes.copy(space.data(), n, at);
         stream.received(n);
         at += n;
         ++reads;
-        check(stream.capacity() <= 64 * 1024);
+        check(stream.capacity() <= 32 * 1024);
     }
     return 0;
 }
