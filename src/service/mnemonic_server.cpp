@@ -29,7 +29,7 @@ using boost::system::error_code;
 using tcp = asio::ip::tcp;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kLineLimit = 8192;     // the request line with its CRLF
+constexpr std::size_t kLineLimit = kRequestLineLimit;
 constexpr std::size_t kFieldsLimit = 16384;  // the header fields after it, without the blank line
 constexpr std::size_t kFirstBuffer = 4096;
 constexpr int kRequestsPerConnection = 100000;  // as the Keep-Alive header announces

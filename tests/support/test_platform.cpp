@@ -192,6 +192,11 @@ QString FakeHttpClient::get(const QString& address)
     if (answers.isEmpty()) throw platform::ConnectionRefused();
     const Answer answer = answers.takeFirst();
     if (answer.failure == QLatin1String("Connection refused")) throw platform::ConnectionRefused();
+    if (answer.failure == platform::ConnectionLost().what()) throw platform::ConnectionLost();
+    if (answer.failure.startsWith(QLatin1String("Server replied "))) {
+        throw platform::ServerReplied(answer.failure.section(' ', 2, 2).toInt(),
+                                      answer.failure.section(' ', 3));
+    }
     if (!answer.failure.isEmpty()) throw platform::PlatformError(answer.failure);
     return answer.page;
 }
@@ -369,7 +374,7 @@ void TestWindow::create(platform::Platform p, const QString& programFolder, bool
     fakeSkin->failLoad = failSkin;
     skinEngine = fakeSkin.get();
     p.skinEngine = std::move(fakeSkin);
-    auto fakeTextFiles = std::make_unique<FakeTextFileWriter>();
+    auto fakeTextFiles = std::make_unique<FakeTextFileWriter>(*pump);
     textFiles = fakeTextFiles.get();
     p.textFiles = std::move(fakeTextFiles);
     auto fakeClipboard = std::make_unique<FakeClipboard>();
