@@ -1,6 +1,8 @@
 // The boxes of the running program as the window system shows them, under a real X
 // server: their titles are read back from the windows' _NET_WM_NAME.
 
+#include <xcb/xcb.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QProcess>
@@ -34,6 +36,25 @@ QString titleOfBoxOpenedBy(const std::function<void()>& open)
     return title;
 }
 
+// A WM_PROTOCOLS message to the window, as a window manager sends one.
+void sendProtocol(QWidget& window, const char* protocol)
+{
+    xcb_connection_t* c =
+        qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const auto atom = [c](const char* name) {
+        auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, strlen(name), name), nullptr);
+        const xcb_atom_t result = reply->atom;
+        free(reply);
+        return result;
+    };
+    xcb_client_message_event_t event{XCB_CLIENT_MESSAGE,   32, 0, xcb_window_t(window.winId()),
+                                     atom("WM_PROTOCOLS"), {}};
+    event.data.data32[0] = atom(protocol);
+    event.data.data32[2] = event.window;
+    xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<char*>(&event));
+    xcb_flush(c);
+}
+
 }  // namespace
 
 class TestQtDialogs : public QObject {
@@ -64,6 +85,31 @@ private slots:
             if (box == 2) dialogs.inputText(QStringLiteral("Enter word to add: "));
         });
         QCOMPARE(seen, QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"%1\"").arg(title));
+    }
+
+    // The window manager's messages to the window while a box blocks it: a close is
+    // carried out once the box has closed; a ping, which asks whether the program still
+    // answers, closes nothing.
+    void onlyACloseAskedDuringABoxClosesTheWindow_data()
+    {
+        QTest::addColumn<QByteArray>("protocol");
+        QTest::newRow("a close closes the window after the box") << QByteArray("WM_DELETE_WINDOW");
+        QTest::newRow("a ping closes nothing") << QByteArray("_NET_WM_PING");
+    }
+
+    void onlyACloseAskedDuringABoxClosesTheWindow()
+    {
+        QFETCH(QByteArray, protocol);
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QtDialogs dialogs;
+        titleOfBoxOpenedBy([&] {
+            QTimer::singleShot(0, [&] { sendProtocol(window, protocol.constData()); });
+            dialogs.showMessage(QStringLiteral("Done."));
+        });
+        QTest::qWait(200);
+        QCOMPARE(window.isVisible(), protocol == "_NET_WM_PING");
     }
 };
 

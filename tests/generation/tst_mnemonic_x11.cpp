@@ -52,11 +52,20 @@ class TestMnemonicX11 : public QObject {
     Q_OBJECT
 
 private slots:
+    void aClickDuringARequestWaitsForTheAnswer_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::newRow("the answer is a page") << 200;
+        QTest::newRow("the answer is a failure") << 503;
+    }
+
     void aClickDuringARequestWaitsForTheAnswer()
     {
+        QFETCH(int, status);
         test::LoopbackServer slow;
-        slow.server().Get(".*", [](const httplib::Request&, httplib::Response& res) {
+        slow.server().Get(".*", [status](const httplib::Request&, httplib::Response& res) {
             std::this_thread::sleep_for(1500ms);
+            res.status = status;
             res.set_content("<big>O</big>wl<br><big>X</big>ray<br>", "text/html");
         });
         slow.start();
@@ -83,8 +92,10 @@ private slots:
         QCOMPARE(promptsDuringRequest, 0);
         QCOMPARE(t.dialogs->prompts.size(), 1);
         QCOMPARE(t.rows(t.context().wordList()), (QStringList{"ox", "added"}));
-        QCOMPARE(t.rows(t.context().resultTable()), (QStringList{"ox|Owl", "ox|Xray"}));
-        QVERIFY(t.dialogs->errorReports.isEmpty());
+        const bool page = status == 200;
+        QCOMPARE(t.rows(t.context().resultTable()),
+                 page ? (QStringList{"ox|Owl", "ox|Xray"}) : QStringList{});
+        QCOMPARE(t.dialogs->errorReports.size(), page ? 0 : 1);
     }
 
     void closingEndsTheProgram_data()
