@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -95,6 +97,34 @@ private slots:
         const QString chosen =
             runDialog(dialogs, [&](QFileDialog& d) { type(d, dir.path(), typed); });
         QCOMPARE(chosen, result.replace("<dir>", dir.path()));
+    }
+
+    // It only chooses files to read: the menu on a file offers no way to change one.
+    void aFileCanBeNeitherDeletedNorRenamed()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("a.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QtDialogs dialogs;
+        QStringList offered;
+        runDialog(dialogs, [&](QFileDialog& d) {
+            d.setDirectory(dir.path());
+            auto* view = d.findChild<QListView*>("listView");
+            QModelIndex item;
+            QTRY_VERIFY((item = view->model()->index(0, 0, view->rootIndex())).isValid());
+            QTimer::singleShot(100, &d, [&] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                for (QAction* action : menu ? menu->actions() : QList<QAction*>{}) {
+                    if (action->isVisible() && action->isEnabled()) offered << action->text();
+                }
+                if (menu) menu->close();
+            });
+            emit view->customContextMenuRequested(view->visualRect(item).center());
+            QTest::keyClick(&d, Qt::Key_Escape);
+        });
+        QVERIFY(!offered.isEmpty());
+        QCOMPARE(offered.filter("Rename") + offered.filter("Delete"), QStringList{});
     }
 
     void cancelGivesNothing()
