@@ -13,6 +13,7 @@
 
 using namespace std::chrono_literals;
 using lexiquill::adapters::CurlHttpClient;
+using lexiquill::platform::ConnectionLost;
 using lexiquill::platform::ConnectionRefused;
 using lexiquill::platform::PlatformError;
 using lexiquill::test::LoopbackServer;
@@ -204,6 +205,7 @@ private slots:
             QFAIL("the request succeeded");
         } catch (const PlatformError& e) {
             QCOMPARE(QString::fromStdString(e.what()), description);
+            QCOMPARE(dynamic_cast<const ConnectionLost*>(&e) != nullptr, kind == "cut");
         }
     }
 
