@@ -14,6 +14,7 @@
 
 #include "adapters/qt_dialogs.h"
 #include "platform/dialogs.h"
+#include "support/test_platform.h"
 
 using lexiquill::adapters::QtDialogs;
 using lexiquill::platform::OpenDialogOptions;
@@ -106,9 +107,7 @@ private slots:
     void aFileCanBeNeitherDeletedNorRenamed()
     {
         QTemporaryDir dir;
-        QFile file(dir.filePath("a.txt"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        lexiquill::test::writeFile(dir.filePath("a.txt"), "");
         QtDialogs dialogs;
         QStringList offered;
         runDialog(dialogs, [&](QFileDialog& d) {

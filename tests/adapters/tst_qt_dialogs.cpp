@@ -1,8 +1,6 @@
 // The boxes of the running program as the window system shows them, under a real X
 // server: their titles are read back from the windows' _NET_WM_NAME.
 
-#include <xcb/xcb.h>
-
 #include <QApplication>
 #include <QDialog>
 #include <QProcess>
@@ -10,6 +8,7 @@
 #include <QTimer>
 
 #include "adapters/qt_dialogs.h"
+#include "support/test_platform.h"
 
 using lexiquill::adapters::QtDialogs;
 
@@ -34,25 +33,6 @@ QString titleOfBoxOpenedBy(const std::function<void()>& open)
     poll.start(20);
     open();
     return title;
-}
-
-// A WM_PROTOCOLS message to the window, as a window manager sends one.
-void sendProtocol(QWidget& window, const char* protocol)
-{
-    xcb_connection_t* c =
-        qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-    const auto atom = [c](const char* name) {
-        auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, strlen(name), name), nullptr);
-        const xcb_atom_t result = reply->atom;
-        free(reply);
-        return result;
-    };
-    xcb_client_message_event_t event{XCB_CLIENT_MESSAGE,   32, 0, xcb_window_t(window.winId()),
-                                     atom("WM_PROTOCOLS"), {}};
-    event.data.data32[0] = atom(protocol);
-    event.data.data32[2] = event.window;
-    xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<char*>(&event));
-    xcb_flush(c);
 }
 
 }  // namespace
@@ -105,7 +85,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QtDialogs dialogs;
         titleOfBoxOpenedBy([&] {
-            QTimer::singleShot(0, [&] { sendProtocol(window, protocol.constData()); });
+            QTimer::singleShot(0, [&] {
+                lexiquill::test::sendWindowManagerMessage(window, protocol.constData());
+            });
             dialogs.showMessage(QStringLiteral("Done."));
         });
         QTest::qWait(200);

@@ -143,11 +143,6 @@ private slots:
             << QStringList{report134(refused), report134(refused), report134(refused)}
             << QStringList{};
         const QString lost = "The server closed the connection before the whole page arrived";
-        QTest::newRow("a page cut off is asked again of the service started here")
-            << QList{page(cab), failure(lost), page(cab), page(cab)} << true
-            << QStringList{url("cab"), url("cab"), url("cab"), url("ab")} << QStringList{kBase}
-            << QStringList{} << QStringList{"cab|Cow", "cab|Ape", "cab|Bee", "cab|Cow",
-                                            "cab|Ape", "cab|Bee", "ab|Ape",  "ab|Bee"};
         QTest::newRow("a page cut off where no service can start is reported")
             << QList{failure(lost), page(cab), page(cab)} << false
             << QStringList{url("cab"), url("cab"), url("ab")} << QStringList{kBase}

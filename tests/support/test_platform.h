@@ -295,6 +295,10 @@ private:
     void create(platform::Platform p, const QString& programFolder, bool failSkin);
 };
 
+// What a window manager sends a window under X11: WM_PROTOCOLS with protocol
+// ("WM_DELETE_WINDOW" when the user clicks its close button, "_NET_WM_PING").
+void sendWindowManagerMessage(QWidget& window, const char* protocol);
+
 // A double-click as a person makes it, through the window system: Qt hands the
 // widget a press, a release, a double-click and a release. The window must be shown.
 void doubleClick(QWidget* widget, Qt::MouseButton button, QPoint pos);
