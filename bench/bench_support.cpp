@@ -1,9 +1,16 @@
 #include "bench_support.h"
 
+#include <sys/resource.h>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
+
+#include "adapters/plain_skin_engine.h"
+#include "adapters/qt_event_pump.h"
+#include "support/test_platform.h"
 
 namespace lexiquill::bench {
 
@@ -23,6 +30,25 @@ void settle(int ms)
 void useOffscreenUnlessSet()
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+long peakMemoryMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_maxrss + 512) / 1024;  // Linux gives kilobytes
+}
+
+platform::Platform windowPlatform(test::FakeDialogs*& boxes)
+{
+    platform::Platform p;
+    auto dialogs = std::make_unique<test::FakeDialogs>();
+    boxes = dialogs.get();
+    p.dialogs = std::move(dialogs);
+    p.pump = std::make_unique<adapters::QtEventPump>();
+    p.skinEngine = std::make_unique<adapters::PlainSkinEngine>();
+    p.programFolder = QCoreApplication::applicationDirPath();
+    return p;
 }
 
 }  // namespace lexiquill::bench

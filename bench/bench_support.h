@@ -3,6 +3,12 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "platform/platform.h"
+
+namespace lexiquill::test {
+class FakeDialogs;
+}
+
 namespace lexiquill::bench {
 
 // What every benchmark driver needs besides the code it times.
@@ -14,5 +20,11 @@ void settle(int ms);
 inline double milliseconds(qint64 ns) { return static_cast<double>(ns) / 1e6; }
 // Draws off screen unless the caller named a platform, so a driver runs anywhere.
 void useOffscreenUnlessSet();
+// The most memory the process has held so far, in MiB.
+long peakMemoryMiB();
+// What every driver runs the real window over: boxes recorded (handed back in boxes),
+// the real event pump and the plain skin engine, the executable's folder. The driver
+// adds the adapters of the command it times.
+platform::Platform windowPlatform(test::FakeDialogs*& boxes);
 
 }  // namespace lexiquill::bench

@@ -23,9 +23,7 @@
 #include <memory>
 #include <optional>
 
-#include "adapters/plain_skin_engine.h"
 #include "adapters/qt_clipboard.h"
-#include "adapters/qt_event_pump.h"
 #include "bench_support.h"
 #include "support/test_platform.h"
 #include "widgets/list_control.h"
@@ -146,13 +144,10 @@ int main(int argc, char* argv[])
     }
     QTemporaryDir dir;
 
-    lexiquill::platform::Platform platform;
-    auto dialogs = std::make_unique<FakeDialogs>();
-    FakeDialogs& boxes = *dialogs;
-    platform.dialogs = std::move(dialogs);
-    platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
-    platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
-    platform.textFiles = std::make_unique<lexiquill::adapters::SaveFileWriter>();
+    FakeDialogs* recorded = nullptr;
+    lexiquill::platform::Platform platform = windowPlatform(recorded);
+    FakeDialogs& boxes = *recorded;
+    platform.textFiles = std::make_unique<lexiquill::adapters::SaveFileWriter>(*platform.pump);
     platform.clipboard = std::make_unique<lexiquill::adapters::QtClipboard>();
     MainWindow window(std::move(platform));
     window.show();

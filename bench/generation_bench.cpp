@@ -10,8 +10,6 @@
 // did not end with "Done." and a full results list, or when awk's results differ from ours: a fast
 // run that gives wrong results measures nothing.
 
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -29,8 +27,6 @@
 #include <random>
 #include <vector>
 
-#include "adapters/plain_skin_engine.h"
-#include "adapters/qt_event_pump.h"
 #include "bench_support.h"
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
@@ -202,14 +198,10 @@ struct Timings {
 // same phrases. The window is handed back so that the caller can measure it full.
 std::optional<Timings> runSize(int n, const QTemporaryDir& dir, std::unique_ptr<MainWindow>& window)
 {
-    lexiquill::platform::Platform platform;
-    auto dialogs = std::make_unique<FakeDialogs>();
-    FakeDialogs& messages = *dialogs;
-    platform.dialogs = std::move(dialogs);
-    platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
-    platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
+    FakeDialogs* recorded = nullptr;
+    lexiquill::platform::Platform platform = windowPlatform(recorded);
+    FakeDialogs& messages = *recorded;
     platform.fileReader = std::make_unique<lexiquill::adapters::LocalFileReader>();
-    platform.programFolder = QCoreApplication::applicationDirPath();
     window = std::make_unique<MainWindow>(std::move(platform));
     window->show();
     settle(100);
@@ -323,13 +315,6 @@ bool timeListOperations(MainWindow& window)
     }
     std::printf("Clear List on %d result rows: %.1f ms\n", rows, milliseconds(clearNs));
     return true;
-}
-
-long peakMemoryMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_maxrss + 512) / 1024;  // Linux gives kilobytes
 }
 
 }  // namespace

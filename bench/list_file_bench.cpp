@@ -8,8 +8,6 @@
 // with the list loaded. Exits with 1 when a load did not give exactly the file's
 // phrases or showed any message: a fast load of the wrong list measures nothing.
 
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -26,8 +24,6 @@
 #include <optional>
 #include <random>
 
-#include "adapters/plain_skin_engine.h"
-#include "adapters/qt_event_pump.h"
 #include "bench_support.h"
 #include "platform/event_pump.h"
 #include "platform/file_reader.h"
@@ -111,15 +107,11 @@ std::optional<Round> runRound(const QString& path, int lines,
                               const std::pair<QString, QString>& expected,
                               std::unique_ptr<MainWindow>& window)
 {
-    lexiquill::platform::Platform platform;
-    auto dialogs = std::make_unique<FakeDialogs>();
-    FakeDialogs& boxes = *dialogs;
+    FakeDialogs* recorded = nullptr;
+    lexiquill::platform::Platform platform = windowPlatform(recorded);
+    FakeDialogs& boxes = *recorded;
     boxes.openAnswers = QStringList{path};
-    platform.dialogs = std::move(dialogs);
-    platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
-    platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
     platform.fileReader = std::make_unique<lexiquill::adapters::LocalFileReader>();
-    platform.programFolder = QCoreApplication::applicationDirPath();
     window = std::make_unique<MainWindow>(std::move(platform));
     window->show();
     settle(100);
@@ -158,13 +150,6 @@ std::optional<Round> runRound(const QString& path, int lines,
     if (!awkNs) return std::nullopt;
     round.awkNs = *awkNs;
     return round;
-}
-
-long peakMemoryMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_maxrss + 512) / 1024;  // Linux gives kilobytes
 }
 
 }  // namespace

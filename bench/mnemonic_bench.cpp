@@ -29,8 +29,6 @@
 
 #include "adapters/curl_http_client.h"
 #include "adapters/in_process_service_host.h"
-#include "adapters/plain_skin_engine.h"
-#include "adapters/qt_event_pump.h"
 #include "bench_support.h"
 #include "generation/mnemonic.h"
 #include "platform/event_pump.h"
@@ -175,16 +173,12 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    lexiquill::platform::Platform platform;
-    auto dialogs = std::make_unique<FakeDialogs>();
-    FakeDialogs& messages = *dialogs;
-    platform.dialogs = std::move(dialogs);
-    platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
-    platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
+    FakeDialogs* recorded = nullptr;
+    lexiquill::platform::Platform platform = windowPlatform(recorded);
+    FakeDialogs& messages = *recorded;
     platform.http = makeClient();
     platform.serviceHost = std::make_unique<lexiquill::adapters::InProcessServiceHost>();
     platform.mnemonicBaseUrl = base;
-    platform.programFolder = QCoreApplication::applicationDirPath();
     MainWindow window(std::move(platform));
     window.show();
     ListView& wordList = window.context().wordList();

@@ -24,8 +24,6 @@
 #include <memory>
 #include <random>
 
-#include "adapters/plain_skin_engine.h"
-#include "adapters/qt_event_pump.h"
 #include "bench_support.h"
 #include "platform/event_pump.h"
 #include "platform/platform.h"
@@ -99,16 +97,12 @@ int main(int argc, char* argv[])
     QProcessEnvironment env;
     env.insert(QStringLiteral("PATH"), bin);
 
-    lexiquill::platform::Platform platform;
-    auto dialogs = std::make_unique<FakeDialogs>();
-    FakeDialogs& messages = *dialogs;
-    platform.dialogs = std::move(dialogs);
-    platform.pump = std::make_unique<lexiquill::adapters::QtEventPump>();
-    platform.skinEngine = std::make_unique<lexiquill::adapters::PlainSkinEngine>();
+    FakeDialogs* recorded = nullptr;
+    lexiquill::platform::Platform platform = windowPlatform(recorded);
+    FakeDialogs& messages = *recorded;
     platform.spreadsheet = std::make_unique<lexiquill::spreadsheet::XlsxSpreadsheet>(
         *platform.pump, env, dir.filePath(QStringLiteral("temp")),
         dir.filePath(QStringLiteral("kept")));
-    platform.programFolder = QCoreApplication::applicationDirPath();
     MainWindow window(std::move(platform));
     window.show();
 

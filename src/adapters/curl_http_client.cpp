@@ -254,9 +254,7 @@ void throwIfFailed(CURL* easy, const Transfer& transfer, const QString& host)
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     if (status != 0 && (status < 200 || status > 299)) {
-        const QString reason = QString::fromUtf8(transfer.reason);
-        throw platform::PlatformError(QStringLiteral("Server replied ") + QString::number(status) +
-                                      (reason.isEmpty() ? QString() : QLatin1Char(' ') + reason));
+        throw platform::ServerReplied(static_cast<int>(status), QString::fromUtf8(transfer.reason));
     }
     switch (transfer.result) {
         case CURLE_OK:
@@ -271,9 +269,9 @@ void throwIfFailed(CURL* easy, const Transfer& transfer, const QString& host)
             throw platform::PlatformError(QStringLiteral("Host %1 not found").arg(host));
         case CURLE_PARTIAL_FILE:
         case CURLE_GOT_NOTHING:
+        case CURLE_SEND_ERROR:
         case CURLE_RECV_ERROR:
-            throw platform::PlatformError(
-                QStringLiteral("The server closed the connection before the whole page arrived"));
+            throw platform::ConnectionLost();
         default:
             break;
     }

@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QUrl>
+#include <string_view>
 
 #include "service/mnemonic_server.h"
 
@@ -29,6 +30,13 @@ bool InProcessServiceHost::start(const QString& baseUrl)
     if (!server->start(host.toStdString(), url.port(80))) return false;
     m_server = std::move(server);
     return true;
+}
+
+qsizetype InProcessServiceHost::longestPhrase() const
+{
+    // The request line around the phrase, as the program asks for a page.
+    constexpr std::string_view around = "GET /mnemonics/?w= HTTP/1.1\r\n";
+    return static_cast<qsizetype>(service::kRequestLineLimit - around.size());
 }
 
 }  // namespace lexiquill::adapters

@@ -18,6 +18,7 @@ public:
     ~InProcessServiceHost() override;
 
     bool start(const QString& baseUrl) override;
+    qsizetype longestPhrase() const override;
 
 private:
     std::unique_ptr<service::MnemonicServer> m_server;

@@ -1,6 +1,7 @@
 #include "adapters/open_file_dialog.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -28,6 +29,11 @@ public:
         setOption(QFileDialog::DontUseNativeDialog);
         setAcceptMode(QFileDialog::AcceptOpen);
         setFileMode(QFileDialog::AnyFile);
+        // It only chooses files to read: nothing in it deletes, renames or makes one.
+        setOption(QFileDialog::ReadOnly);
+        for (const char* name : {"qt_rename_action", "qt_delete_action"}) {
+            if (auto* action = findChild<QAction*>(QLatin1String(name))) action->setVisible(false);
+        }
         if (several) {
             for (const char* name : {"listView", "treeView"}) {
                 if (auto* view = findChild<QAbstractItemView*>(QLatin1String(name))) {

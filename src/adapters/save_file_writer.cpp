@@ -1,11 +1,14 @@
 #include "adapters/save_file_writer.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "platform/platform_error.h"
@@ -16,37 +19,15 @@ namespace {
 
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-// Lines in UTF-8 with CR LF, into a save file or straight into a device.
-template <class File>
-class LineStream : public platform::TextStream {
-public:
-    void writeLine(const QString& line) override
-    {
-        QByteArray bytes = line.toUtf8();
-        bytes += "\r\n";
-        errno = 0;
-        if (m_file.write(bytes) != bytes.size()) fail(errno);
-    }
+QByteArray lineBytes(const QString& line) { return line.toUtf8() + "\r\n"; }
 
-protected:
-    [[noreturn]] void fail(int error)
-    {
-        // QFileDevice loses the system's reason on some paths (a file grown past
-        // its size limit gives "Unknown error"); the system still has it.
-        QString reason = m_file.errorString();
-        if ((reason.isEmpty() || reason == QLatin1String("Unknown error")) && error != 0) {
-            reason = systemReason(error);
-        }
-        discard();
-        throw platform::PlatformError(
-            QStringLiteral("Cannot write the file %1: %2").arg(m_file.fileName(), reason));
-    }
-    virtual void discard() {}
+[[noreturn]] void throwWriteFailure(const QString& path, const QString& reason)
+{
+    throw platform::PlatformError(QStringLiteral("Cannot write the file %1: %2").arg(path, reason));
+}
 
-    File m_file;
-};
-
-class SaveFileStream final : public LineStream<QSaveFile> {
+// Lines into a temporary file beside the target, renamed over it on close.
+class SaveFileStream final : public platform::TextStream {
 public:
     explicit SaveFileStream(const QString& path)
     {
@@ -60,6 +41,13 @@ public:
         }
     }
 
+    void writeLine(const QString& line) override
+    {
+        const QByteArray bytes = lineBytes(line);
+        errno = 0;
+        if (m_file.write(bytes) != bytes.size()) fail(errno);
+    }
+
     void close() override
     {
         errno = 0;
@@ -67,36 +55,89 @@ public:
     }
 
 private:
-    void discard() override { m_file.cancelWriting(); }
+    [[noreturn]] void fail(int error)
+    {
+        // QFileDevice loses the system's reason on some paths (a file grown past
+        // its size limit gives "Unknown error"); the system still has it.
+        QString reason = m_file.errorString();
+        if ((reason.isEmpty() || reason == QLatin1String("Unknown error")) && error != 0) {
+            reason = systemReason(error);
+        }
+        m_file.cancelWriting();
+        throwWriteFailure(m_file.fileName(), reason);
+    }
+
+    QSaveFile m_file;
 };
 
-// A device, a named pipe or a socket: there is nothing to put in its place, so the
-// lines go straight into it.
-class DeviceStream final : public LineStream<QFile> {
+// A device or a named pipe: there is nothing to put in its place, so the lines go
+// straight into it. The descriptor stays non-blocking: while the reader takes nothing,
+// the export yields, so that the window answers and can be closed.
+class DeviceStream final : public platform::TextStream {
 public:
-    explicit DeviceStream(const QString& path)
+    DeviceStream(const QString& path, platform::EventPump& pump) : m_path(path), m_pump(pump)
     {
-        m_file.setFileName(path);
         // Opening a pipe that nobody reads would wait for a reader for ever.
-        const int fd = ::open(QFile::encodeName(path).constData(),
-                              O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        if (fd < 0) {
+        m_fd = ::open(QFile::encodeName(path).constData(),
+                      O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (m_fd < 0) {
             const int error = errno;
             throw platform::PlatformError(
                 QStringLiteral("Cannot create the file %1: %2")
                     .arg(path, error == ENXIO ? QStringLiteral("no program reads from it")
                                               : systemReason(error)));
         }
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        m_file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFile::AutoCloseHandle);
+    }
+    ~DeviceStream() override { ::close(m_fd); }
+    DeviceStream(const DeviceStream&) = delete;
+    DeviceStream& operator=(const DeviceStream&) = delete;
+
+    void writeLine(const QString& line) override
+    {
+        const QByteArray bytes = lineBytes(line);
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = writeWithoutSignal(bytes.constData() + done, bytes.size() - done);
+            if (n >= 0) {
+                done += n;
+            } else if (errno == EAGAIN) {
+                pollfd ready{m_fd, POLLOUT, 0};
+                ::poll(&ready, 1, kWaitMs);
+                m_pump.yield();
+            } else if (errno != EINTR) {
+                throwWriteFailure(m_path, systemReason(errno));
+            }
+        }
     }
 
-    void close() override
+    void close() override {}
+
+private:
+    // A pipe whose reader has gone fails with EPIPE and also raises SIGPIPE, which
+    // would end the program: the signal is held back for the write and taken away.
+    ssize_t writeWithoutSignal(const char* data, qsizetype size)
     {
-        errno = 0;
-        if (!m_file.flush()) fail(errno);
-        m_file.close();
+        sigset_t pipe;
+        sigset_t before;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, &before);
+        const ssize_t n = ::write(m_fd, data, static_cast<std::size_t>(size));
+        const int error = errno;
+        if (n < 0 && error == EPIPE) {
+            const timespec now{};
+            sigtimedwait(&pipe, nullptr, &now);
+        }
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        errno = error;
+        return n;
     }
+
+    // How long one wait for room in the pipe lasts before the window's events run.
+    static constexpr int kWaitMs = 20;
+
+    QString m_path;
+    platform::EventPump& m_pump;
+    int m_fd = -1;
 };
 
 }  // namespace
@@ -110,7 +151,7 @@ std::unique_ptr<platform::TextStream> SaveFileWriter::createTextFile(const QStri
         throw platform::PlatformError(
             QStringLiteral("Cannot create the file %1: it is a folder").arg(path));
     }
-    if (target.exists() && !target.isFile()) return std::make_unique<DeviceStream>(path);
+    if (target.exists() && !target.isFile()) return std::make_unique<DeviceStream>(path, m_pump);
     return std::make_unique<SaveFileStream>(path);
 }
 

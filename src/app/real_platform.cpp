@@ -19,7 +19,7 @@ platform::Platform realPlatform(const QString& programFolder, const QString& ser
     p.dialogs = std::make_unique<adapters::QtDialogs>();
     p.pump = std::make_unique<adapters::QtEventPump>();
     p.skinEngine = std::make_unique<adapters::PlainSkinEngine>();
-    p.textFiles = std::make_unique<adapters::SaveFileWriter>();
+    p.textFiles = std::make_unique<adapters::SaveFileWriter>(*p.pump);
     p.clipboard = std::make_unique<adapters::QtClipboard>();
     p.fileReader = std::make_unique<adapters::LocalFileReader>();
     p.http = std::make_unique<adapters::CurlHttpClient>();

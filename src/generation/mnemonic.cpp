@@ -12,16 +12,37 @@ QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase)
     return baseUrl + QStringLiteral("/mnemonics/?w=") + value;
 }
 
-QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
-                          const QString& baseUrl, const QString& phrase)
+namespace {
+
+QString askStartingTheService(platform::HttpClient& client, platform::ServiceHost& host,
+                              const QString& baseUrl, const QString& address)
 {
-    const QString address = mnemonicQueryUrl(baseUrl, phrase);
     try {
         return client.get(address);
     } catch (const platform::ConnectionRefused&) {
         if (!host.start(baseUrl)) throw;
+    } catch (const platform::ConnectionLost&) {
+        // Cut off in the middle of the page: the service there has gone, as when it is
+        // stopped during a run.
+        if (!host.start(baseUrl)) throw;
     }
     return client.get(address);
+}
+
+}  // namespace
+
+QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
+                          const QString& baseUrl, const QString& phrase)
+{
+    try {
+        return askStartingTheService(client, host, baseUrl, mnemonicQueryUrl(baseUrl, phrase));
+    } catch (const platform::ServerReplied& reply) {
+        if (reply.status() != 414) throw;
+        throw platform::PlatformError(
+            QStringLiteral("The phrase is too long for the mnemonic service: a phrase may have at "
+                           "most %1 characters, fewer with letters outside A to Z")
+                .arg(host.longestPhrase()));
+    }
 }
 
 QStringList extractMnemonicWords(const QString& phrase, const QString& page)

@@ -6,7 +6,7 @@
 namespace lexiquill::platform {
 class HttpClient;
 class ServiceHost;
-}
+}  // namespace lexiquill::platform
 
 namespace lexiquill::generation {
 
@@ -17,8 +17,9 @@ QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase);
 
 // One GET of the phrase's address; the page text, or a PlatformError carrying the
 // client's description. When nothing listens at the service address (none was started
-// yet, or the one on this machine stopped), the program starts the service itself
-// through host and asks again.
+// yet, or the one on this machine stopped), or the answer breaks off because the
+// service there went away, the program starts the service itself through host and
+// asks again. A phrase too long for the service is reported in words, with its limit.
 QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
                           const QString& baseUrl, const QString& phrase);
 

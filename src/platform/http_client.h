@@ -6,11 +6,37 @@
 
 namespace lexiquill::platform {
 
-// Nothing listened at the address: the one failure after which the program may start
-// its own mnemonic service and ask again.
+// Nothing listened at the address. After this, or a ConnectionLost, the program may
+// start its own mnemonic service and ask again.
 class ConnectionRefused : public PlatformError {
 public:
     ConnectionRefused() : PlatformError(QStringLiteral("Connection refused")) {}
+};
+
+// The server closed or reset the connection before the whole answer had arrived, as a
+// server does when it stops in the middle of a request.
+class ConnectionLost : public PlatformError {
+public:
+    ConnectionLost()
+        : PlatformError(
+              QStringLiteral("The server closed the connection before the whole page arrived"))
+    {
+    }
+};
+
+// The server answered with a status other than 2xx: "Server replied 404 Not Found".
+class ServerReplied : public PlatformError {
+public:
+    ServerReplied(int status, const QString& reason)
+        : PlatformError(QStringLiteral("Server replied ") + QString::number(status) +
+                        (reason.isEmpty() ? QString() : QLatin1Char(' ') + reason)),
+          m_status(status)
+    {
+    }
+    int status() const { return m_status; }
+
+private:
+    int m_status;
 };
 
 // Blocking HTTP GET. The calling thread waits until the whole body has arrived; the

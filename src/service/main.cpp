@@ -108,8 +108,11 @@ std::optional<int> readCount(std::string_view value, const std::string& missing,
 {
     if (!missing.empty()) return usageError(missing);
     if (!parseCount(value, most, result)) {
-        return usageError("'" + std::string(value) + "' is not a number of " + what + " (1 to " +
-                          std::to_string(most) + ")");
+        // Appended rather than concatenated: GCC 12 at -O3 warns wrongly (-Wrestrict)
+        // about "'" + std::string(...) here.
+        std::string message = "'";
+        message.append(value).append("' is not a number of ").append(what);
+        return usageError(message + " (1 to " + std::to_string(most) + ")");
     }
     return std::nullopt;
 }

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string_view>
 
+#include "service/mnemonic_server.h"
+
 namespace lexiquill::service {
 
 namespace {
@@ -16,7 +18,7 @@ namespace asio = boost::asio;
 namespace http = boost::beast::http;
 using boost::system::error_code;
 
-constexpr std::size_t kLineLimit = 8192;     // the request line with its CRLF
+constexpr std::size_t kLineLimit = kRequestLineLimit;
 constexpr std::size_t kFieldsLimit = 16384;  // the header fields after it, without the blank line
 constexpr std::size_t kFirstBuffer = 4096;
 

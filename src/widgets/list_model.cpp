@@ -270,14 +270,19 @@ std::size_t ListModel::checkedColumn(int column) const
 
 QString ListModel::text(int row) const { return m_rows.text(checkedRow(row), 0); }
 
-QString ListModel::subText(int row, int column) const
+std::size_t ListModel::checkedSubItem(int column) const
 {
-    const std::size_t r = checkedRow(row);
     const std::size_t c = checkedColumn(column);
     if (c == 0)
         throw platform::PlatformError(
             QStringLiteral("Column 1 holds the row's text, not a sub-item."));
-    return m_rows.text(r, c);
+    return c;
+}
+
+QString ListModel::subText(int row, int column) const
+{
+    const std::size_t r = checkedRow(row);
+    return m_rows.text(r, checkedSubItem(column));
 }
 
 bool ListModel::checked(int row) const
@@ -308,10 +313,7 @@ int ListModel::appended()
 void ListModel::setSubText(int row, int column, const QString& text)
 {
     const std::size_t r = checkedRow(row);
-    const std::size_t c = checkedColumn(column);
-    if (c == 0)
-        throw platform::PlatformError(
-            QStringLiteral("Column 1 holds the row's text, not a sub-item."));
+    const std::size_t c = checkedSubItem(column);
     m_rows.setText(r, c, text);
     if (static_cast<int>(r) < m_published) {
         const QModelIndex cell = index(static_cast<int>(r), static_cast<int>(c));

@@ -115,6 +115,8 @@ public:
 private:
     std::size_t checkedRow(int row) const;
     std::size_t checkedColumn(int column) const;
+    // The index of a column that holds sub-items: any but the first.
+    std::size_t checkedSubItem(int column) const;
     int appended();
 
     const bool m_checkable;

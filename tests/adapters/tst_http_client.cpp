@@ -13,6 +13,7 @@
 
 using namespace std::chrono_literals;
 using lexiquill::adapters::CurlHttpClient;
+using lexiquill::platform::ConnectionLost;
 using lexiquill::platform::ConnectionRefused;
 using lexiquill::platform::PlatformError;
 using lexiquill::test::LoopbackServer;
@@ -94,6 +95,8 @@ private slots:
                                                         << "/mnemonics/?w=100%25";
         QTest::newRow("quotes and angle brackets are escaped") << "/mnemonics/?w=\"<b>\""
                                                                << "/mnemonics/?w=%22%3Cb%3E%22";
+        QTest::newRow("a redirection is followed") << "/moved"
+                                                   << "/mnemonics/?w=moved";
     }
 
     void addressIsSentTheWayABrowserSendsIt()
@@ -111,6 +114,9 @@ private slots:
                 seenEncoding = req.get_header_value("Accept-Encoding");
                 res.set_content("<big>Ü</big>ber<br>", "text/html; charset=utf-8");
             });
+        loopback.server().Get("/moved", [](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("/mnemonics/?w=moved", 302);
+        });
         loopback.start();
         CurlHttpClient client;
         try {
@@ -204,22 +210,33 @@ private slots:
             QFAIL("the request succeeded");
         } catch (const PlatformError& e) {
             QCOMPARE(QString::fromStdString(e.what()), description);
+            QCOMPARE(dynamic_cast<const ConnectionLost*>(&e) != nullptr, kind == "cut");
         }
     }
 
-    void nothingListeningIsARefusal()
+    void onlyNothingListeningIsARefusal()
     {
         CurlHttpClient client;
-        const QString address =
-            QStringLiteral("http://127.0.0.1:%1/").arg(lexiquill::test::freeLoopbackPort());
-        QVERIFY_THROWS_EXCEPTION(ConnectionRefused, client.get(address));
+        const auto refused = [&](const QString& address) {
+            try {
+                client.get(address);
+            } catch (const ConnectionRefused&) {
+                return true;
+            } catch (const PlatformError&) {
+            }
+            return false;
+        };
+        QVERIFY(refused(
+            QStringLiteral("http://127.0.0.1:%1/").arg(lexiquill::test::freeLoopbackPort())));
+        // The system refuses to connect a stream to a broadcast address: no packet leaves.
+        QVERIFY(!refused("http://255.255.255.255:9/"));
     }
 
     void aServerThatNeverAnswersTimesOut()
     {
         QTcpServer mute;  // accepts connections and never says a word
         QVERIFY(mute.listen(QHostAddress::LocalHost));
-        CurlHttpClient client(300ms);
+        CurlHttpClient client(1500ms);
         QElapsedTimer clock;
         clock.start();
         try {
@@ -227,9 +244,9 @@ private slots:
             QFAIL("the request succeeded");
         } catch (const PlatformError& e) {
             QCOMPARE(QString::fromStdString(e.what()),
-                     QStringLiteral("The request timed out after 0.3 seconds"));
+                     QStringLiteral("The request timed out after 1.5 seconds"));
         }
-        QVERIFY2(clock.elapsed() >= 290 && clock.elapsed() < 3000,
+        QVERIFY2(clock.elapsed() >= 1490 && clock.elapsed() < 4200,
                  qPrintable(QString::number(clock.elapsed())));
     }
 };

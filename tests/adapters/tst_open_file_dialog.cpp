@@ -1,8 +1,12 @@
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -10,6 +14,7 @@
 
 #include "adapters/qt_dialogs.h"
 #include "platform/dialogs.h"
+#include "support/test_platform.h"
 
 using lexiquill::adapters::QtDialogs;
 using lexiquill::platform::OpenDialogOptions;
@@ -95,6 +100,40 @@ private slots:
         const QString chosen =
             runDialog(dialogs, [&](QFileDialog& d) { type(d, dir.path(), typed); });
         QCOMPARE(chosen, result.replace("<dir>", dir.path()));
+    }
+
+    // It only chooses files to read: the menu on a file offers no way to change one, and
+    // the Delete key deletes nothing, even when its question is answered Yes.
+    void aFileCanBeNeitherDeletedNorRenamed()
+    {
+        QTemporaryDir dir;
+        lexiquill::test::writeFile(dir.filePath("a.txt"), "");
+        QtDialogs dialogs;
+        QStringList offered;
+        runDialog(dialogs, [&](QFileDialog& d) {
+            d.setDirectory(dir.path());
+            auto* view = d.findChild<QListView*>("listView");
+            QModelIndex item;
+            QTRY_VERIFY((item = view->model()->index(0, 0, view->rootIndex())).isValid());
+            QTimer::singleShot(100, &d, [&] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                for (QAction* action : menu ? menu->actions() : QList<QAction*>{}) {
+                    if (action->isVisible()) offered << action->text();
+                }
+                if (menu) menu->close();
+            });
+            emit view->customContextMenuRequested(view->visualRect(item).center());
+            view->setCurrentIndex(item);
+            QTimer::singleShot(100, &d, [] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->button(QMessageBox::Yes)->click();
+            });
+            QTest::keyClick(view, Qt::Key_Delete);
+            QTest::keyClick(&d, Qt::Key_Escape);
+        });
+        QVERIFY(!offered.isEmpty());
+        QCOMPARE(offered.filter("Rename") + offered.filter("Delete"), QStringList{});
+        QVERIFY(QFile::exists(dir.filePath("a.txt")));
     }
 
     void cancelGivesNothing()

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "adapters/qt_dialogs.h"
+#include "support/test_platform.h"
 
 using lexiquill::adapters::QtDialogs;
 
@@ -64,6 +65,33 @@ private slots:
             if (box == 2) dialogs.inputText(QStringLiteral("Enter word to add: "));
         });
         QCOMPARE(seen, QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"%1\"").arg(title));
+    }
+
+    // The window manager's messages to the window while a box blocks it: a close is
+    // carried out once the box has closed; a ping, which asks whether the program still
+    // answers, closes nothing.
+    void onlyACloseAskedDuringABoxClosesTheWindow_data()
+    {
+        QTest::addColumn<QByteArray>("protocol");
+        QTest::newRow("a close closes the window after the box") << QByteArray("WM_DELETE_WINDOW");
+        QTest::newRow("a ping closes nothing") << QByteArray("_NET_WM_PING");
+    }
+
+    void onlyACloseAskedDuringABoxClosesTheWindow()
+    {
+        QFETCH(QByteArray, protocol);
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QtDialogs dialogs;
+        titleOfBoxOpenedBy([&] {
+            QTimer::singleShot(0, [&] {
+                lexiquill::test::sendWindowManagerMessage(window, protocol.constData());
+            });
+            dialogs.showMessage(QStringLiteral("Done."));
+        });
+        QTest::qWait(200);
+        QCOMPARE(window.isVisible(), protocol == "_NET_WM_PING");
     }
 };
 

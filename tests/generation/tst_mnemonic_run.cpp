@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
@@ -141,6 +142,12 @@ private slots:
             << QStringList{url("cab"), url("cab"), url("ab")} << QStringList{kBase, kBase, kBase}
             << QStringList{report134(refused), report134(refused), report134(refused)}
             << QStringList{};
+        const QString lost = "The server closed the connection before the whole page arrived";
+        QTest::newRow("a page cut off where no service can start is reported")
+            << QList{failure(lost), page(cab), page(cab)} << false
+            << QStringList{url("cab"), url("cab"), url("ab")} << QStringList{kBase}
+            << QStringList{report134(lost)}
+            << QStringList{"cab|Cow", "cab|Ape", "cab|Bee", "ab|Ape", "ab|Bee"};
         QTest::newRow("a refusal of the second try is reported once")
             << QList{failure(refused), failure(refused), page(cab), page(cab)} << true
             << QStringList{url("cab"), url("cab"), url("cab"), url("ab")} << QStringList{kBase}
@@ -251,6 +258,33 @@ private slots:
         QVERIFY(!first);
         QCOMPARE(second->context().resultTable().rowCount(), 40);
         QCOMPARE(second->dialogs->errorReports, QStringList{});
+    }
+
+    // The service on this machine goes away half-way through a page, and the phrase is
+    // asked again of the program's own; then the longest phrase that service takes, and
+    // one character more.
+    void aCutOffPageIsAskedAgainHereAndALongPhraseRefusedInWords()
+    {
+        QTcpServer dying;
+        QVERIFY(dying.listen(QHostAddress::LocalHost));
+        QObject::connect(&dying, &QTcpServer::newConnection, [&] {
+            QTcpSocket* socket = dying.nextPendingConnection();
+            dying.close();
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 900\r\n\r\n<big>C</big>o");
+                socket->abort();
+            });
+        });
+        TestWindow t({std::make_unique<adapters::CurlHttpClient>(),
+                      std::make_unique<adapters::InProcessServiceHost>(),
+                      QStringLiteral("http://127.0.0.1:%1").arg(dying.serverPort())});
+        addPhrases(t, {"cab", QString(8163, 'a'), QString(8164, 'a')});
+        startMnemonic(t);
+        QCOMPARE(t.context().resultTable().rowCount(), 3 + 8163);
+        QCOMPARE(t.dialogs->errorReports,
+                 QStringList{report134("The phrase is too long for the mnemonic service: a phrase "
+                                       "may have at most 8163 characters, fewer with letters "
+                                       "outside A to Z")});
     }
 
     // Something else holds the address and answers with errors.

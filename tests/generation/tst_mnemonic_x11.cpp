@@ -2,8 +2,6 @@
 // makes while the request is under way must wait for the answer, then take effect;
 // a close from the window system ends the program at once, or once a box is closed.
 
-#include <xcb/xcb.h>
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -26,37 +24,24 @@ using namespace lexiquill;
 using namespace std::chrono_literals;
 using test::TestWindow;
 
-namespace {
-
-// What a window manager sends when the user clicks a window's close button.
-void askToClose(QWidget* window)
-{
-    xcb_connection_t* c =
-        qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-    const auto atom = [c](const char* name) {
-        auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, strlen(name), name), nullptr);
-        const xcb_atom_t result = reply->atom;
-        free(reply);
-        return result;
-    };
-    xcb_client_message_event_t event{XCB_CLIENT_MESSAGE,   32, 0, xcb_window_t(window->winId()),
-                                     atom("WM_PROTOCOLS"), {}};
-    event.data.data32[0] = atom("WM_DELETE_WINDOW");
-    xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<char*>(&event));
-    xcb_flush(c);
-}
-
-}  // namespace
-
 class TestMnemonicX11 : public QObject {
     Q_OBJECT
 
 private slots:
+    void aClickDuringARequestWaitsForTheAnswer_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::newRow("the answer is a page") << 200;
+        QTest::newRow("the answer is a failure") << 503;
+    }
+
     void aClickDuringARequestWaitsForTheAnswer()
     {
+        QFETCH(int, status);
         test::LoopbackServer slow;
-        slow.server().Get(".*", [](const httplib::Request&, httplib::Response& res) {
+        slow.server().Get(".*", [status](const httplib::Request&, httplib::Response& res) {
             std::this_thread::sleep_for(1500ms);
+            res.status = status;
             res.set_content("<big>O</big>wl<br><big>X</big>ray<br>", "text/html");
         });
         slow.start();
@@ -83,8 +68,10 @@ private slots:
         QCOMPARE(promptsDuringRequest, 0);
         QCOMPARE(t.dialogs->prompts.size(), 1);
         QCOMPARE(t.rows(t.context().wordList()), (QStringList{"ox", "added"}));
-        QCOMPARE(t.rows(t.context().resultTable()), (QStringList{"ox|Owl", "ox|Xray"}));
-        QVERIFY(t.dialogs->errorReports.isEmpty());
+        const bool page = status == 200;
+        QCOMPARE(t.rows(t.context().resultTable()),
+                 page ? (QStringList{"ox|Owl", "ox|Xray"}) : QStringList{});
+        QCOMPARE(t.dialogs->errorReports.size(), page ? 0 : 1);
     }
 
     void closingEndsTheProgram_data()
@@ -119,7 +106,7 @@ private slots:
         int shown = 0;
         QElapsedTimer sinceLastStep;
         QTimer::singleShot(300, &window, [&] {
-            askToClose(&window);
+            test::sendWindowManagerMessage(window, "WM_DELETE_WINDOW");
             sinceLastStep.start();
             QWidget* box = QApplication::activeModalWidget();
             if (box == nullptr) return;

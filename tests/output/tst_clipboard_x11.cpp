@@ -47,7 +47,7 @@ struct RealClipboardWindow {
     RealClipboardWindow()
     {
         platform::Platform p = test::realLoopPlatform(dialogs);
-        p.textFiles = std::make_unique<adapters::SaveFileWriter>();
+        p.textFiles = std::make_unique<adapters::SaveFileWriter>(*p.pump);
         p.clipboard = std::make_unique<adapters::QtClipboard>();
         window = std::make_unique<window::MainWindow>(std::move(p));
         window->show();

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -358,7 +359,8 @@ private slots:
         QVERIFY2(reported.first() == QString(kMain) + " 222" ||
                      reported.first() == QString(kMain) + " 232",
                  qPrintable(reported.first()));
-        QVERIFY(t.dialogs->errorReports.first().contains("results.txt"));
+        QVERIFY2(t.dialogs->errorReports.first().contains("results.txt: File too large"),
+                 qPrintable(t.dialogs->errorReports.first()));
         QCOMPARE(fileBytes(path), QByteArray("the earlier results\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"results.txt"});
@@ -377,6 +379,9 @@ private slots:
                                                                << "no program reads";
         QTest::newRow("a folder is refused") << "folder"
                                              << "it is a folder";
+        QTest::newRow("a full device through a link is reported with the link's name")
+            << "full"
+            << "target: No space left on device";
     }
 
     void targetsOtherThanFilesAreNotReplaced()
@@ -388,6 +393,11 @@ private slots:
         // A device node of our own like /dev/null, never the real one.
         if (kind == "device" && ::mknod(path, S_IFCHR | 0666, makedev(1, 3)) != 0)
             QSKIP("needs root");
+        if (kind == "full") {  // like /dev/full
+            const QByteArray full = QFile::encodeName(dir.filePath("full"));
+            if (::mknod(full, S_IFCHR | 0666, makedev(1, 7)) != 0) QSKIP("needs root");
+            QCOMPARE(::symlink(full, path), 0);
+        }
         if (kind == "pipe" || kind == "unread") QCOMPARE(::mkfifo(path, 0600), 0);
         if (kind == "folder") QVERIFY(QDir().mkdir(path));
         const int reader = kind == "pipe" ? ::open(path, O_RDONLY | O_NONBLOCK) : -1;
@@ -425,6 +435,8 @@ private slots:
             << 20 << "PushButton5" << earlier;
         QTest::newRow("a new run replaces the results: nothing saved")
             << 20 << "PushButton2" << earlier;
+        QTest::newRow("a row removed after the first row: nothing saved")
+            << 20 << "remove" << earlier;
         QTest::newRow("a cell changed before it is read is written as it is then")
             << 17 << QString()
             << QByteArray(
@@ -445,7 +457,9 @@ private slots:
         addResults(t, {"abc|A.", "de|D.", "f|F."}, {true, true, true});
         t.pump->onYield = [&](int yield) {
             if (yield != atYield) return;
-            if (!button.isEmpty()) {
+            if (button == "remove") {
+                test::resultsControl(t).remove(3);
+            } else if (!button.isEmpty()) {
                 t.click(qPrintable(button));
             } else {
                 test::resultsControl(t).setSubText(1, 2, "a longer result");
@@ -461,6 +475,58 @@ private slots:
         QCOMPARE(fileBytes(path), bytes);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.txt"});
         checkAtRest(t);
+    }
+
+    // As `... | head -c 100`: a reader that takes 100 bytes and goes. The write that
+    // finds it gone fails like any other, and the program lives on.
+    void aPipeWhoseReaderGoesIsAFailedWrite()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("pipe");
+        QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
+        QProcess head;
+        head.start("sh", {"-c", "exec head -c 100 <\"$0\" >\"$0.read\"", path});
+        // A writer of our own, so that head waits for the rows instead of finding the
+        // pipe empty and done.
+        int writer = -1;
+        QTRY_VERIFY((writer = ::open(QFile::encodeName(path), O_WRONLY | O_NONBLOCK)) >= 0);
+        TestWindow t;
+        addResults(t, rowsOf(2000, QString(40, 'p')), QList<bool>(2000, true));  // 100 KB
+        save(t, dir.filePath("whole.txt"));
+        save(t, path);
+        ::close(writer);
+        QTRY_COMPARE(head.state(), QProcess::NotRunning);
+        QCOMPARE(fileBytes(path + ".read"), fileBytes(dir.filePath("whole.txt")).left(100));
+        QCOMPARE(t.dialogs->errorReports.size(), 1);
+        QVERIFY2(t.dialogs->errorReports[0].contains("pipe: Broken pipe"),
+                 qPrintable(t.dialogs->errorReports[0]));
+        checkAtRest(t);
+    }
+
+    // A reader that never reads: the window keeps answering while the pipe is full, and
+    // closing it ends the save there.
+    void closingWhileAPipeTakesNothingEndsTheSave()
+    {
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.filePath("pipe"));
+        QCOMPARE(::mkfifo(path, 0600), 0);
+        const int reader = ::open(path, O_RDONLY | O_NONBLOCK);
+        TestWindow t;
+        t.window->show();
+        addResults(t, rowsOf(2000, QString(40, 'p')), QList<bool>(2000, true));
+        // Once lines are being written, a row takes five yields: fifty without a line
+        // written are a write that waits.
+        int line = -1;
+        int yieldsOnLine = 0;
+        t.pump->onYield = [&](int) {
+            yieldsOnLine = t.textFiles->linesWritten == line ? yieldsOnLine + 1 : 0;
+            line = t.textFiles->linesWritten;
+            if (yieldsOnLine == 50 && line > 1) t.window->close();
+        };
+        save(t, QFile::decodeName(path));
+        ::close(reader);
+        QVERIFY(t.pump->quitRequested);
+        QVERIFY(t.dialogs->errorReports.isEmpty());
     }
 };
 

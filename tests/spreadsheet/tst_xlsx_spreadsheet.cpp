@@ -161,6 +161,8 @@ private slots:
         QTest::newRow("row past the last") << 1048577 << 1 << 1;
         QTest::newRow("column past the last") << 1 << 16385 << 1;
         QTest::newRow("text longer than a cell holds") << 1 << 1 << 32768;
+        QTest::newRow("none: the last row and column, and the longest text")
+            << 1048576 << 16384 << 32767;
     }
 
     void cellsOutsideTheSheetFail()
@@ -174,8 +176,26 @@ private slots:
         XlsxSpreadsheet spreadsheet(pump, desktop.environment(), desktop.dir.path(),
                                     desktop.dir.filePath("kept"));
         auto application = spreadsheet.start();
-        QVERIFY_THROWS_EXCEPTION(
-            PlatformError, application->addWorkbook().writeCell(row, column, QString(length, 'x')));
+        Workbook& workbook = application->addWorkbook();
+        if (row == 1048576) {
+            workbook.writeCell(row, column, QString(length, 'x'));
+            return;
+        }
+        QVERIFY_THROWS_EXCEPTION(PlatformError,
+                                 workbook.writeCell(row, column, QString(length, 'x')));
+    }
+
+    void theUsersOwnDesktopEntryComesFirst()
+    {
+        Desktop desktop;
+        for (const char* name : {"calc", "gnumeric"}) desktop.program(name);
+        desktop.program("xdg-mime", "echo calc.desktop\n");
+        desktop.entry("calc.desktop", "[Desktop Entry]\nExec=gnumeric %f\n");
+        desktop.entry("../../home/.local/share/applications/calc.desktop",
+                      "[Desktop Entry]\nExec=calc --mine %f\n");
+        const auto found = findSpreadsheetApplication(desktop.environment());
+        QVERIFY(found);
+        QCOMPARE(launchArguments(*found, "/w/f.xlsx"), (QStringList{"--mine", "/w/f.xlsx"}));
     }
 
     // Rows go to the file while the export still runs; a write to a row already

@@ -1,9 +1,12 @@
 #include "support/test_platform.h"
 
+#include <xcb/xcb.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -192,6 +195,11 @@ QString FakeHttpClient::get(const QString& address)
     if (answers.isEmpty()) throw platform::ConnectionRefused();
     const Answer answer = answers.takeFirst();
     if (answer.failure == QLatin1String("Connection refused")) throw platform::ConnectionRefused();
+    if (answer.failure == platform::ConnectionLost().what()) throw platform::ConnectionLost();
+    if (answer.failure.startsWith(QLatin1String("Server replied "))) {
+        throw platform::ServerReplied(answer.failure.section(' ', 2, 2).toInt(),
+                                      answer.failure.section(' ', 3));
+    }
     if (!answer.failure.isEmpty()) throw platform::PlatformError(answer.failure);
     return answer.page;
 }
@@ -371,7 +379,7 @@ void TestWindow::create(platform::Platform p, const QString& programFolder, bool
     fakeSkin->failLoad = failSkin;
     skinEngine = fakeSkin.get();
     p.skinEngine = std::move(fakeSkin);
-    auto fakeTextFiles = std::make_unique<FakeTextFileWriter>();
+    auto fakeTextFiles = std::make_unique<FakeTextFileWriter>(*pump);
     textFiles = fakeTextFiles.get();
     p.textFiles = std::move(fakeTextFiles);
     auto fakeClipboard = std::make_unique<FakeClipboard>();
@@ -454,6 +462,24 @@ platform::Platform realLoopPlatform(FakeDialogs*& dialogs)
     p.pump = std::make_unique<adapters::QtEventPump>();
     p.skinEngine = std::make_unique<FakeSkinEngine>();
     return p;
+}
+
+void sendWindowManagerMessage(QWidget& window, const char* protocol)
+{
+    xcb_connection_t* c =
+        qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const auto atom = [c](const char* name) {
+        auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, strlen(name), name), nullptr);
+        const xcb_atom_t result = reply->atom;
+        free(reply);
+        return result;
+    };
+    xcb_client_message_event_t event{XCB_CLIENT_MESSAGE,   32, 0, xcb_window_t(window.winId()),
+                                     atom("WM_PROTOCOLS"), {}};
+    event.data.data32[0] = atom(protocol);
+    event.data.data32[2] = event.window;
+    xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<char*>(&event));
+    xcb_flush(c);
 }
 
 void doubleClick(QWidget* widget, Qt::MouseButton button, QPoint pos)

@@ -117,6 +117,7 @@ public:
 // stream is dropped unclosed, as the real one drops its temporary file.
 class FakeTextFileWriter final : public platform::TextFileWriter {
 public:
+    explicit FakeTextFileWriter(platform::EventPump& pump) : m_real(pump) {}
     std::unique_ptr<platform::TextStream> createTextFile(const QString& path) override;
 
     QStringList created;
@@ -145,7 +146,8 @@ public:
     int setAttempts = 0;
 };
 
-// Answers GETs from a script: the page for each address in turn, or a failure.
+// Answers GETs from a script: the page for each address in turn, or a failure (a
+// refusal, a cut-off page and a "Server replied" status fail as the real client's do).
 // Records every address asked for. Without a script entry a GET is refused.
 class FakeHttpClient final : public platform::HttpClient {
 public:
@@ -164,6 +166,7 @@ public:
 class FakeServiceHost final : public platform::ServiceHost {
 public:
     bool start(const QString& baseUrl) override;
+    qsizetype longestPhrase() const override { return 8163; }
 
     QStringList starts;
     bool fail = false;
@@ -244,8 +247,6 @@ private:
     FaultyListView m_resultTable;
 };
 
-// The real main window over fake dialogs and a scripted pump; by default with a fake
-// HTTP client and a fake service host too.
 // Records the spreadsheet calls, one line each ("start", "add workbook",
 // "write 1,1: text", "fit column 1", "fit all columns", "show"), fails where faults
 // says (operations "start", "addWorkbook", "writeCell", "fitColumn",
@@ -260,7 +261,8 @@ public:
     std::unique_ptr<platform::Spreadsheet> real;
 };
 
-// The real main window over fake dialogs and a scripted pump.
+// The real main window over fake dialogs and a scripted pump; by default with a fake
+// HTTP client and a fake service host too.
 struct TestWindow {
     explicit TestWindow(const QString& programFolder = QString(), bool failSkin = false);
     // With these instead of the fake client and host (http and serviceHost stay null).
@@ -294,6 +296,10 @@ struct TestWindow {
 private:
     void create(platform::Platform p, const QString& programFolder, bool failSkin);
 };
+
+// What a window manager sends a window under X11: WM_PROTOCOLS with protocol
+// ("WM_DELETE_WINDOW" when the user clicks its close button, "_NET_WM_PING").
+void sendWindowManagerMessage(QWidget& window, const char* protocol);
 
 // A double-click as a person makes it, through the window system: Qt hands the
 // widget a press, a release, a double-click and a release. The window must be shown.

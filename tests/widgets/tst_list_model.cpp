@@ -1,4 +1,7 @@
+#include <unistd.h>
+
 #include <QAbstractItemModelTester>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -7,6 +10,18 @@
 
 using lexiquill::platform::PlatformError;
 using lexiquill::widgets::ListModel;
+using lexiquill::widgets::PackedRows;
+
+namespace {
+
+qint64 residentBytes()
+{
+    QFile statm("/proc/self/statm");
+    if (!statm.open(QIODevice::ReadOnly)) return 0;
+    return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
+}
+
+}  // namespace
 
 class TestListModel : public QObject {
     Q_OBJECT
@@ -29,7 +44,9 @@ private slots:
         QCOMPARE(model.subText(3, 2), QStringLiteral("P."));
         QCOMPARE(model.header(1), QStringLiteral(" Word(s)"));
         QVERIFY(!model.checked(1));
+        const quint64 changes = model.changeCount();
         model.remove(1);
+        QVERIFY(model.changeCount() != changes);  // what the exports watch
         QCOMPARE(model.rows(), 2);
         QCOMPARE(model.subText(2, 2), QStringLiteral("P."));
     }
@@ -148,6 +165,16 @@ private slots:
         QTest::newRow("phrases longer than a block between short ones")
             << QStringList{"short", QString(2 * block, u'x'), "between", longWide, "after"}
             << QList<int>{2, 2};
+        // Lengths are written seven bits a byte after two flag bits: each boundary of
+        // that, and of a block of its own, in one and two bytes a character.
+        QStringList lengths;
+        for (const qsizetype n : {0, 1, 31, 32, 127, 128, 4095, 4096, 16383, 16384, 65535, 65536,
+                                  131071, 131072, 524287, 524288}) {
+            lengths << QString(n, QChar(char16_t(u'a' + lengths.size() % 26))) << QString(n, u'Ж')
+                    << "b";
+        }
+        QTest::newRow("every length class of both encodings, each before another row")
+            << lengths << QList<int>{};
     }
 
     void rowsKeepTheirTextsWhateverTheirSize()
@@ -188,6 +215,33 @@ private slots:
                 text.size() > 4096 && text[4095].isHighSurrogate() ? 4095 : 4096;
             QCOMPARE(model.index(row - 1, 0).data().toString(), text.left(shown));
         }
+    }
+
+    // Memory is what counts here: the process's resident size before and after.
+    void memoryFollowsTheTexts_data()
+    {
+        QTest::addColumn<bool>("large");
+        QTest::newRow("two million short rows share blocks: under 24 bytes a row") << false;
+        QTest::newRow("rows over 128 KiB give their memory back when replaced or removed") << true;
+    }
+
+    void memoryFollowsTheTexts()
+    {
+        QFETCH(bool, large);
+#ifdef __SANITIZE_ADDRESS__
+        if (large) QSKIP("the address sanitizer holds freed memory back");
+#endif
+        const qint64 before = residentBytes();
+        PackedRows rows;
+        const int count = large ? 64 : 2'000'000;
+        for (int i = 0; i < count && !large; ++i) rows.append(QLatin1StringView("12345678"));
+        for (int i = 0; i < count && large; ++i) {
+            rows.append(QString(1 << 20, QChar(u'a' + i % 26)));
+            rows.setText(0, 1, QString(1 << 19, u'Ж'));
+            rows.remove(0);
+        }
+        const qint64 grown = residentBytes() - before;
+        QVERIFY2(grown < (large ? 32 << 20 : 24 * count), qPrintable(QString::number(grown)));
     }
 
     void clearEmptiesEverything()
