@@ -5,17 +5,20 @@
 
 namespace lexiquill::generation {
 
-QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase)
+QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase, std::optional<quint64> seed)
 {
     QString value = phrase;
     value.replace(QLatin1Char(' '), QLatin1Char('+'));
-    return baseUrl + QStringLiteral("/mnemonics/?w=") + value;
+    const QString seedPart =
+        seed ? QStringLiteral("seed=") + QString::number(*seed) + QLatin1Char('&') : QString();
+    return baseUrl + QStringLiteral("/mnemonics/?") + seedPart + QStringLiteral("w=") + value;
 }
 
 QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
-                          const QString& baseUrl, const QString& phrase)
+                          const QString& baseUrl, const QString& phrase,
+                          std::optional<quint64> seed)
 {
-    const QString address = mnemonicQueryUrl(baseUrl, phrase);
+    const QString address = mnemonicQueryUrl(baseUrl, phrase, seed);
     try {
         return client.get(address);
     } catch (const platform::ConnectionRefused&) {
