@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -10,50 +11,83 @@ namespace lexiquill::cli {
 
 namespace {
 
-// Writes c at to, escaped; returns the end.
-char* putEscaped(char* to, char16_t c, Escape escape)
+// Which ASCII characters an escape changes.
+constexpr bool changes(Escape escape, char16_t c)
 {
-    const auto pair = [&](char second) {
-        *to++ = '\\';
-        *to++ = second;
-        return to;
-    };
-    if (escape == Escape::Tsv) {
-        switch (c) {
-            case u'\t':
-                return pair('t');
-            case u'\n':
-                return pair('n');
-            case u'\r':
-                return pair('r');
-            case u'\\':
-                return pair('\\');
-            default:
-                break;
-        }
-    } else if (escape == Escape::Json) {
-        switch (c) {
-            case u'"':
-                return pair('"');
-            case u'\\':
-                return pair('\\');
-            case u'\t':
-                return pair('t');
-            case u'\n':
-                return pair('n');
-            case u'\r':
-                return pair('r');
-            default:
-                if (c < 0x20) {
-                    static constexpr char kHex[] = "0123456789abcdef";
-                    std::memcpy(to, "\\u00", 4);
-                    to[4] = kHex[c >> 4];
-                    to[5] = kHex[c & 0xF];
-                    return to + 6;
-                }
+    switch (escape) {
+        case Escape::None:
+            return false;
+        case Escape::Tsv:
+            return c == u'\t' || c == u'\n' || c == u'\r' || c == u'\\';
+        case Escape::Json:
+            return c < 0x20 || c == u'"' || c == u'\\';
+    }
+    return false;
+}
+
+template <Escape escape>
+struct Changed {
+    bool table[128] = {};
+    constexpr Changed()
+    {
+        for (char16_t c = 0; c < 128; ++c) table[c] = changes(escape, c);
+    }
+};
+
+// Writes c, an ASCII character the escape changes, at to; returns the end.
+char* putEscaped(char* to, char16_t c)
+{
+    switch (c) {
+        case u'\t':
+            return std::copy_n("\\t", 2, to);
+        case u'\n':
+            return std::copy_n("\\n", 2, to);
+        case u'\r':
+            return std::copy_n("\\r", 2, to);
+        case u'\\':
+            return std::copy_n("\\\\", 2, to);
+        case u'"':
+            return std::copy_n("\\\"", 2, to);
+        default:
+            break;
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    to = std::copy_n("\\u00", 4, to);
+    *to++ = kHex[c >> 4];
+    *to++ = kHex[c & 0xF];
+    return to;
+}
+
+// The text in UTF-8 at to, escaped; returns the end.
+template <Escape escape>
+char* encode(char* to, const char16_t* p, const char16_t* const end)
+{
+    static constexpr Changed<escape> kChanged;
+    while (p != end) {
+        const char16_t c = *p++;
+        if (c < 0x80) {
+            if (kChanged.table[c]) {
+                to = putEscaped(to, c);
+            } else {
+                *to++ = static_cast<char>(c);
+            }
+        } else if (c < 0x800) {
+            *to++ = static_cast<char>(0xC0 | (c >> 6));
+            *to++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && p != end && QChar::isLowSurrogate(*p)) {
+            const char32_t u = QChar::surrogateToUcs4(c, *p++);
+            *to++ = static_cast<char>(0xF0 | (u >> 18));
+            *to++ = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+            *to++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            *to++ = static_cast<char>(0x80 | (u & 0x3F));
+        } else if (QChar::isSurrogate(c)) {
+            *to++ = '?';
+        } else {
+            *to++ = static_cast<char>(0xE0 | (c >> 12));
+            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *to++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    *to++ = static_cast<char>(c);
     return to;
 }
 
@@ -79,29 +113,19 @@ void OutputStream::appendText(QStringView text, Escape escape)
 {
     // At most six bytes for a unit: an escaped control character in JSON.
     char* const start = reserve(static_cast<std::size_t>(text.size()) * 6);
-    char* to = start;
     const char16_t* p = text.utf16();
     const char16_t* const end = p + text.size();
-    while (p != end) {
-        const char16_t c = *p++;
-        if (c < 0x80) {
-            to = putEscaped(to, c, escape);
-        } else if (c < 0x800) {
-            *to++ = static_cast<char>(0xC0 | (c >> 6));
-            *to++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else if (QChar::isHighSurrogate(c) && p != end && QChar::isLowSurrogate(*p)) {
-            const char32_t u = QChar::surrogateToUcs4(c, *p++);
-            *to++ = static_cast<char>(0xF0 | (u >> 18));
-            *to++ = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-            *to++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            *to++ = static_cast<char>(0x80 | (u & 0x3F));
-        } else if (QChar::isSurrogate(c)) {
-            *to++ = '?';
-        } else {
-            *to++ = static_cast<char>(0xE0 | (c >> 12));
-            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *to++ = static_cast<char>(0x80 | (c & 0x3F));
-        }
+    char* to = start;
+    switch (escape) {
+        case Escape::None:
+            to = encode<Escape::None>(start, p, end);
+            break;
+        case Escape::Tsv:
+            to = encode<Escape::Tsv>(start, p, end);
+            break;
+        case Escape::Json:
+            to = encode<Escape::Json>(start, p, end);
+            break;
     }
     m_size += static_cast<std::size_t>(to - start);
 }
