@@ -27,10 +27,15 @@ QByteArray duration(qint64 seconds)
 
 }  // namespace
 
-bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+bool progressCanShow()
+{
+    // Rows written to the same terminal would run into the line: there they are the
+    // progress.
+    return ::isatty(STDERR_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 0;
+}
 
 Progress::Progress(qint64 total, bool enabled)
-    : m_total(total), m_enabled(enabled && standardErrorIsTerminal())
+    : m_total(total), m_enabled(enabled && progressCanShow())
 {
     m_timer.start();
 }

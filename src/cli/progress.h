@@ -35,7 +35,8 @@ private:
     bool m_shown = false;
 };
 
-// Whether a line on standard error shows on a terminal.
-bool standardErrorIsTerminal();
+// Whether a progress line would show: standard error is a terminal that the results
+// do not go to.
+bool progressCanShow();
 
 }  // namespace lexiquill::cli

@@ -68,7 +68,7 @@ public:
     bool go()
     {
         // Counting reads the files twice; only worth it when a progress line may show.
-        const bool showing = !m_options.quiet && standardErrorIsTerminal();
+        const bool showing = !m_options.quiet && progressCanShow();
         Progress progress(showing ? m_input.countPhrases() : -1, !m_options.quiet);
         bool allRead = true;
         if (m_options.mode == Mode::Acronyms) {

@@ -233,6 +233,37 @@ private slots:
         QCOMPARE(result.status, 1);
     }
 
+    void progressOnATerminal_data()
+    {
+        QTest::addColumn<QString>("quiet");
+        QTest::addColumn<QString>("terminal");  // a pattern
+        // Two phrases more than a second apart: the line shows at the second, and goes.
+        QTest::newRow("shown, then cleared")
+            << QString() << "^\\rlexiquill: 2 phrases, [01]/s\\x1b\\[K\\r\\x1b\\[K$";
+        QTest::newRow("--quiet shows nothing") << QStringLiteral("--quiet") << "^$";
+    }
+
+    void progressOnATerminal()
+    {
+        QFETCH(QString, quiet);
+        QFETCH(QString, terminal);
+        lexiquill::service::MnemonicServer server;
+        QVERIFY(server.start("127.0.0.1", 0));
+        const QString command = QStringLiteral(
+                                    "(echo cat; sleep 1.5; echo dog) | '%1' --mnemonics --service "
+                                    "http://127.0.0.1:%2 %3 >/dev/null")
+                                    .arg(QStringLiteral(LEXIQUILL_EXECUTABLE))
+                                    .arg(server.port())
+                                    .arg(quiet);
+        // script gives the program a terminal for standard error.
+        QProcess script;
+        script.start(QStringLiteral("script"), {"-qec", command, "/dev/null"});
+        QVERIFY(script.waitForFinished(20000));
+        QCOMPARE(script.exitCode(), 0);
+        const QString shown = QString::fromUtf8(script.readAllStandardOutput());
+        QVERIFY2(shown.contains(QRegularExpression(terminal)), qPrintable(shown));
+    }
+
     void readerGoingAwayEndsQuietly()
     {
         // Endless input: only ending when head leaves gets this test done.
