@@ -17,9 +17,9 @@ struct Result {
     QByteArray err;
 };
 
-// A phrase with a tab, quotes, a comma and text outside ASCII, and a plain one.
+// A phrase with a tab, quotes, a comma, text outside ASCII and a backslash, and a plain one.
 const QByteArray kAwkwardInput =
-    "say \"hi\",\tworld \xC3\xBCn\xC3\xAF\r\nportable network graphics\n";
+    "say \"hi\",\tworld \xC3\xBCn\xC3\xAF\\\r\nportable network graphics\n";
 
 class TestCommandLine : public QObject {
     Q_OBJECT
@@ -58,27 +58,27 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("tsv by default escapes the tab, keeps quotes and commas")
+        QTest::newRow("tsv by default escapes the tab and the backslash, keeps quotes and commas")
             << QStringList{"--acronyms"}
             << QByteArray(
-                   "say \"hi\",\\tworld \xC3\xBCn\xC3\xAF\tS.\".\xC3\x9C.\n"
+                   "say \"hi\",\\tworld \xC3\xBCn\xC3\xAF\\\\\tS.\".\xC3\x9C.\n"
                    "portable network graphics\tP.N.G.\n");
         QTest::newRow("csv quotes fields with quotes and commas, CR LF")
             << QStringList{"--acronyms", "--format", "csv"}
             << QByteArray(
-                   "\"say \"\"hi\"\",\tworld \xC3\xBCn\xC3\xAF\",\"S.\"\".\xC3\x9C.\"\r\n"
+                   "\"say \"\"hi\"\",\tworld \xC3\xBCn\xC3\xAF\\\",\"S.\"\".\xC3\x9C.\"\r\n"
                    "portable network graphics,P.N.G.\r\n");
-        QTest::newRow("json lines escape the quote and the tab")
+        QTest::newRow("json lines escape the quote, the tab and the backslash")
             << QStringList{"--acronyms", "--format=json"}
             << QByteArray(
-                   "{\"phrase\": \"say \\\"hi\\\",\\tworld \xC3\xBCn\xC3\xAF\", "
+                   "{\"phrase\": \"say \\\"hi\\\",\\tworld \xC3\xBCn\xC3\xAF\\\\\", "
                    "\"acronym\": \"S.\\\".\xC3\x9C.\"}\n"
                    "{\"phrase\": \"portable network graphics\", \"acronym\": \"P.N.G.\"}\n");
         QTest::newRow("text as the text file: header, widths in UTF-16 units, tab after each")
             << QStringList{"--acronyms", "--format", "text", "-"}
             << QByteArray(
                    " Word(s)                 \tResult\t\r\n"
-                   "say \"hi\",\tworld \xC3\xBCn\xC3\xAF      \tS.\".\xC3\x9C.\t\r\n"
+                   "say \"hi\",\tworld \xC3\xBCn\xC3\xAF\\     \tS.\".\xC3\x9C.\t\r\n"
                    "portable network graphics\tP.N.G.\t\r\n");
     }
 
