@@ -55,8 +55,10 @@ void runMnemonicLoop(command::CommandContext& ctx, command::StepTrap& trap)
         // page of a phrase before it.
         QString page;
         QStringList words;
-        trap.step(134, [&] { page = fetchMnemonicPage(ctx.httpClient(), ctx.serviceHost(), ctx.mnemonicBaseUrl(),
-                                 ctx.wordList().text(i)); });
+        trap.step(134, [&] {
+            page = fetchMnemonicPage(ctx.httpClient(), ctx.serviceHost(), ctx.mnemonicBaseUrl(),
+                                     ctx.wordList().text(i));
+        });
         const QString phrase = showPhrase(ctx, trap, 136, i);
         trap.step(146, [&] { words = extractMnemonicWords(phrase, page); });
         for (const QString& word : std::as_const(words)) {
