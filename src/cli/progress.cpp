@@ -13,7 +13,16 @@ namespace {
 constexpr qint64 kFirstShowNs = 1'000'000'000;
 constexpr qint64 kRedrawNs = 200'000'000;
 
-QByteArray count(qint64 n) { return QLocale::c().toString(n).toUtf8(); }
+QByteArray count(qint64 n)
+{
+    // "12,345": the C locale, with its thousands separator.
+    static const QLocale locale = [] {
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::DefaultNumberOptions);
+        return c;
+    }();
+    return locale.toString(n).toUtf8();
+}
 
 QByteArray duration(qint64 seconds)
 {

@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
+#include <thread>
 
 #include "service/mnemonic_server.h"
 #include "support/loopback_server.h"
@@ -235,26 +237,33 @@ private slots:
 
     void progressOnATerminal_data()
     {
+        QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("quiet");
         QTest::addColumn<QString>("terminal");  // a pattern
-        // Two phrases more than a second apart: the line shows at the second, and goes.
-        QTest::newRow("shown, then cleared")
-            << QString() << "^\\rlexiquill: 2 phrases, [01]/s\\x1b\\[K\\r\\x1b\\[K$";
-        QTest::newRow("--quiet shows nothing") << QStringLiteral("--quiet") << "^$";
+        // Two phrases, 0.7 s each: the line shows at the second, and goes.
+        const QString list = file("two.txt", "cat\ndog\n");
+        QTest::newRow("from a pipe: phrases and rate")
+            << "<" + list << QString() << "^\\rlexiquill: 2 phrases, [01]/s\\x1b\\[K\\r\\x1b\\[K$";
+        QTest::newRow("from a file: of how many, and the time left")
+            << list << QString()
+            << "^\\rlexiquill: 2 of 2 phrases, [01]/s, 0 s left\\x1b\\[K\\r\\x1b\\[K$";
+        QTest::newRow("--quiet shows nothing") << list << QStringLiteral("--quiet") << "^$";
     }
 
     void progressOnATerminal()
     {
+        QFETCH(QString, input);
         QFETCH(QString, quiet);
         QFETCH(QString, terminal);
-        lexiquill::service::MnemonicServer server;
-        QVERIFY(server.start("127.0.0.1", 0));
-        const QString command = QStringLiteral(
-                                    "(echo cat; sleep 1.5; echo dog) | '%1' --mnemonics --service "
-                                    "http://127.0.0.1:%2 %3 >/dev/null")
-                                    .arg(QStringLiteral(LEXIQUILL_EXECUTABLE))
-                                    .arg(server.port())
-                                    .arg(quiet);
+        lexiquill::test::LoopbackServer server;
+        server.server().Get("/mnemonics/", [](const httplib::Request&, httplib::Response& res) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(700));
+            res.set_content("", "text/html");
+        });
+        server.start();
+        const QString command =
+            QStringLiteral("'%1' --mnemonics --service %2 %3 %4 >/dev/null")
+                .arg(QStringLiteral(LEXIQUILL_EXECUTABLE), server.baseUrl(), quiet, input);
         // script gives the program a terminal for standard error.
         QProcess script;
         script.start(QStringLiteral("script"), {"-qec", command, "/dev/null"});
