@@ -55,6 +55,25 @@ bool readBlocks(int fd, char* block, Feed&& feed)
     }
 }
 
+// Cuts the file into phrases for take, calling blockDone after each block; false, with
+// errno set, when reading failed. The phrases before a failure have been handed on, as
+// in the window.
+template <class Take, class BlockDone>
+bool splitFile(int fd, char* block, Take&& take, BlockDone&& blockDone)
+{
+    wordlist::LineSplitter splitter;
+    char last = '\0';
+    const bool read = readBlocks(fd, block, [&](QByteArrayView bytes) {
+        splitter.feed(bytes, take);
+        last = bytes.back();
+        blockDone();
+    });
+    // A text file on this system ends its last line with LF: that ends the line, it
+    // does not begin an empty one, or every file would give an empty phrase at its end.
+    if (read && last != '\n') splitter.finish(take);
+    return read;
+}
+
 void report(const QString& name, int error)
 {
     std::fprintf(stderr, "lexiquill: %s: %s\n", QFile::encodeName(name).constData(),
@@ -86,21 +105,7 @@ bool PhraseInput::forEach(const std::function<void(const QString&)>& take,
     bool allRead = true;
     for (const QString& name : std::as_const(m_files)) {
         const OpenFile file(name);
-        wordlist::LineSplitter splitter;
-        char last = '\0';
-        const bool read =
-            file.fd() >= 0 && readBlocks(file.fd(), block.get(), [&](QByteArrayView bytes) {
-                splitter.feed(bytes, hand);
-                last = bytes.back();
-                blockDone();
-            });
-        if (read) {
-            // A text file on this system ends its last line with LF: that ends the
-            // line, it does not begin an empty one, or every file would give an empty
-            // phrase at its end.
-            if (last != '\n') splitter.finish(hand);
-        } else {
-            // The phrases before the failure have been handed on, as in the window.
+        if (file.fd() < 0 || !splitFile(file.fd(), block.get(), hand, blockDone)) {
             report(name, errno);
             allRead = false;
         }
@@ -122,11 +127,7 @@ qint64 PhraseInput::countPhrases() const
     const auto one = [&](QByteArrayView) { ++count; };
     for (const QString& name : m_files) {
         const OpenFile file(name);
-        wordlist::LineSplitter splitter;
-        if (file.fd() < 0) continue;
-        readBlocks(file.fd(), block.get(),
-                   [&](QByteArrayView bytes) { splitter.feed(bytes, one); });
-        splitter.finish(one);
+        if (file.fd() >= 0) splitFile(file.fd(), block.get(), one, [] {});
     }
     return count;
 }
