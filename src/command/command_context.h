@@ -52,10 +52,12 @@ public:
     // Opens the word-list files for reading.
     virtual platform::FileReader& fileReader() = 0;
 
-    // Inet1, the address of the mnemonic service (fixed when the program is built),
+    // Inet1, the address of the mnemonic service (chosen when the program starts),
     // and the place that can start that service inside the program.
     virtual platform::HttpClient& httpClient() = 0;
     virtual QString mnemonicBaseUrl() const = 0;
+    // Empty, or why the service's address cannot be asked.
+    virtual QString mnemonicAddressProblem() const = 0;
     virtual platform::ServiceHost& serviceHost() = 0;
     virtual platform::Spreadsheet& spreadsheet() = 0;
 };

@@ -10,6 +10,7 @@
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/list_view.h"
+#include "platform/platform_error.h"
 
 namespace lexiquill::generation {
 
@@ -50,6 +51,11 @@ void runMnemonicLoop(command::CommandContext& ctx, command::StepTrap& trap)
 {
     int count = 0;
     trap.step(132, [&] { count = ctx.wordList().rowCount(); });
+    // An address that cannot be asked is reported once, not once per phrase.
+    if (const QString problem = ctx.mnemonicAddressProblem(); !problem.isEmpty()) {
+        trap.step(134, [&] { throw platform::PlatformError(problem); });
+        return;
+    }
     for (int i = 1; i <= count; ++i) {
         // A failed request leaves an empty page: a phrase never gets words from the
         // page of a phrase before it.

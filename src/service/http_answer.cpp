@@ -103,7 +103,9 @@ Answer frame(const Content& content, const Framing& framing)
     if (framing.keepAlive) {
         out += "Keep-Alive: timeout=";
         out += std::to_string(framing.idleSeconds);
-        out += ", max=100000\r\n";
+        out += ", max=";
+        out += std::to_string(kRequestsPerConnection);
+        out += "\r\n";
     }
     out += "\r\n";
     if (!framing.head) out += content.body;

@@ -6,6 +6,9 @@
 
 namespace lexiquill::service {
 
+// Requests answered on one connection before it closes, as the Keep-Alive header announces.
+inline constexpr int kRequestsPerConnection = 100000;
+
 // How an answer is framed on its connection.
 struct Framing {
     bool head = false;      // a HEAD request: headers only

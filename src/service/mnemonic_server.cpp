@@ -1,6 +1,8 @@
 #include "service/mnemonic_server.h"
 
+#include <linux/sockios.h>
 #include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <atomic>
@@ -9,14 +11,13 @@
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/write.hpp>
-#include <boost/beast/http/parser.hpp>
-#include <limits>
 #include <list>
 #include <optional>
 #include <thread>
 #include <vector>
 
 #include "service/http_answer.h"
+#include "service/request_stream.h"
 #include "service/word_store.h"
 
 namespace lexiquill::service {
@@ -24,71 +25,12 @@ namespace lexiquill::service {
 namespace {
 
 namespace asio = boost::asio;
-namespace http = boost::beast::http;
 using boost::system::error_code;
 using tcp = asio::ip::tcp;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kLineLimit = 8192;     // the request line with its CRLF
-constexpr std::size_t kFieldsLimit = 16384;  // the header fields after it, without the blank line
-constexpr std::size_t kFirstBuffer = 4096;
-constexpr int kRequestsPerConnection = 100000;  // as the Keep-Alive header announces
 // Accepting again too soon after running out of descriptors would spin.
 constexpr auto kAcceptPause = std::chrono::milliseconds(50);
-
-// No route takes a body: what a client sends is read and dropped.
-struct DiscardBody {
-    struct value_type {};
-    class reader {
-    public:
-        template <bool isRequest, class Fields>
-        reader(http::header<isRequest, Fields>&, value_type&)
-        {
-        }
-        void init(const boost::optional<std::uint64_t>&, error_code& ec) { ec = {}; }
-        template <class Buffers>
-        std::size_t put(const Buffers& buffers, error_code& ec)
-        {
-            ec = {};
-            return asio::buffer_size(buffers);
-        }
-        void finish(error_code& ec) { ec = {}; }
-    };
-};
-
-using RequestParser = http::request_parser<DiscardBody>;
-
-std::string_view view(boost::beast::string_view text) { return {text.data(), text.size()}; }
-
-// 414 or 431 when the header (complete or not yet) is over its limits, else 0.
-int headerRefusal(std::string_view header)
-{
-    const std::size_t lineEnd = header.find("\r\n");
-    const std::size_t line = lineEnd == std::string_view::npos ? header.size() : lineEnd + 2;
-    if (line > kLineLimit) return 414;
-    if (header.size() - line > kFieldsLimit + 2) return 431;
-    return 0;
-}
-
-// Control characters and bytes outside ASCII shown as \xHH, so that a request cannot forge
-// or garble log lines.
-std::string printable(std::string_view text)
-{
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string result;
-    result.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7F || c == '\\' || c == '"') {
-            result += "\\x";
-            result += kHex[byte >> 4];
-            result += kHex[byte & 0xF];
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
 
 class Connection;
 
@@ -98,6 +40,18 @@ struct Shared {
     std::function<void(const std::string&)> log;
     std::atomic<int> connections{0};
     std::atomic<bool> stopping{false};
+    // Where a stop waits for the last connection to end.
+    asio::io_context stopWait{1};
+    std::optional<asio::steady_timer> stopTimer;
+
+    void connectionEnded()
+    {
+        if (--connections > 0 || !stopping) return;
+        // Run by the stop's own thread; a late one, in a later stop, checks again.
+        asio::post(stopWait, [this] {
+            if (connections == 0 && stopTimer) stopTimer->cancel();
+        });
+    }
 };
 
 // One event loop on its own thread, holding any number of connections.
@@ -105,7 +59,7 @@ struct Loop {
     explicit Loop(Shared& shared) : shared(shared) {}
 
     void sweep();
-    void stopIdle();
+    void stop();
 
     Shared& shared;
     // Declared before the context: the context's destruction ends the connections, which
@@ -119,19 +73,21 @@ struct Loop {
 class Connection : public std::enable_shared_from_this<Connection> {
 public:
     Connection(Loop& loop, tcp::socket socket)
-        : m_loop(loop), m_socket(std::move(socket)), m_buffer(kFirstBuffer, '\0')
+        : m_loop(loop),
+          m_socket(std::move(socket)),
+          m_stream(static_cast<int>(loop.shared.limits.idleTimeout.count()))
     {
         m_entry = m_loop.connections.insert(m_loop.connections.end(), this);
     }
     ~Connection()
     {
         m_loop.connections.erase(m_entry);
-        --m_loop.shared.connections;
+        m_loop.shared.connectionEnded();
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    void start() { readMore(); }
+    void start() { pump(); }
 
     void close()
     {
@@ -141,158 +97,115 @@ public:
 
     // At a stop, a connection waiting for its next request stops waiting. Cancelling rather
     // than closing lets a read that has already taken bytes complete, so that its request
-    // is answered; bytes the kernel holds but nobody has read yet count as begun too.
-    void stopIfIdle()
+    // is answered; bytes the kernel holds but nobody has read yet count as sent too.
+    void stop()
     {
+        m_stream.stop();
         error_code ec;
-        if (m_draining) return close();
-        if (m_writing || m_parser || m_begin != m_end || m_socket.available(ec) > 0) return;
-        m_socket.cancel(ec);
+        if (m_finishing) {
+            // The client has everything: closing now loses it nothing.
+            if (unsent() == 0) close();
+            return;
+        }
+        if (!m_writing && m_stream.idle() && m_socket.available(ec) == 0) m_socket.cancel(ec);
     }
 
     // The time since the connection opened or last got an answer.
     Clock::time_point since() const { return m_since; }
 
 private:
+    void pump()
+    {
+        error_code ec;
+        std::size_t waiting = 0;
+        if (m_loop.shared.stopping) {
+            m_stream.stop();
+            waiting = m_socket.available(ec);
+        }
+        switch (m_stream.next(waiting)) {
+            case RequestStream::Step::read:
+                return readMore();
+            case RequestStream::Step::write:
+                return send();
+            case RequestStream::Step::finish:
+                return finish();
+            case RequestStream::Step::close:
+                return close();
+        }
+    }
+
     void readMore()
     {
-        // Bytes of a header not yet complete stay: its limits count from its first byte.
-        const std::size_t keep = m_parser && !m_parser->is_header_done() ? m_start : m_begin;
-        if (keep == m_end) {
-            m_start = m_begin = m_end = 0;
-        } else if (m_end == m_buffer.size()) {
-            m_buffer.erase(0, keep);
-            m_start -= std::min(m_start, keep);
-            m_begin -= keep;
-            m_end -= keep;
-            m_buffer.resize(std::max(m_buffer.size(), m_end * 2));
-        }
+        const std::span<char> space = m_stream.space();
         m_socket.async_read_some(
-            asio::buffer(m_buffer.data() + m_end, m_buffer.size() - m_end),
+            asio::buffer(space.data(), space.size()),
             [self = shared_from_this()](error_code ec, std::size_t n) { self->onRead(ec, n); });
     }
 
     void onRead(error_code ec, std::size_t n)
     {
         if (ec) return close();
-        m_end += n;
-        if (m_draining) {
-            m_begin = m_end;
-            return readMore();
-        }
-        process();
+        m_stream.received(n);
+        pump();
     }
 
-    // Feeds the received bytes to the parser until a request is complete or more are needed.
-    void process()
+    void send()
     {
-        while (m_begin < m_end) {
-            if (!m_parser) {
-                m_parser.emplace();
-                m_parser->header_limit(2 * (kLineLimit + kFieldsLimit));
-                m_parser->body_limit(std::numeric_limits<std::uint64_t>::max());
-                m_start = m_begin;
-            }
-            const bool hadHeader = m_parser->is_header_done();
-            error_code ec;
-            m_begin += m_parser->put(asio::buffer(m_buffer.data() + m_begin, m_end - m_begin), ec);
-            if (!hadHeader) {
-                // The parser takes the request line before the fields are complete.
-                const std::size_t end = m_parser->is_header_done() ? m_begin : m_end;
-                const int refusal = headerRefusal({m_buffer.data() + m_start, end - m_start});
-                if (refusal) return fail(refusal);
-            }
-            if (ec == http::error::need_more) break;
-            if (ec) return fail(400);
-            if (!hadHeader && m_parser->is_header_done()) {
-                const unsigned version = m_parser->get().version();
-                if (version != 10 && version != 11) return fail(400);
-            }
-            if (m_parser->is_done()) return answer();
-        }
-        readMore();
-    }
-
-    void answer()
-    {
-        const auto& request = m_parser->get();
-        Framing framing;
-        framing.head = request.method() == http::verb::head;
-        framing.keepAlive = request.version() == 11 && request.keep_alive() &&
-                            ++m_answered < kRequestsPerConnection && !m_loop.shared.stopping;
-        framing.idleSeconds = static_cast<int>(m_loop.shared.limits.idleTimeout.count());
-        const std::string_view method = view(request.method_string());
-        const std::string_view target = view(request.target());
-        Answer reply = answerRequest(method, target, framing);
-        if (m_loop.shared.log) {
-            const std::string version = "HTTP/" + std::to_string(request.version() / 10) + "." +
-                                        std::to_string(request.version() % 10);
-            log(reply, printable(method) + " " + printable(target) + " " + version);
-        }
-        m_parser.reset();
-        send(std::move(reply), framing.keepAlive);
-    }
-
-    // A request that cannot be read any further: answer, then read and drop what follows
-    // until the client hangs up, so that closing with unread bytes does not reset the
-    // connection before the client has read the answer.
-    void fail(int status)
-    {
-        Framing framing;
-        framing.keepAlive = false;
-        Answer reply = answerFailure(status, framing);
-        if (m_loop.shared.log) log(reply, "-");
-        m_parser.reset();
-        m_draining = true;
-        send(std::move(reply), false);
-    }
-
-    void send(Answer reply, bool keepAlive)
-    {
+        Answer& reply = m_stream.answer();
+        if (m_loop.shared.log) log(reply);
         m_out = std::move(reply.bytes);
         m_writing = true;
-        asio::async_write(m_socket, asio::buffer(m_out),
-                          [self = shared_from_this(), keepAlive](error_code ec, std::size_t) {
-                              self->onWritten(ec, keepAlive);
-                          });
+        asio::async_write(
+            m_socket, asio::buffer(m_out),
+            [self = shared_from_this()](error_code ec, std::size_t) { self->onWritten(ec); });
     }
 
-    void onWritten(error_code ec, bool keepAlive)
+    void onWritten(error_code ec)
     {
         m_writing = false;
         m_since = Clock::now();
         if (ec) return close();
-        if (m_draining && !m_loop.shared.stopping) {
-            m_socket.shutdown(tcp::socket::shutdown_send, ec);
-            m_begin = m_end;
-            return readMore();
-        }
-        if (!keepAlive || m_loop.shared.stopping) return close();
-        process();
+        pump();
     }
 
-    void log(const Answer& reply, const std::string& request)
+    // No more answers: the client sees the end once it has read the last one. What it still
+    // sends is read and dropped until it hangs up, since closing with unread bytes would
+    // reset the connection, and the reset can destroy the answer before the client reads it.
+    void finish()
+    {
+        if (!m_finishing) {
+            m_finishing = true;
+            error_code ignored;
+            m_socket.shutdown(tcp::socket::shutdown_send, ignored);
+        }
+        readMore();
+    }
+
+    // Bytes sent that the client has not acknowledged yet.
+    int unsent()
+    {
+        int bytes = 0;
+        if (::ioctl(m_socket.native_handle(), SIOCOUTQ, &bytes) != 0) return 1;
+        return bytes;
+    }
+
+    void log(const Answer& reply)
     {
         error_code ec;
         const tcp::endpoint peer = m_socket.remote_endpoint(ec);
-        m_loop.shared.log((ec ? std::string("-") : peer.address().to_string()) + " \"" + request +
-                          "\" " + std::to_string(reply.status) + " " +
+        m_loop.shared.log((ec ? std::string("-") : peer.address().to_string()) + " \"" +
+                          m_stream.describe() + "\" " + std::to_string(reply.status) + " " +
                           std::to_string(reply.bodySize));
     }
 
     Loop& m_loop;
     tcp::socket m_socket;
     std::list<Connection*>::iterator m_entry;
-    std::string m_buffer;     // received bytes from m_begin to m_end are not parsed yet
-    std::size_t m_start = 0;  // where the request being read began
-    std::size_t m_begin = 0;
-    std::size_t m_end = 0;
-    std::optional<RequestParser> m_parser;  // while a request is being read
+    RequestStream m_stream;
     std::string m_out;
     Clock::time_point m_since = Clock::now();
-    int m_answered = 0;
     bool m_writing = false;
-    bool m_draining = false;
+    bool m_finishing = false;
 };
 
 void Loop::sweep()
@@ -312,11 +225,9 @@ void Loop::sweep()
     });
 }
 
-void Loop::stopIdle()
+void Loop::stop()
 {
-    for (Connection* connection : connections) {
-        connection->stopIfIdle();
-    }
+    for (Connection* connection : connections) connection->stop();
 }
 
 // The cores this process may run on, as nproc counts them: fewer than the machine's under
@@ -351,6 +262,7 @@ struct MnemonicServer::Impl {
 
     error_code listen(const std::string& host, int port);
     void accept();
+    void adopt(Loop& target, tcp::socket socket);
     void refuse(tcp::socket& socket);
 };
 
@@ -393,21 +305,24 @@ void MnemonicServer::Impl::accept()
             });
             return;
         }
-        if (shared.connections >= shared.limits.maxConnections) {
-            refuse(socket);
-        } else {
-            ++shared.connections;
-            asio::post(target.context, [&target, socket = std::move(socket)]() mutable {
-                error_code ignored;
-                socket.set_option(tcp::no_delay(true), ignored);
-                auto connection = std::make_shared<Connection>(target, std::move(socket));
-                connection->start();
-                // Accepted before the stop, but only now taken up: a request it has begun
-                // is answered all the same.
-                if (target.shared.stopping) connection->stopIfIdle();
-            });
-        }
+        adopt(target, std::move(socket));
         if (!shared.stopping) accept();
+    });
+}
+
+// Hands a new connection to its loop, or refuses it when the service is full.
+void MnemonicServer::Impl::adopt(Loop& target, tcp::socket socket)
+{
+    if (shared.connections >= shared.limits.maxConnections) return refuse(socket);
+    ++shared.connections;
+    asio::post(target.context, [&target, socket = std::move(socket)]() mutable {
+        error_code ignored;
+        socket.set_option(tcp::no_delay(true), ignored);
+        auto connection = std::make_shared<Connection>(target, std::move(socket));
+        connection->start();
+        // Accepted before the stop, but only now taken up: a request it has brought is
+        // answered all the same.
+        if (target.shared.stopping) connection->stop();
     });
 }
 
@@ -470,17 +385,30 @@ void MnemonicServer::stop(std::chrono::milliseconds grace)
     if (!impl.running) return;
     impl.shared.stopping = true;
     asio::post(impl.loops.front()->context, [&impl] {
+        // Connections the system has completed but nobody has accepted yet may carry requests
+        // already sent: closing the acceptor would reset them.
+        error_code ec;
+        impl.acceptor->non_blocking(true, ec);
+        while (!ec) {
+            Loop& target = *impl.loops[impl.next++ % impl.loops.size()];
+            tcp::socket socket = impl.acceptor->accept(target.context, ec);
+            if (!ec) impl.adopt(target, std::move(socket));
+        }
         error_code ignored;
         impl.acceptor->close(ignored);
         impl.acceptPause->cancel();
     });
     for (const auto& loop : impl.loops) {
-        asio::post(loop->context, [loop = loop.get()] { loop->stopIdle(); });
+        asio::post(loop->context, [loop = loop.get()] { loop->stop(); });
     }
-    const auto deadline = Clock::now() + grace;
-    while (impl.shared.connections > 0 && Clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    // Waits until the last connection ends (which cancels the timer) or the grace is over.
+    Shared& shared = impl.shared;
+    shared.stopWait.restart();
+    shared.stopTimer.emplace(shared.stopWait, grace);
+    shared.stopTimer->async_wait([](error_code) {});
+    if (shared.connections == 0) shared.stopTimer->cancel();
+    shared.stopWait.run();
+    shared.stopTimer.reset();
     for (const auto& loop : impl.loops) loop->context.stop();
     for (const auto& loop : impl.loops) loop->thread.join();
     // The acceptor and the timer belong to the first loop's context: they go first.

@@ -69,6 +69,7 @@ private:
     platform::FileReader& fileReader() override { return *m_platform.fileReader; }
     platform::HttpClient& httpClient() override;
     QString mnemonicBaseUrl() const override { return m_platform.mnemonicBaseUrl; }
+    QString mnemonicAddressProblem() const override { return m_platform.mnemonicAddressProblem; }
     platform::ServiceHost& serviceHost() override;
     platform::Spreadsheet& spreadsheet() override { return *m_platform.spreadsheet; }
 

@@ -182,6 +182,23 @@ private slots:
         QVERIFY(t.dialogs->errorReports.isEmpty());
     }
 
+    void aMalformedAddressIsReportedOncePerRunAndNeverAsked()
+    {
+        auto http = std::make_unique<FakeHttpClient>();
+        const FakeHttpClient& client = *http;
+        const QString problem =
+            "The mnemonic service address 'x' (from --service) is not a "
+            "valid URL.";
+        TestWindow t({std::move(http), std::make_unique<test::FakeServiceHost>(), "x", problem});
+        addPhrases(t, {"cab", "ab"});
+        startMnemonic(t);
+        startMnemonic(t);
+        QVERIFY(client.requests.isEmpty());
+        QCOMPARE(t.dialogs->errorReports, QStringList(2, report134(problem)));
+        QCOMPARE(t.dialogs->messages, (QStringList{"Done.", "Done."}));
+        QVERIFY(t.rows(t.context().resultTable()).isEmpty());
+    }
+
     // End to end: the real client against the program's own service, started by the
     // run because nothing listened at the address.
     void samplesAgainstTheInProcessService()

@@ -99,6 +99,14 @@ private slots:
             << "GET /mnemonics/?w=cat&seed=-1" + end << 400 << QByteArray();
         QTest::newRow("seed beyond 64 bits is 400")
             << "GET /mnemonics/?w=cat&seed=18446744073709551616" + end << 400 << QByteArray();
+        QTest::newRow("seed with letters after the digits is 400")
+            << "GET /mnemonics/?w=cat&seed=12abc" + end << 400 << QByteArray();
+        QTest::newRow("chunked body with an extension and a trailer is read")
+            << QByteArray(
+                   "POST /healthz HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n"
+                   "1;a=b\r\nx\r\n0\r\nT: " +
+                   QByteArray(16000, 't') + "\r\n\r\n")
+            << 405 << QByteArray();
         QTest::newRow("question mark inside the phrase is served")
             << "GET /mnemonics/?w=why?+not?" + end << 200 << QByteArray("text/html; charset=utf-8");
     }
@@ -113,6 +121,46 @@ private slots:
         QCOMPARE(response.status, status);
         if (!contentType.isEmpty()) QCOMPARE(response.header("Content-Type"), contentType);
         if (status == 405) QCOMPARE(response.header("Allow"), QByteArray("GET, HEAD"));
+    }
+
+    void answerThatEndsTheConnection_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("status");
+        const QByteArray get = "GET /healthz HTTP/1.1\r\nHost: x\r\n";
+        QTest::newRow("Connection: close") << get + "Connection: close\r\n\r\n" << 200;
+        QTest::newRow("Connection: close on a long page, much sent after it")
+            << "GET /mnemonics/?w=" + QByteArray(8000, 'e') + " HTTP/1.1\r\nHost: x\r\n" +
+                   "Connection: close\r\n\r\n" + QByteArray(300000, 'x')
+            << 200;
+        QTest::newRow("HTTP/1.0, without Host")
+            << QByteArray("GET /healthz HTTP/1.0\r\n\r\n") << 200;
+        QTest::newRow("gzip as the only coding") << get + "Transfer-Encoding: gzip\r\n\r\n" << 400;
+        QTest::newRow("chunked not the last coding")
+            << get + "Transfer-Encoding: chunked, gzip\r\n\r\n"
+            << 400;
+        QTest::newRow("Content-Length beside Transfer-Encoding")
+            << get + "Transfer-Encoding: gzip\r\nContent-Length: 0\r\n\r\n"
+            << 400;
+        QTest::newRow("HTTP/1.1 without Host")
+            << QByteArray("GET /healthz HTTP/1.1\r\n\r\n") << 400;
+        QTest::newRow("two Host fields") << get + "Host: y\r\n\r\n" << 400;
+        QTest::newRow("Host that is no host name")
+            << QByteArray("GET /healthz HTTP/1.1\r\nHost: a b\r\n\r\n") << 400;
+    }
+
+    void answerThatEndsTheConnection()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(int, status);
+        RawConnection connection(m_port);
+        // A request sent after it, or smuggled inside its body, gets no answer.
+        const RawResponse response =
+            connection.exchange(request + "GET /nothing HTTP/1.1\r\nHost: x\r\n\r\n");
+        QCOMPARE(response.status, status);
+        QCOMPARE(response.body.size(), response.header("Content-Length").toInt());
+        QCOMPARE(response.header("Connection"), QByteArray("close"));
+        QCOMPARE(connection.exchange({}).status, 0);
     }
 
     void markers_data()
@@ -184,11 +232,15 @@ private slots:
     void seedMakesTheDrawReproducible()
     {
         const QByteArray target = "/mnemonics/?w=the+quick+brown+fox&seed=";
-        const QByteArray first = rawGet(m_port, target + "42").body;
+        const RawResponse seeded = rawGet(m_port, target + "42");
+        const QByteArray first = seeded.body;
         QCOMPARE(rawGet(m_port, target + "42").body, first);
+        QCOMPARE(seeded.header("Cache-Control"), QByteArray());  // the same page every time
         QVERIFY(rawGet(m_port, target + "43").body != first);
         // Without a seed, two requests draw afresh.
-        const QByteArray fresh = rawGet(m_port, "/mnemonics/?w=the+quick+brown+fox").body;
+        const RawResponse unseeded = rawGet(m_port, "/mnemonics/?w=the+quick+brown+fox");
+        const QByteArray fresh = unseeded.body;
+        QCOMPARE(unseeded.header("Cache-Control"), QByteArray("no-store"));
         QVERIFY(rawGet(m_port, "/mnemonics/?w=the+quick+brown+fox").body != fresh);
     }
 
@@ -332,7 +384,7 @@ private slots:
         // hosts the server, must not be ended by SIGPIPE (the library ignores the signal for
         // the whole process as it starts).
         const QByteArray request =
-            "GET /mnemonics/?w=" + QByteArray(8000, 'w') + " HTTP/1.1\r\n\r\n";
+            "GET /mnemonics/?w=" + QByteArray(8000, 'w') + " HTTP/1.1\r\nHost: x\r\n\r\n";
         for (int i = 0; i < 20; ++i) {
             RawConnection connection(m_port);
             connection.sendOnly(request);

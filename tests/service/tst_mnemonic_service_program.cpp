@@ -1,6 +1,8 @@
 // The lexiquill-mnemonic-service executable as someone hosting it runs it.
 
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <csignal>
 #include <memory>
@@ -28,6 +30,14 @@ bool waitUntilServing(int port)
         QTest::qWait(50);
     }
     return false;
+}
+
+// The most the process has had resident, in KiB.
+int peakResidentKiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    static const QRegularExpression peak(QStringLiteral("VmHWM:\\s*(\\d+)"));
+    return status.open(QIODevice::ReadOnly) ? peak.match(status.readAll()).captured(1).toInt() : 0;
 }
 
 }  // namespace
@@ -147,6 +157,12 @@ private slots:
         // An idle keep-alive connection must not hold the stop up.
         RawConnection idle(port);
         QCOMPARE(idle.get("/healthz").status, 200);
+        // Pipelined requests for pages far larger than the socket buffers: most answers are
+        // still to be written at the signal, and every one is owed in full.
+        auto pipelined = std::make_unique<RawConnection>(port);
+        pipelined->sendOnly(
+            ("GET /mnemonics/?w=" + QByteArray(8000, 'e') + " HTTP/1.1\r\nHost: x\r\n\r\n")
+                .repeated(30));
 
         ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
         QTest::qWait(300);
@@ -155,10 +171,50 @@ private slots:
             const RawResponse answer = connection->exchange("Host: x\r\n\r\n");
             QCOMPARE(answer.status, 200);
             QVERIFY(answer.body.contains("<big>C</big>"));
+            QCOMPARE(answer.header("Connection"), QByteArray("close"));
         }
+        for (int i = 0; i < 30; ++i) {
+            QTest::qSleep(20);  // a slow reader
+            const RawResponse answer = pipelined->exchange({});
+            QCOMPARE(answer.status, 200);
+            QCOMPARE(answer.body.size(), answer.header("Content-Length").toInt());
+            QCOMPARE(answer.header("Connection"), QByteArray(i == 29 ? "close" : ""));
+        }
+        QCOMPARE(pipelined->exchange({}).status, 0);
+        // The clients hang up once they have read the end.
+        begun.clear();
+        pipelined.reset();
         QVERIFY(program.waitForFinished(3000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
+    }
+
+    void endlessChunkedRequestIsRefusedInBoundedMemory_data()
+    {
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<int>("status");
+        QTest::newRow("chunk extension") << QByteArray("1;") << 400;
+        QTest::newRow("trailer") << QByteArray("0\r\nX: ") << 431;
+    }
+
+    void endlessChunkedRequestIsRefusedInBoundedMemory()
+    {
+        QFETCH(QByteArray, start);
+        QFETCH(int, status);
+        const int port = freePort();
+        QProcess program;
+        program.start(QStringLiteral(LEXIQUILL_SERVICE_EXECUTABLE),
+                      {"--listen", QStringLiteral("127.0.0.1:%1").arg(port)});
+        QVERIFY(waitUntilServing(port));
+        RawConnection client(port);
+        client.sendOnly("GET /healthz HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n" +
+                        start);
+        for (int i = 0; i < 100; ++i) client.sendOnly(QByteArray(1 << 20, 'e'));  // 100 MiB
+        const int peak = peakResidentKiB(program.processId());
+        QCOMPARE(client.exchange({}).status, status);
+        QCOMPARE(client.exchange({}).status, 0);
+        QVERIFY2(peak > 0 && peak < 64 * 1024, QByteArray::number(peak).constData());
+        program.terminate();
     }
 };
 

@@ -5,7 +5,10 @@
 # program's service address, the run must start the service inside the program.
 set -euo pipefail
 exe=$1
-address=${2:-http://127.0.0.1:47800}
+# A port of the test's own, free when it starts, where nothing answers at first.
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+address=http://127.0.0.1:$port
+export LEXIQUILL_SERVICE_URL=$address
 export SMOKE_LIB=$(dirname "$0")/lib.sh
 exec bash "$(dirname "$0")/../support/with_xvfb.sh" bash -c '
     source "$SMOKE_LIB"

@@ -264,6 +264,7 @@ platform::Clipboard& FaultyContext::clipboard() { return m_real.clipboard(); }
 platform::FileReader& FaultyContext::fileReader() { return real("fileReader").fileReader(); }
 platform::HttpClient& FaultyContext::httpClient() { return real("httpClient").httpClient(); }
 QString FaultyContext::mnemonicBaseUrl() const { return m_real.mnemonicBaseUrl(); }
+QString FaultyContext::mnemonicAddressProblem() const { return m_real.mnemonicAddressProblem(); }
 platform::ServiceHost& FaultyContext::serviceHost() { return real("serviceHost").serviceHost(); }
 platform::Spreadsheet& FaultyContext::spreadsheet() { return m_real.spreadsheet(); }
 
@@ -354,6 +355,7 @@ TestWindow::TestWindow(Networking networking)
     p.http = std::move(networking.http);
     p.serviceHost = std::move(networking.serviceHost);
     p.mnemonicBaseUrl = networking.mnemonicBaseUrl;
+    p.mnemonicAddressProblem = networking.mnemonicAddressProblem;
     create(std::move(p), QString(), false);
 }
 

@@ -228,6 +228,7 @@ public:
     platform::FileReader& fileReader() override;
     platform::HttpClient& httpClient() override;
     QString mnemonicBaseUrl() const override;
+    QString mnemonicAddressProblem() const override;
     platform::ServiceHost& serviceHost() override;
     platform::Spreadsheet& spreadsheet() override;
 
@@ -267,6 +268,7 @@ struct TestWindow {
         std::unique_ptr<platform::HttpClient> http;
         std::unique_ptr<platform::ServiceHost> serviceHost;
         QString mnemonicBaseUrl;
+        QString mnemonicAddressProblem = {};
     };
     explicit TestWindow(Networking networking);
     ~TestWindow();
