@@ -4,7 +4,8 @@
 set -euo pipefail
 src=$(cd "$(dirname "$0")/../src" && pwd)
 declare -A allowed=(
-    [app]="app window widgets wordlist generation output command adapters spreadsheet platform service"
+    [app]="app cli window widgets wordlist generation output command adapters spreadsheet platform service"
+    [cli]="cli wordlist generation output command platform"
     [window]="window widgets wordlist generation output command platform"
     [widgets]="widgets platform"
     [wordlist]="wordlist command platform"

@@ -22,7 +22,7 @@ run_suite() {
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DLEXIQUILL_WERROR=ON \
     -DLEXIQUILL_SANITIZE=ON -DLEXIQUILL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build-fuzz" --target fuzz_text fuzz_mnemonic_query fuzz_request_stream \
-    fuzz_list_lines fuzz_mnemonic_words fuzz_desktop_entry
+    fuzz_list_lines fuzz_mnemonic_words fuzz_desktop_entry fuzz_cli_output
 (cd "$root/build-fuzz" && ctest --output-on-failure -R '^fuzz_')
 
 run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo

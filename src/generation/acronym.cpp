@@ -16,6 +16,8 @@ QString buildAcronym(const QString& phrase)
 
     QString result;
     if (begin == end) return result;
+    // Every word gives at most two characters and takes at least one plus a blank.
+    result.reserve(end - begin + 1);
     // Lower-casing the phrase first and upper-casing each first character after
     // gives the same result as upper-casing the lower-cased character directly.
     bool wordStart = true;
@@ -25,7 +27,12 @@ QString buildAcronym(const QString& phrase)
             if (wordStart) result += QLatin1Char('.');  // an empty word
             wordStart = true;
         } else if (wordStart) {
-            result += c.toLower().toUpper();
+            // ASCII, by far the most common, needs no look-up in the case tables.
+            if (c.unicode() < 0x80) {
+                result += c >= u'a' && c <= u'z' ? QChar(c.unicode() - 0x20) : c;
+            } else {
+                result += c.toLower().toUpper();
+            }
             result += QLatin1Char('.');
             wordStart = false;
         }

@@ -5,11 +5,13 @@
 
 namespace lexiquill::generation {
 
-QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase)
+QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase, std::optional<quint64> seed)
 {
     QString value = phrase;
     value.replace(QLatin1Char(' '), QLatin1Char('+'));
-    return baseUrl + QStringLiteral("/mnemonics/?w=") + value;
+    const QString seedPart =
+        seed ? QStringLiteral("seed=") + QString::number(*seed) + QLatin1Char('&') : QString();
+    return baseUrl + QStringLiteral("/mnemonics/?") + seedPart + QStringLiteral("w=") + value;
 }
 
 namespace {
@@ -32,10 +34,12 @@ QString askStartingTheService(platform::HttpClient& client, platform::ServiceHos
 }  // namespace
 
 QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
-                          const QString& baseUrl, const QString& phrase)
+                          const QString& baseUrl, const QString& phrase,
+                          std::optional<quint64> seed)
 {
     try {
-        return askStartingTheService(client, host, baseUrl, mnemonicQueryUrl(baseUrl, phrase));
+        return askStartingTheService(client, host, baseUrl,
+                                     mnemonicQueryUrl(baseUrl, phrase, seed));
     } catch (const platform::ServerReplied& reply) {
         if (reply.status() != 414) throw;
         throw platform::PlatformError(

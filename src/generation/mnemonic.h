@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace lexiquill::platform {
 class HttpClient;
@@ -12,8 +13,11 @@ namespace lexiquill::generation {
 
 // The address that asks the mnemonic service at baseUrl for the words of a phrase:
 // baseUrl, "/mnemonics/?w=", then the phrase with every blank turned into "+". Nothing
-// else is escaped or changed; the HTTP client encodes what must be encoded.
-QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase);
+// else is escaped or changed; the HTTP client encodes what must be encoded. A seed asks
+// for the service's reproducible draw; it goes before the phrase, so that nothing in
+// the phrase (a "#", another "seed=") can take its place.
+QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase,
+                         std::optional<quint64> seed = std::nullopt);
 
 // One GET of the phrase's address; the page text, or a PlatformError carrying the
 // client's description. When nothing listens at the service address (none was started
@@ -21,7 +25,8 @@ QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase);
 // service there went away, the program starts the service itself through host and
 // asks again. A phrase too long for the service is reported in words, with its limit.
 QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
-                          const QString& baseUrl, const QString& phrase);
+                          const QString& baseUrl, const QString& phrase,
+                          std::optional<quint64> seed = std::nullopt);
 
 // The mnemonic words the page offers for the phrase, one per letter, in the order of
 // the letters. A word is the upper-cased letter followed by the page text between the

@@ -4,6 +4,10 @@
 
 namespace lexiquill::output {
 
+// The results' column headers, as the window shows them and the text file starts.
+inline const QString kWordColumnHeader = QStringLiteral(" Word(s)");
+inline const QString kResultColumnHeader = QStringLiteral("Result");
+
 // The column rule shared by the text file and the clipboard: a cell, spaces up to
 // its column's width, then a tab. A cell longer than its column (the list changed
 // while it was being read) gets the tab alone. Widths and lengths count UTF-16 code

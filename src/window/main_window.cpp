@@ -16,6 +16,7 @@
 #include "command/file_system.h"
 #include "command/step_trap.h"
 #include "generation/generation_run.h"
+#include "output/aligned_text.h"
 #include "output/clipboard_copy.h"
 #include "output/spreadsheet_export.h"
 #include "output/text_export.h"
@@ -36,8 +37,6 @@ namespace {
 
 constexpr int kClientWidthTwips = 8040;
 constexpr int kClientHeightTwips = 8790;
-
-const QString kWordColumn = QStringLiteral(" Word(s)");
 
 QFont arial(qreal pointSize)
 {
@@ -225,10 +224,10 @@ void MainWindow::load()
         trap.step(126, [&] {
             dialogs().setApplicationTitle(command::applicationTitle(command::kProductName));
         });
-        trap.step(128, [&] { m_wordList->addColumn(kWordColumn); });
+        trap.step(128, [&] { m_wordList->addColumn(output::kWordColumnHeader); });
         trap.step(130, [&] { m_wordList->setColumnWidth(1, 7000); });
-        trap.step(132, [&] { m_resultTable->addColumn(kWordColumn); });
-        trap.step(134, [&] { m_resultTable->addColumn(QStringLiteral("Result")); });
+        trap.step(132, [&] { m_resultTable->addColumn(output::kWordColumnHeader); });
+        trap.step(134, [&] { m_resultTable->addColumn(output::kResultColumnHeader); });
         trap.step(136, [&] { m_resultTable->setColumnWidth(1, 3500); });
         trap.step(138, [&] { m_resultTable->setColumnWidth(2, 3500); });
     });

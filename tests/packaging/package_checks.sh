@@ -50,6 +50,14 @@ for program in lexiquill lexiquill-mnemonic-service; do
     [ "$status" = 2 ] || { echo "$program --no-such-option ended with status $status"; exit 1; }
 done
 
+echo "== the unpacked command line without a display, and its completion"
+answer=$(printf 'portable network graphics\n' |
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/lexiquill" --acronyms)
+[ "$answer" = $'portable network graphics\tP.N.G.' ] || { echo "--acronyms says: $answer"; exit 1; }
+completion=$usr/share/bash-completion/completions/lexiquill
+bash -n "$completion" && grep -q -- "--acrostic" "$completion" || { echo "no completion"; exit 1; }
+echo "$answer"
+
 echo "== the unpacked window under Xvfb"
 usr=$usr log=$scratch/lexiquill.log bash "$root/tests/support/with_xvfb.sh" bash -c '
     export QT_QPA_PLATFORM=xcb

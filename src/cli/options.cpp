@@ -1,0 +1,111 @@
+#include "cli/options.h"
+
+#include <QCommandLineParser>
+#include <algorithm>
+#include <iterator>
+
+namespace lexiquill::cli {
+
+namespace {
+
+const QString kAcronyms = QStringLiteral("acronyms");
+const QString kMnemonics = QStringLiteral("mnemonics");
+const QString kFormat = QStringLiteral("format");
+const QString kSentence = QStringLiteral("sentence");
+const QString kAcrostic = QStringLiteral("acrostic");
+const QString kSeed = QStringLiteral("seed");
+const QString kQuiet = QStringLiteral("quiet");
+
+struct FormatName {
+    const char* name;
+    Format format;
+};
+constexpr FormatName kFormats[] = {
+    {"tsv", Format::Tsv}, {"text", Format::Text}, {"csv", Format::Csv}, {"json", Format::Json}};
+
+Choice usage(const QString& error) { return Choice{std::nullopt, error}; }
+
+}  // namespace
+
+void addOptions(QCommandLineParser& parser)
+{
+    parser.addOptions({
+        {kAcronyms, QStringLiteral("Print the acronym of every phrase, without a window.")},
+        {kMnemonics, QStringLiteral("Print the mnemonic words of every phrase, without a window.")},
+        {kFormat,
+         QStringLiteral("Output format: tsv (the default), text (as Save Results To Text File), "
+                        "csv or json (JSON Lines)."),
+         QStringLiteral("FORMAT")},
+        {kSentence, QStringLiteral("With --mnemonics: one line per phrase, its words as a "
+                                   "sentence.")},
+        {kAcrostic, QStringLiteral("With --mnemonics: one sentence for the whole list, a word "
+                                   "for the first letter A to Z of each phrase.")},
+        {kSeed,
+         QStringLiteral("With --mnemonics: the service's reproducible draw N; the same input "
+                        "and seed give the same words."),
+         QStringLiteral("N")},
+        {kQuiet, QStringLiteral("Show no progress line on a terminal.")},
+    });
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("With --acronyms or --mnemonics: word-list files, one phrase a line; "
+                       "standard input when none is given or FILE is -."),
+        QStringLiteral("[FILE...]"));
+}
+
+Choice readOptions(const QCommandLineParser& parser)
+{
+    const bool acronyms = parser.isSet(kAcronyms);
+    const bool mnemonics = parser.isSet(kMnemonics);
+    if (acronyms && mnemonics) {
+        return usage(QStringLiteral("--acronyms and --mnemonics cannot be used together"));
+    }
+    for (const QString& option : {kSentence, kAcrostic, kSeed}) {
+        if (parser.isSet(option) && !mnemonics) {
+            return usage(QStringLiteral("--%1 needs --mnemonics").arg(option));
+        }
+    }
+    if (!acronyms && !mnemonics) {
+        for (const QString& option : {kFormat, kQuiet}) {
+            if (parser.isSet(option)) {
+                return usage(QStringLiteral("--%1 needs --acronyms or --mnemonics").arg(option));
+            }
+        }
+        if (!parser.positionalArguments().isEmpty()) {
+            return usage(QStringLiteral("unexpected argument '%1'")
+                             .arg(parser.positionalArguments().first()));
+        }
+        return {};
+    }
+
+    Options options;
+    options.mode = acronyms ? Mode::Acronyms : Mode::Mnemonics;
+    options.sentence = parser.isSet(kSentence);
+    options.acrostic = parser.isSet(kAcrostic);
+    options.quiet = parser.isSet(kQuiet);
+    options.files = parser.positionalArguments();
+    if (parser.isSet(kFormat)) {
+        const QString name = parser.value(kFormat);
+        const auto* found = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                         [&](const FormatName& f) { return name == f.name; });
+        if (found == std::end(kFormats)) {
+            return usage(QStringLiteral("unknown format '%1' (tsv, text, csv or json)").arg(name));
+        }
+        options.format = found->format;
+    }
+    if (parser.isSet(kSeed)) {
+        bool ok = false;
+        const QString text = parser.value(kSeed);
+        const quint64 seed = text.toULongLong(&ok);
+        // toULongLong also takes a sign and blanks; the service takes digits only.
+        if (!ok || text.isEmpty() || !std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+                return c >= u'0' && c <= u'9';
+            })) {
+            return usage(QStringLiteral("--seed needs a whole number, not '%1'").arg(text));
+        }
+        options.seed = seed;
+    }
+    return Choice{options, QString()};
+}
+
+}  // namespace lexiquill::cli

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "cli/result_writer.h"
+
+class QCommandLineParser;
+
+namespace lexiquill::cli {
+
+enum class Mode { Acronyms, Mnemonics };
+
+// What a command-line run is asked to do.
+struct Options {
+    Mode mode = Mode::Acronyms;
+    Format format = Format::Tsv;
+    bool sentence = false;
+    bool acrostic = false;
+    bool quiet = false;
+    std::optional<quint64> seed;
+    QStringList files;  // none: standard input
+};
+
+// Adds the command line's options (--acronyms, --mnemonics, --format, --sentence,
+// --acrostic, --seed, --quiet) and its FILE arguments to parser.
+void addOptions(QCommandLineParser& parser);
+
+// What the parsed arguments ask for: a command-line run, the window (when neither
+// --acronyms nor --mnemonics is given, nor anything only they take), or a usage error.
+struct Choice {
+    std::optional<Options> commandLine;
+    QString usageError;
+};
+Choice readOptions(const QCommandLineParser& parser);
+
+}  // namespace lexiquill::cli

@@ -1,0 +1,160 @@
+#include "cli/output_stream.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+namespace lexiquill::cli {
+
+namespace {
+
+// Which ASCII characters an escape changes.
+constexpr bool changes(Escape escape, char16_t c)
+{
+    switch (escape) {
+        case Escape::None:
+            return false;
+        case Escape::Tsv:
+            return c == u'\t' || c == u'\n' || c == u'\r' || c == u'\\';
+        case Escape::Json:
+            return c < 0x20 || c == u'"' || c == u'\\';
+    }
+    return false;
+}
+
+template <Escape escape>
+struct Changed {
+    bool table[128] = {};
+    constexpr Changed()
+    {
+        for (char16_t c = 0; c < 128; ++c) table[c] = changes(escape, c);
+    }
+};
+
+// Writes c, an ASCII character the escape changes, at to; returns the end.
+char* putEscaped(char* to, char16_t c)
+{
+    switch (c) {
+        case u'\t':
+            return std::copy_n("\\t", 2, to);
+        case u'\n':
+            return std::copy_n("\\n", 2, to);
+        case u'\r':
+            return std::copy_n("\\r", 2, to);
+        case u'\\':
+            return std::copy_n("\\\\", 2, to);
+        case u'"':
+            return std::copy_n("\\\"", 2, to);
+        default:
+            break;
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    to = std::copy_n("\\u00", 4, to);
+    *to++ = kHex[c >> 4];
+    *to++ = kHex[c & 0xF];
+    return to;
+}
+
+// The text in UTF-8 at to, escaped; returns the end.
+template <Escape escape>
+char* encode(char* to, const char16_t* p, const char16_t* const end)
+{
+    static constexpr Changed<escape> kChanged;
+    while (p != end) {
+        const char16_t c = *p++;
+        if (c < 0x80) {
+            if (kChanged.table[c]) {
+                to = putEscaped(to, c);
+            } else {
+                *to++ = static_cast<char>(c);
+            }
+        } else if (c < 0x800) {
+            *to++ = static_cast<char>(0xC0 | (c >> 6));
+            *to++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && p != end && QChar::isLowSurrogate(*p)) {
+            const char32_t u = QChar::surrogateToUcs4(c, *p++);
+            *to++ = static_cast<char>(0xF0 | (u >> 18));
+            *to++ = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+            *to++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            *to++ = static_cast<char>(0x80 | (u & 0x3F));
+        } else if (QChar::isSurrogate(c)) {
+            *to++ = '?';
+        } else {
+            *to++ = static_cast<char>(0xE0 | (c >> 12));
+            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *to++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return to;
+}
+
+}  // namespace
+
+OutputStream::OutputStream(int fd) : m_fd(fd), m_data(new char[kBlockSize]) {}
+
+OutputStream::~OutputStream() = default;
+
+char* OutputStream::reserve(std::size_t n)
+{
+    if (m_capacity - m_size < n) {
+        flush();
+        if (m_capacity < n) {
+            m_data.reset(new char[n]);
+            m_capacity = n;
+        }
+    }
+    return m_data.get() + m_size;
+}
+
+void OutputStream::appendText(QStringView text, Escape escape)
+{
+    // At most six bytes for a unit: an escaped control character in JSON.
+    char* const start = reserve(static_cast<std::size_t>(text.size()) * 6);
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    char* to = start;
+    switch (escape) {
+        case Escape::None:
+            to = encode<Escape::None>(start, p, end);
+            break;
+        case Escape::Tsv:
+            to = encode<Escape::Tsv>(start, p, end);
+            break;
+        case Escape::Json:
+            to = encode<Escape::Json>(start, p, end);
+            break;
+    }
+    m_size += static_cast<std::size_t>(to - start);
+}
+
+void OutputStream::flush()
+{
+    const char* p = m_data.get();
+    std::size_t left = m_size;
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, p, left);
+        if (n >= 0) {
+            p += n;
+            left -= static_cast<std::size_t>(n);
+            continue;
+        }
+        if (errno == EINTR) continue;
+        if (errno == EPIPE) {
+            // SIGPIPE was blocked or ignored by whoever started us: end as it would
+            // have ended us.
+            std::signal(SIGPIPE, SIG_DFL);
+            sigset_t pipe;
+            sigemptyset(&pipe);
+            sigaddset(&pipe, SIGPIPE);
+            pthread_sigmask(SIG_UNBLOCK, &pipe, nullptr);
+            std::raise(SIGPIPE);
+        }
+        throw WriteFailed(std::strerror(errno));
+    }
+    m_size = 0;
+}
+
+}  // namespace lexiquill::cli

@@ -1,0 +1,135 @@
+#include "cli/phrase_input.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "wordlist/list_lines.h"
+
+namespace lexiquill::cli {
+
+namespace {
+
+constexpr qsizetype kBlockSize = qsizetype(1) << 20;
+const QString kStandardInput = QStringLiteral("-");
+
+class OpenFile {
+public:
+    explicit OpenFile(const QString& name)
+        : m_fd(name == kStandardInput
+                   ? STDIN_FILENO
+                   : ::open(QFile::encodeName(name).constData(), O_RDONLY | O_CLOEXEC))
+    {
+    }
+    ~OpenFile()
+    {
+        if (m_fd > STDIN_FILENO) ::close(m_fd);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Reads the whole file block by block into feed; false, with errno set, on failure.
+template <class Feed>
+bool readBlocks(int fd, char* block, Feed&& feed)
+{
+    while (true) {
+        const ssize_t n = ::read(fd, block, kBlockSize);
+        if (n > 0) {
+            feed(QByteArrayView(block, n));
+        } else if (n == 0) {
+            return true;
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+// Cuts the file into phrases for take, calling blockDone after each block; false, with
+// errno set, when reading failed. The phrases before a failure have been handed on, as
+// in the window.
+template <class Take, class BlockDone>
+bool splitFile(int fd, char* block, Take&& take, BlockDone&& blockDone)
+{
+    wordlist::LineSplitter splitter;
+    char last = '\0';
+    const bool read = readBlocks(fd, block, [&](QByteArrayView bytes) {
+        splitter.feed(bytes, take);
+        last = bytes.back();
+        blockDone();
+    });
+    // A text file on this system ends its last line with LF: that ends the line, it
+    // does not begin an empty one, or every file would give an empty phrase at its end.
+    if (read && last != '\n') splitter.finish(take);
+    return read;
+}
+
+void report(const QString& name, int error)
+{
+    std::fprintf(stderr, "lexiquill: %s: %s\n", QFile::encodeName(name).constData(),
+                 std::strerror(error));
+}
+
+}  // namespace
+
+PhraseInput::PhraseInput(QStringList files) : m_files(std::move(files))
+{
+    if (m_files.isEmpty()) m_files.append(kStandardInput);
+}
+
+bool PhraseInput::forEach(const std::function<void(const QString&)>& take,
+                          const std::function<void()>& blockDone)
+{
+    const std::unique_ptr<char[]> block(new char[kBlockSize]);
+    wordlist::PhraseDecoder decoder;
+    QString phrase;
+    // Most lists are plain ASCII, which needs no decoder.
+    const auto hand = [&](QByteArrayView bytes) {
+        if (wordlist::isAscii(bytes)) {
+            phrase = QLatin1StringView(bytes.data(), bytes.size());
+        } else {
+            phrase = decoder.decode(bytes);
+        }
+        take(phrase);
+    };
+    bool allRead = true;
+    for (const QString& name : std::as_const(m_files)) {
+        const OpenFile file(name);
+        if (file.fd() < 0 || !splitFile(file.fd(), block.get(), hand, blockDone)) {
+            report(name, errno);
+            allRead = false;
+        }
+    }
+    return allRead;
+}
+
+qint64 PhraseInput::countPhrases() const
+{
+    for (const QString& name : m_files) {
+        struct stat info {};
+        if (name == kStandardInput || ::stat(QFile::encodeName(name).constData(), &info) != 0 ||
+            !S_ISREG(info.st_mode)) {
+            return -1;
+        }
+    }
+    const std::unique_ptr<char[]> block(new char[kBlockSize]);
+    qint64 count = 0;
+    const auto one = [&](QByteArrayView) { ++count; };
+    for (const QString& name : m_files) {
+        const OpenFile file(name);
+        if (file.fd() >= 0) splitFile(file.fd(), block.get(), one, [] {});
+    }
+    return count;
+}
+
+}  // namespace lexiquill::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace lexiquill::cli {
+
+class OutputStream;
+
+enum class Format { Tsv, Text, Csv, Json };
+
+// What each phrase gives: its acronym, its mnemonic words, or those words as one
+// sentence (also the acrostic's).
+enum class ResultKind { Acronym, Words, Sentence };
+
+// Writes the results of the phrases, in the order they come, in one format. Result
+// rows are the window's: one per acronym or sentence, one per mnemonic word.
+class ResultWriter {
+public:
+    virtual ~ResultWriter() = default;
+    // An acronym or a sentence.
+    virtual void write(const QString& phrase, const QString& result) = 0;
+    // The mnemonic words of a phrase, one result row each.
+    virtual void write(const QString& phrase, const QStringList& words) = 0;
+    // After the last phrase; the writer flushes nothing itself before this.
+    virtual void finish() {}
+};
+
+std::unique_ptr<ResultWriter> makeResultWriter(Format format, ResultKind kind, OutputStream& out);
+
+}  // namespace lexiquill::cli
