@@ -13,6 +13,13 @@ namespace lexiquill::bench {
 
 // What every benchmark driver needs besides the code it times.
 
+// Words the drivers make their phrases of, one for each letter.
+inline constexpr const char* kPhraseWords[] = {
+    "apple",  "bridge",  "candle",   "dolphin", "engine", "forest",    "garden", "harbor", "island",
+    "jacket", "kettle",  "lantern",  "meadow",  "needle", "orchard",   "pepper", "quartz", "river",
+    "saddle", "thunder", "umbrella", "valley",  "window", "xylophone", "yellow", "zephyr",
+};
+
 // Prints "<driver>: message" on standard error.
 void fail(const QString& message);
 // Lets timers fire and the window paint, as they would between a user's actions.

@@ -78,12 +78,6 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-constexpr const char* kWords[] = {
-    "apple",  "bridge",  "candle",   "dolphin", "engine", "forest",    "garden", "harbor", "island",
-    "jacket", "kettle",  "lantern",  "meadow",  "needle", "orchard",   "pepper", "quartz", "river",
-    "saddle", "thunder", "umbrella", "valley",  "window", "xylophone", "yellow", "zephyr",
-};
-
 // Two to four words a line; the same lines every time.
 QByteArray lines(int n)
 {
@@ -93,7 +87,7 @@ QByteArray lines(int n)
         const int words = 2 + static_cast<int>(random() % 3);
         for (int w = 0; w < words; ++w) {
             if (w > 0) out += ' ';
-            out += kWords[random() % std::size(kWords)];
+            out += kPhraseWords[random() % std::size(kPhraseWords)];
         }
         out += '\n';
     }

@@ -46,12 +46,6 @@ using lexiquill::platform::ListView;
 using lexiquill::test::FakeDialogs;
 using lexiquill::window::MainWindow;
 
-constexpr const char* kWords[] = {
-    "apple",  "bridge",  "candle",   "dolphin", "engine", "forest",    "garden", "harbor", "island",
-    "jacket", "kettle",  "lantern",  "meadow",  "needle", "orchard",   "pepper", "quartz", "river",
-    "saddle", "thunder", "umbrella", "valley",  "window", "xylophone", "yellow", "zephyr",
-};
-
 // Two or three words; the same phrases on every run.
 QStringList phrases(int n)
 {
@@ -63,7 +57,7 @@ QStringList phrases(int n)
         const int words = random() % 4 == 0 ? 3 : 2;
         for (int w = 0; w < words; ++w) {
             if (w > 0) phrase += QLatin1Char(' ');
-            phrase += QLatin1String(kWords[random() % std::size(kWords)]);
+            phrase += QLatin1String(kPhraseWords[random() % std::size(kPhraseWords)]);
         }
         out.append(phrase);
     }
