@@ -92,6 +92,7 @@ bool parseCount(std::string_view text, int most, int* count)
 }
 
 // Every connection is a descriptor: lift the soft limit (often 1024) to what the system allows.
+// The server keeps its connection limit below what is left.
 void allowManyDescriptors()
 {
     rlimit limit{};
@@ -223,6 +224,12 @@ int main(int argc, char** argv)
     if (!server.start(options.host, options.port, &error)) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return 1;
+    }
+    if (server.maxConnections() < options.limits.maxConnections) {
+        std::fprintf(stderr,
+                     "%s: serving at most %d connections at once: the process may not open "
+                     "more files (ulimit -n)\n",
+                     kProgram, server.maxConnections());
     }
     if (options.verbose) {
         std::fprintf(stderr, "%s: serving on %s:%d\n", kProgram, options.host.c_str(),

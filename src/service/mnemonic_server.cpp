@@ -1,8 +1,10 @@
 #include "service/mnemonic_server.h"
 
 #include <linux/sockios.h>
+#include <malloc.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 
 #include <atomic>
@@ -11,7 +13,11 @@
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/write.hpp>
+#include <climits>
+#include <condition_variable>
+#include <filesystem>
 #include <list>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -31,26 +37,34 @@ using Clock = std::chrono::steady_clock;
 
 // Accepting again too soon after running out of descriptors would spin.
 constexpr auto kAcceptPause = std::chrono::milliseconds(50);
+// The most one read takes in, above what a connection's room() asks for. A connection keeps
+// only what is left of an unfinished request.
+constexpr std::size_t kReadSize = 32768;
+// Descriptors kept free beyond those of the connections: one to answer 503 to a client over
+// the limit, the rest for the files of the process hosting the service.
+constexpr int kSpareDescriptors = 16;
+// glibc keeps freed memory in its arenas for later; after this much has been freed by
+// connections that ended, it is given back to the system.
+constexpr std::size_t kTrimAfter = 1 << 20;
 
 class Connection;
 
 // What every event loop shares.
 struct Shared {
     ServerLimits limits;
+    int maxConnections = 0;  // the limit, or fewer when descriptors run out first
     std::function<void(const std::string&)> log;
     std::atomic<int> connections{0};
     std::atomic<bool> stopping{false};
     // Where a stop waits for the last connection to end.
-    asio::io_context stopWait{1};
-    std::optional<asio::steady_timer> stopTimer;
+    std::mutex endMutex;
+    std::condition_variable allEnded;
 
     void connectionEnded()
     {
         if (--connections > 0 || !stopping) return;
-        // Run by the stop's own thread; a late one, in a later stop, checks again.
-        asio::post(stopWait, [this] {
-            if (connections == 0 && stopTimer) stopTimer->cancel();
-        });
+        const std::lock_guard<std::mutex> lock(endMutex);
+        allEnded.notify_all();
     }
 };
 
@@ -62,6 +76,9 @@ struct Loop {
     void stop();
 
     Shared& shared;
+    // Where every connection of the loop reads, one at a time.
+    std::vector<char> readBuffer = std::vector<char>(kReadSize);
+    std::size_t freed = 0;  // by connections that ended, since memory was last given back
     // Declared before the context: the context's destruction ends the connections, which
     // then leave this list.
     std::list<Connection*> connections;
@@ -81,13 +98,19 @@ public:
     }
     ~Connection()
     {
+        m_loop.freed += m_largest;
         m_loop.connections.erase(m_entry);
         m_loop.shared.connectionEnded();
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    void start() { pump(); }
+    void start()
+    {
+        error_code ignored;
+        m_socket.non_blocking(true, ignored);
+        pump();
+    }
 
     void close()
     {
@@ -96,11 +119,10 @@ public:
     }
 
     // At a stop, a connection waiting for its next request stops waiting. Cancelling rather
-    // than closing lets a read that has already taken bytes complete, so that its request
+    // than closing lets a wait that has already seen bytes complete, so that its request
     // is answered; bytes the kernel holds but nobody has read yet count as sent too.
     void stop()
     {
-        m_stream.stop();
         error_code ec;
         if (m_finishing) {
             // The client has everything: closing now loses it nothing.
@@ -116,13 +138,10 @@ public:
 private:
     void pump()
     {
+        const bool stopping = m_loop.shared.stopping;
         error_code ec;
-        std::size_t waiting = 0;
-        if (m_loop.shared.stopping) {
-            m_stream.stop();
-            waiting = m_socket.available(ec);
-        }
-        switch (m_stream.next(waiting)) {
+        const std::size_t unread = stopping ? m_socket.available(ec) : 0;
+        switch (m_stream.next(stopping, unread)) {
             case RequestStream::Step::read:
                 return readMore();
             case RequestStream::Step::write:
@@ -134,18 +153,26 @@ private:
         }
     }
 
+    // Waits for bytes before reading them into the loop's buffer: a connection that waits
+    // holds no buffer of its own.
     void readMore()
     {
-        const std::span<char> space = m_stream.space();
-        m_socket.async_read_some(
-            asio::buffer(space.data(), space.size()),
-            [self = shared_from_this()](error_code ec, std::size_t n) { self->onRead(ec, n); });
+        m_socket.async_wait(tcp::socket::wait_read,
+                            [self = shared_from_this()](error_code ec) { self->onReadable(ec); });
     }
 
-    void onRead(error_code ec, std::size_t n)
+    void onReadable(error_code ec)
     {
+        // A wait cancelled at a stop still takes what the client sent meanwhile.
+        const bool cancelled = ec == asio::error::operation_aborted;
+        if (ec && !cancelled) return close();
+        std::vector<char>& buffer = m_loop.readBuffer;
+        const std::size_t n = m_socket.read_some(
+            asio::buffer(buffer.data(), std::min(buffer.size(), m_stream.room())), ec);
+        if (ec == asio::error::would_block && !cancelled) return readMore();
         if (ec) return close();
-        m_stream.received(n);
+        m_stream.received({buffer.data(), n});
+        m_largest = std::max(m_largest, m_stream.capacity());
         pump();
     }
 
@@ -154,6 +181,7 @@ private:
         Answer& reply = m_stream.answer();
         if (m_loop.shared.log) log(reply);
         m_out = std::move(reply.bytes);
+        m_largest = std::max(m_largest, m_out.capacity());
         m_writing = true;
         asio::async_write(
             m_socket, asio::buffer(m_out),
@@ -162,6 +190,7 @@ private:
 
     void onWritten(error_code ec)
     {
+        std::string().swap(m_out);
         m_writing = false;
         m_since = Clock::now();
         if (ec) return close();
@@ -203,6 +232,7 @@ private:
     std::list<Connection*>::iterator m_entry;
     RequestStream m_stream;
     std::string m_out;
+    std::size_t m_largest = 0;  // the most memory its request or answer has held
     Clock::time_point m_since = Clock::now();
     bool m_writing = false;
     bool m_finishing = false;
@@ -215,6 +245,12 @@ void Loop::sweep()
     // Closing only cancels the connection's pending operation; it leaves the list later.
     for (Connection* connection : connections) {
         if (connection->since() < oldest) connection->close();
+    }
+    if (freed >= kTrimAfter) {
+        freed = 0;
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
     }
     // A few sweeps per time-out keep a silent client's stay close to it.
     const auto tick = std::clamp<Clock::duration>(timeout / 8, std::chrono::milliseconds(50),
@@ -237,6 +273,22 @@ int coresAvailable()
     cpu_set_t cores;
     if (sched_getaffinity(0, sizeof cores, &cores) == 0) return std::max(1, CPU_COUNT(&cores));
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+// How many more descriptors the process may open, less a few to spare. Past the limit,
+// accepting fails and clients wait unanswered in the queue, where they should get their 503.
+int descriptorRoom()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return INT_MAX;
+    int open = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator entry("/proc/self/fd", ec), end; !ec && entry != end;
+         entry.increment(ec)) {
+        ++open;
+    }
+    const auto most = static_cast<int>(std::min<rlim_t>(limit.rlim_cur, INT_MAX));
+    return std::max(0, most - open - kSpareDescriptors);
 }
 
 std::string describeFailure(const std::string& host, int port, const error_code& ec)
@@ -313,7 +365,7 @@ void MnemonicServer::Impl::accept()
 // Hands a new connection to its loop, or refuses it when the service is full.
 void MnemonicServer::Impl::adopt(Loop& target, tcp::socket socket)
 {
-    if (shared.connections >= shared.limits.maxConnections) return refuse(socket);
+    if (shared.connections >= shared.maxConnections) return refuse(socket);
     ++shared.connections;
     asio::post(target.context, [&target, socket = std::move(socket)]() mutable {
         error_code ignored;
@@ -368,6 +420,7 @@ bool MnemonicServer::start(const std::string& host, int port, std::string* error
         impl.loops.clear();
         return fail(describeFailure(host, port, ec));
     }
+    impl.shared.maxConnections = std::min(impl.shared.limits.maxConnections, descriptorRoom());
     impl.shared.stopping = false;
     impl.acceptPause.emplace(impl.loops.front()->context);
     impl.accept();
@@ -401,14 +454,11 @@ void MnemonicServer::stop(std::chrono::milliseconds grace)
     for (const auto& loop : impl.loops) {
         asio::post(loop->context, [loop = loop.get()] { loop->stop(); });
     }
-    // Waits until the last connection ends (which cancels the timer) or the grace is over.
     Shared& shared = impl.shared;
-    shared.stopWait.restart();
-    shared.stopTimer.emplace(shared.stopWait, grace);
-    shared.stopTimer->async_wait([](error_code) {});
-    if (shared.connections == 0) shared.stopTimer->cancel();
-    shared.stopWait.run();
-    shared.stopTimer.reset();
+    {
+        std::unique_lock<std::mutex> lock(shared.endMutex);
+        shared.allEnded.wait_for(lock, grace, [&shared] { return shared.connections == 0; });
+    }
     for (const auto& loop : impl.loops) loop->context.stop();
     for (const auto& loop : impl.loops) loop->thread.join();
     // The acceptor and the timer belong to the first loop's context: they go first.
@@ -420,5 +470,7 @@ void MnemonicServer::stop(std::chrono::milliseconds grace)
 }
 
 int MnemonicServer::port() const { return m_impl->port; }
+
+int MnemonicServer::maxConnections() const { return m_impl->shared.maxConnections; }
 
 }  // namespace lexiquill::service

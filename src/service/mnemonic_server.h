@@ -40,6 +40,9 @@ public:
     // connection and joins the threads. Idempotent.
     void stop(std::chrono::milliseconds grace = std::chrono::milliseconds(0));
     int port() const;  // the bound port after a successful start
+    // After a successful start: the connections served at once, fewer than the limits say
+    // when the process may not open that many descriptors.
+    int maxConnections() const;
 
     // Set these before start(). The log is called once per answer, on a serving thread, with
     // one line describing it (peer, request line, status, body size).

@@ -20,7 +20,6 @@ using boost::system::error_code;
 
 constexpr std::size_t kLineLimit = kRequestLineLimit;
 constexpr std::size_t kFieldsLimit = 16384;  // the header fields after it, without the blank line
-constexpr std::size_t kFirstBuffer = 4096;
 
 // No route takes a body: what a client sends is read and dropped.
 struct DiscardBody {
@@ -46,7 +45,7 @@ using RequestParser = http::request_parser<DiscardBody>;
 
 std::string_view view(boost::beast::string_view text) { return {text.data(), text.size()}; }
 
-// 414 or 431 when the header (complete or not yet) is over its limits, else 0.
+// 414 or 431 when a header (complete or not yet) is over its limits, else 0.
 int headerRefusal(std::string_view header)
 {
     const std::size_t lineEnd = header.find("\r\n");
@@ -83,6 +82,25 @@ bool validHost(std::string_view host)
         return std::isalnum(byte) ||
                std::string_view("-._~!$&'()*+,;=%:[]").find(c) != std::string_view::npos;
     });
+}
+
+// The path and query of a target. One in absolute form ("http://host/path?query"), which
+// clients send to proxies and an origin server must take as well, loses its scheme and host;
+// nothing when that host is empty or no host name.
+std::optional<std::string> originForm(std::string_view target)
+{
+    const std::size_t scheme = target.find("://");
+    if (target.starts_with('/') || scheme == std::string_view::npos) return std::string(target);
+    std::string name(target.substr(0, scheme));
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (name != "http" && name != "https") return std::string(target);
+    const std::string_view rest = target.substr(scheme + 3);
+    const std::size_t hostEnd = std::min(rest.find_first_of("/?#"), rest.size());
+    const std::string_view host = rest.substr(0, hostEnd);
+    if (host.empty() || !validHost(host)) return std::nullopt;
+    const std::string_view path = rest.substr(hostEnd);
+    return path.starts_with('/') ? std::string(path) : "/" + std::string(path);
 }
 
 // 400 for a header whose body length or host cannot be told for sure, else 0. A body whose
@@ -127,100 +145,165 @@ std::string printable(std::string_view text)
 
 struct RequestStream::Parsing {
     std::optional<RequestParser> parser;
+    std::string target;  // in origin form
 };
 
 RequestStream::RequestStream(int idleSeconds)
-    : m_parsing(std::make_unique<Parsing>()),
-      m_buffer(kFirstBuffer, '\0'),
-      m_idleSeconds(idleSeconds)
+    : m_parsing(std::make_unique<Parsing>()), m_idleSeconds(idleSeconds)
 {
 }
 
 RequestStream::~RequestStream() = default;
 
-std::span<char> RequestStream::space()
+std::string_view RequestStream::pending() const
 {
-    const auto& parser = m_parsing->parser;
-    // Bytes of a header not yet complete stay: its limits count from its first byte.
-    const std::size_t keep = parser && !parser->is_header_done() ? m_start : m_begin;
-    if (keep == m_end) {
-        m_start = m_begin = m_end = 0;
-    } else if (m_end == m_buffer.size()) {
-        m_buffer.erase(0, keep);
-        m_start -= std::min(m_start, keep);
-        m_begin -= keep;
-        m_end -= keep;
-        m_buffer.resize(std::max(m_buffer.size(), m_end * 2));
-    }
-    return {m_buffer.data() + m_end, m_buffer.size() - m_end};
+    return std::string_view(m_buffer.data(), m_buffer.size()).substr(m_begin);
 }
 
-void RequestStream::received(std::size_t count)
+std::size_t RequestStream::room() const
 {
-    m_end += count;
-    if (m_finished) m_begin = m_end;
+    // A request line and header fields at their limits, or a last chunk and its trailer: one
+    // byte more shows whether it ends or goes over.
+    constexpr std::size_t most = kLineLimit + kFieldsLimit + 5;
+    return most - std::min(most - 1, m_buffer.size() - m_begin);
+}
+
+void RequestStream::received(std::string_view bytes)
+{
+    if (m_finished) return;  // read only to be dropped
+    compact();
+    // Grown by a quarter rather than doubled, and to the size at once when more comes: a
+    // slow client's unfinished request costs little more than its bytes. (A vector's
+    // reserve takes what it is asked; a string's doubles.)
+    const std::size_t needed = m_buffer.size() + bytes.size();
+    if (needed > m_buffer.capacity()) {
+        m_buffer.reserve(std::max(needed, m_buffer.capacity() + m_buffer.capacity() / 4));
+    }
+    m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
+}
+
+// Drops the bytes parsed; an empty buffer gives its memory back, so that an idle connection
+// holds none.
+void RequestStream::compact()
+{
+    if (m_begin == m_buffer.size()) {
+        std::vector<char>().swap(m_buffer);
+    } else {
+        m_buffer.erase(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(m_begin));
+        m_searched -= std::min(m_searched, m_begin);
+    }
+    m_begin = 0;
 }
 
 bool RequestStream::idle() const
 {
     const auto& parser = m_parsing->parser;
-    return (!parser || parser->is_done()) && m_begin == m_end;
+    return (!parser || parser->is_done()) && m_begin == m_buffer.size();
 }
 
-RequestStream::Step RequestStream::next(std::size_t waiting)
+RequestStream::Step RequestStream::next(bool stopping, std::size_t unread)
 {
     if (m_finished) return Step::finish;
     auto& parser = m_parsing->parser;
     if (parser && parser->is_done()) parser.reset();
-    if (!parser && m_stopping && m_begin == m_end && waiting == 0) {
+    // At a stop, the connection ends after the last request the client has already sent.
+    const auto nothingMore = [&] { return m_begin == m_buffer.size() && unread == 0; };
+    bool needMore = false;
+    while (!needMore && m_begin < m_buffer.size() && (parser || beginRequest())) {
+        if (const int refusal = parse(needMore)) return refuse(refusal);
+        if (parser->is_done()) return answer(stopping && nothingMore());
+    }
+    if (stopping && !parser && nothingMore()) {
         m_finished = true;
         return Step::close;
     }
-    while (m_begin < m_end) {
-        if (!parser) {
-            parser.emplace();
-            parser->header_limit(2 * (kLineLimit + kFieldsLimit));
-            parser->body_limit(std::numeric_limits<std::uint64_t>::max());
-            m_start = m_begin;
-        }
-        const bool hadHeader = parser->is_header_done();
-        // In a body, the parser sees no more than the limit: a chunk line or trailer that
-        // does not end within it is refused however the bytes were split.
-        const std::string_view pending(m_buffer.data() + m_begin, m_end - m_begin);
-        const ChunkLimit limit = hadHeader ? chunkLimit(pending) : ChunkLimit{pending.size(), 0};
-        error_code ec;
-        m_begin +=
-            parser->put(asio::buffer(pending.data(), std::min(pending.size(), limit.bytes)), ec);
-        if (!hadHeader) {
-            // The parser takes the request line before the fields are complete.
-            const std::size_t end = parser->is_header_done() ? m_begin : m_end;
-            const int refusal = headerRefusal({m_buffer.data() + m_start, end - m_start});
-            if (refusal) return refuse(refusal);
-        }
-        if (ec == http::error::need_more) {
-            if (hadHeader && pending.size() >= limit.bytes) return refuse(limit.status);
-            break;
-        }
-        if (ec) return refuse(400);
-        if (!hadHeader && parser->is_header_done()) {
-            if (const int refusal = framingRefusal(*parser)) return refuse(refusal);
-        }
-        if (parser->is_done()) return answer(waiting);
-    }
+    compact();
     return Step::read;
 }
 
-RequestStream::Step RequestStream::answer(std::size_t waiting)
+// Empty lines before a request line are skipped (RFC 9112 asks a server to ignore at least
+// one). False while nothing but a part of one has come.
+bool RequestStream::beginRequest()
+{
+    std::string_view rest = pending();
+    while (rest.starts_with("\r\n") || rest.starts_with('\n')) {
+        rest.remove_prefix(rest.starts_with('\n') ? 1 : 2);
+    }
+    m_begin = m_buffer.size() - rest.size();
+    if (rest.empty() || rest == "\r") return false;
+    auto& parser = m_parsing->parser;
+    parser.emplace();
+    parser->header_limit(2 * (kLineLimit + kFieldsLimit));
+    parser->body_limit(std::numeric_limits<std::uint64_t>::max());
+    m_searched = m_begin;
+    return true;
+}
+
+// Where the header being read ends, after its empty line; npos while it has not come whole.
+// Each byte is searched once, however the header is split.
+std::size_t RequestStream::headerEnd()
+{
+    const std::string_view bytes(m_buffer.data(), m_buffer.size());
+    for (std::size_t at = bytes.find('\n', m_searched); at != std::string_view::npos;
+         at = bytes.find('\n', at + 1)) {
+        // A line ending in LF alone is the parser's to refuse.
+        const std::string_view before = bytes.substr(m_begin, at - m_begin);
+        if (before.ends_with('\n') || before.ends_with("\n\r")) return at + 1;
+    }
+    m_searched = bytes.size();
+    return std::string_view::npos;
+}
+
+// Gives the parser what has come, within the limits: the status of a refusal, else 0.
+// `needMore` says that the request goes on in bytes still to come.
+int RequestStream::parse(bool& needMore)
+{
+    RequestParser& parser = *m_parsing->parser;
+    const bool hadHeader = parser.is_header_done();
+    const std::string_view pending = this->pending();
+    ChunkLimit limit{pending.size(), 0};
+    if (hadHeader) {
+        // In a body, the parser sees no more than the limit: a chunk line or trailer that
+        // does not end within it is refused however the bytes were split.
+        limit = chunkLimit(pending);
+    } else {
+        // The parser sees a header only once it is whole: it keeps no copy of a part of one,
+        // and a slow client costs no more than the bytes it has sent.
+        const std::size_t end = headerEnd();
+        const std::size_t size = end == std::string_view::npos ? pending.size() : end - m_begin;
+        if (const int refusal = headerRefusal(pending.substr(0, size))) return refusal;
+        needMore = end == std::string_view::npos;
+        if (needMore) return 0;
+    }
+    error_code ec;
+    m_begin += parser.put(asio::buffer(pending.data(), std::min(pending.size(), limit.bytes)), ec);
+    needMore = ec == http::error::need_more;
+    if (needMore) return hadHeader && pending.size() >= limit.bytes ? limit.status : 0;
+    if (ec) return 400;
+    if (!hadHeader && parser.is_header_done()) return checkHeader();
+    return 0;
+}
+
+// 400 for a header whose framing or target cannot be taken, else 0.
+int RequestStream::checkHeader()
+{
+    const RequestParser& parser = *m_parsing->parser;
+    if (const int refusal = framingRefusal(parser)) return refusal;
+    std::optional<std::string> target = originForm(view(parser.get().target()));
+    if (!target) return 400;
+    m_parsing->target = std::move(*target);
+    return 0;
+}
+
+RequestStream::Step RequestStream::answer(bool last)
 {
     const auto& request = m_parsing->parser->get();
     Framing framing;
     framing.head = request.method() == http::verb::head;
-    // At a stop, the connection ends after the last request the client has already sent.
     framing.keepAlive = request.version() == 11 && request.keep_alive() &&
-                        ++m_answered < kRequestsPerConnection &&
-                        !(m_stopping && m_begin == m_end && waiting == 0);
+                        ++m_answered < kRequestsPerConnection && !last;
     framing.idleSeconds = m_idleSeconds;
-    m_answer = answerRequest(view(request.method_string()), view(request.target()), framing);
+    m_answer = answerRequest(view(request.method_string()), m_parsing->target, framing);
     m_finished = !framing.keepAlive;
     return Step::write;
 }
@@ -232,7 +315,8 @@ RequestStream::Step RequestStream::refuse(int status)
     framing.keepAlive = false;
     m_answer = answerFailure(status, framing);
     m_parsing->parser.reset();
-    m_begin = m_end;
+    std::vector<char>().swap(m_buffer);
+    m_begin = m_searched = 0;
     m_finished = true;
     return Step::write;
 }

@@ -3,16 +3,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "service/http_answer.h"
 
 namespace lexiquill::service {
 
 // The requests of one connection, read from its bytes however they are split, and their
-// answers in order; the socket is the caller's. The caller reads into space(), reports
-// what came with received(), and does what next() says.
+// answers in order; the socket is the caller's. The caller hands over what it reads with
+// received() and does what next() says.
 class RequestStream {
 public:
     enum class Step {
@@ -27,10 +28,15 @@ public:
     RequestStream(const RequestStream&) = delete;
     RequestStream& operator=(const RequestStream&) = delete;
 
-    std::span<char> space();  // where the next bytes go; never empty
-    void received(std::size_t count);
-    // `waiting`: bytes the client has sent that are not read yet (they matter at a stop).
-    Step next(std::size_t waiting = 0);
+    // How many bytes to read next, at most: a connection never holds more than the largest
+    // unfinished request and one byte, however much its client sends.
+    std::size_t room() const;
+    // Bytes as they came; they are copied, so the caller may reuse its buffer at once.
+    void received(std::string_view bytes);
+    // When the service stops (`stopping`), requests already received or begun are answered,
+    // the last one (after which nothing more is at hand) with Connection: close, and nothing
+    // after it. `unread`: bytes the client has sent that the caller has not read yet.
+    Step next(bool stopping = false, std::size_t unread = 0);
 
     Answer& answer() { return m_answer; }
     bool keepAlive() const { return !m_finished; }
@@ -39,27 +45,28 @@ public:
 
     // No request partly read and no bytes unread.
     bool idle() const;
-    // The service stops: requests already received or begun are answered, the last one
-    // (after which nothing more is at hand) with Connection: close, and nothing after it.
-    void stop() { m_stopping = true; }
-    bool stopping() const { return m_stopping; }
-    std::size_t capacity() const { return m_buffer.size(); }
+    // The memory held for bytes not yet done with: none while idle.
+    std::size_t capacity() const { return m_buffer.capacity(); }
 
 private:
-    Step answer(std::size_t waiting);
+    std::string_view pending() const;
+    bool beginRequest();
+    std::size_t headerEnd();
+    int parse(bool& needMore);
+    int checkHeader();
+    void compact();
+    Step answer(bool last);
     Step refuse(int status);
 
     struct Parsing;
     std::unique_ptr<Parsing> m_parsing;  // the request being read
-    std::string m_buffer;                // received bytes from m_begin to m_end are not parsed yet
-    std::size_t m_start = 0;             // where the request being read began
+    std::vector<char> m_buffer;          // received bytes from m_begin on are not parsed yet
     std::size_t m_begin = 0;
-    std::size_t m_end = 0;
+    std::size_t m_searched = 0;  // the end of the header being read is not before this
     Answer m_answer;
     int m_idleSeconds;
     int m_answered = 0;
     bool m_finished = false;
-    bool m_stopping = false;
 };
 
 }  // namespace lexiquill::service

@@ -29,7 +29,13 @@ std::size_t count(std::string_view text, std::string_view part)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace lexiquill::service;
-    const std::string_view target(reinterpret_cast<const char*>(data), size);
+    if (size == 0) return 0;
+    // The first byte repeats the rest up to 16 times: phrases long enough to use up the words
+    // of a letter and to outgrow the page's first reserve.
+    const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+    std::string repeated;
+    for (int i = 0; i <= data[0] % 16; ++i) repeated += rest;
+    const std::string_view target = repeated;
 
     check(decodeQueryComponent(target).size() <= target.size());
 
