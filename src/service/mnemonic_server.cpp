@@ -119,17 +119,17 @@ public:
     }
 
     // At a stop, a connection waiting for its next request stops waiting. Cancelling rather
-    // than closing lets a wait that has already seen bytes complete, so that its request
-    // is answered; bytes the kernel holds but nobody has read yet count as sent too.
+    // than closing lets the wait end with a look at the socket: a request the client has
+    // already sent is answered.
     void stop()
     {
-        error_code ec;
         if (m_finishing) {
             // The client has everything: closing now loses it nothing.
             if (unsent() == 0) close();
             return;
         }
-        if (!m_writing && m_stream.idle() && m_socket.available(ec) == 0) m_socket.cancel(ec);
+        error_code ignored;
+        if (!m_writing && m_stream.idle()) m_socket.cancel(ignored);
     }
 
     // The time since the connection opened or last got an answer.

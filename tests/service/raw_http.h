@@ -6,12 +6,14 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 
 #include <QByteArray>
 #include <QList>
+#include <cerrno>
 
 struct RawResponse {
     int status = 0;  // 0: no answer
@@ -56,9 +58,35 @@ public:
 
     bool connected() const { return m_connected; }
 
-    void sendOnly(const QByteArray& request)
+    // Sends the bytes as they are, reading what comes meanwhile: a server may answer before
+    // it has read them all, and waits for a reader while this one is still sending. Stops
+    // when the server ends the connection or nothing moves for the time-out.
+    void sendOnly(const QByteArray& bytes)
     {
-        ::send(m_socket, request.constData(), static_cast<size_t>(request.size()), MSG_NOSIGNAL);
+        qsizetype sent = 0;
+        while (sent < bytes.size()) {
+            pollfd ready{m_socket, POLLIN | POLLOUT, 0};
+            if (::poll(&ready, 1, 5000) <= 0) return;
+            if (ready.revents & POLLIN) {
+                if (!receive()) return;
+            } else if (!(ready.revents & POLLOUT)) {
+                return;
+            }
+            const ssize_t n =
+                ::send(m_socket, bytes.constData() + sent, static_cast<size_t>(bytes.size() - sent),
+                       MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n < 0 && errno != EAGAIN) return;
+            sent += qMax<ssize_t>(n, 0);
+        }
+    }
+
+    // True when the server ends the connection before sending anything more; false when
+    // more comes or it stays silent for the time-out.
+    bool endsStream()
+    {
+        while (m_pending.isEmpty() && receive()) {
+        }
+        return m_pending.isEmpty() && m_ended;
     }
 
     // Closes with a reset instead of an orderly shutdown, as a client that gives up does.
@@ -70,16 +98,10 @@ public:
         m_socket = -1;
     }
 
-    // Sends the bytes as they are and reads one response (by its Content-Length).
+    // Sends the bytes and reads one response (by its Content-Length).
     RawResponse exchange(const QByteArray& request)
     {
-        qsizetype sent = 0;
-        while (sent < request.size()) {
-            const ssize_t n = ::send(m_socket, request.constData() + sent,
-                                     static_cast<size_t>(request.size() - sent), MSG_NOSIGNAL);
-            if (n <= 0) break;  // the server may answer and hang up before reading it all
-            sent += n;
-        }
+        sendOnly(request);
         RawResponse response;
         qsizetype headerEnd = -1;
         while ((headerEnd = m_pending.indexOf("\r\n\r\n")) < 0) {
@@ -110,6 +132,7 @@ private:
     {
         char buffer[16384];
         const ssize_t n = ::recv(m_socket, buffer, sizeof buffer, 0);
+        m_ended = n == 0;
         if (n <= 0) return false;
         m_pending.append(buffer, n);
         return true;
@@ -117,6 +140,7 @@ private:
 
     int m_socket = -1;
     bool m_connected = false;
+    bool m_ended = false;  // the server has ended the connection
     QByteArray m_pending;
 };
 

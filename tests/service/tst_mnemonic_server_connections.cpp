@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "raw_http.h"
@@ -39,6 +40,31 @@ private slots:
                 client->sendOnly("GET /mnemonics/?w=cat HTTP/1.1\r\nHost: x\r\n\r\n");
             for (auto& client : clients) QCOMPARE(client->exchange({}).status, 200);
         }
+    }
+
+    void requestsOnIdleConnectionsAreAnsweredAtAStop()
+    {
+        // Requests sent on idle keep-alive connections just before a stop: some are read
+        // before it, the others are owed their answer as well.
+        int unanswered = 0;
+        for (int round = 0; round < 10; ++round) {
+            MnemonicServer server;
+            QVERIFY(server.start("127.0.0.1", 0));
+            std::vector<std::unique_ptr<RawConnection>> clients;
+            for (int i = 0; i < 200; ++i) {
+                clients.push_back(std::make_unique<RawConnection>(server.port()));
+                QCOMPARE(clients.back()->get("/healthz").status, 200);
+            }
+            for (auto& client : clients)
+                client->sendOnly("GET /mnemonics/?w=cat HTTP/1.1\r\nHost: x\r\n\r\n");
+            std::thread stop([&server] { server.stop(std::chrono::seconds(5)); });
+            for (auto& client : clients) {
+                unanswered += client->exchange({}).status != 200 || !client->endsStream();
+            }
+            clients.clear();
+            stop.join();
+        }
+        QCOMPARE(unanswered, 0);
     }
 
     void stalledClientsDoNotDelayAFreshOne()
@@ -78,7 +104,7 @@ private slots:
         timer.start();
         // Closed by the server after its second of silence, well before the client's own
         // five-second time-out.
-        QCOMPARE(client.exchange({}).status, 0);
+        QVERIFY(client.endsStream());
         QVERIFY2(timer.elapsed() > 500 && timer.elapsed() < 3000,
                  QByteArray::number(timer.elapsed()).constData());
     }
