@@ -36,7 +36,7 @@ public:
     // When the service stops (`stopping`), requests already received or begun are answered,
     // the last one (after which nothing more is at hand) with Connection: close, and nothing
     // after it. `unread`: bytes the client has sent that the caller has not read yet.
-    Step next(bool stopping = false, std::size_t unread = 0);
+    Step next(bool stopping, std::size_t unread);
 
     Answer& answer() { return m_answer; }
     bool keepAlive() const { return !m_finished; }

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const RequestStream::Step step = stream.next(stopping, bytes.size() - at);
         if (step == RequestStream::Step::close) check(stopping);
         if (step == RequestStream::Step::finish || step == RequestStream::Step::close) {
-            check(stream.next(stopping) == RequestStream::Step::finish);
+            check(stream.next(stopping, 0) == RequestStream::Step::finish);
             break;
         }
         if (step == RequestStream::Step::write) {
