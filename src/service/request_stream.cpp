@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <boost/asio/buffer.hpp>
+#include <boost/beast/core/string.hpp>
 #include <boost/beast/http/parser.hpp>
 #include <cctype>
 #include <limits>
@@ -89,13 +90,12 @@ bool validHost(std::string_view host)
 // nothing when that host is empty or no host name.
 std::optional<std::string> originForm(std::string_view target)
 {
-    const std::size_t scheme = target.find("://");
-    if (target.starts_with('/') || scheme == std::string_view::npos) return std::string(target);
-    std::string name(target.substr(0, scheme));
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (name != "http" && name != "https") return std::string(target);
-    const std::string_view rest = target.substr(scheme + 3);
+    const std::string_view scheme = target.substr(0, target.find("://"));
+    const boost::beast::string_view name(scheme.data(), scheme.size());
+    if (!boost::beast::iequals(name, "http") && !boost::beast::iequals(name, "https")) {
+        return std::string(target);
+    }
+    const std::string_view rest = target.substr(scheme.size() + 3);
     const std::size_t hostEnd = std::min(rest.find_first_of("/?#"), rest.size());
     const std::string_view host = rest.substr(0, hostEnd);
     if (host.empty() || !validHost(host)) return std::nullopt;
