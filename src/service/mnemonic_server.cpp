@@ -280,7 +280,7 @@ int coresAvailable()
 int descriptorRoom()
 {
     rlimit limit{};
-    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return INT_MAX;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return INT_MAX;
     int open = 0;
     std::error_code ec;
     for (std::filesystem::directory_iterator entry("/proc/self/fd", ec), end; !ec && entry != end;

@@ -153,10 +153,15 @@ private slots:
                       {"--listen", QStringLiteral("127.0.0.1:%1").arg(port)});
         QVERIFY(program.waitForStarted(10000));
         QVERIFY(waitUntilServing(port));
+        // Requests begun in their header and in their body, finished after the signal.
+        const QByteArray line = "GET /mnemonics/?w=cat&seed=1 HTTP/1.1\r\n";
+        const QList<QByteArrayList> halves = {
+            {line, "Host: x\r\n\r\n"},
+            {line + "Host: x\r\nTransfer-Encoding: chunked\r\n\r\n1\r\nx", "\r\n0\r\n\r\n"}};
         std::vector<std::unique_ptr<RawConnection>> begun;
-        for (int i = 0; i < 3; ++i) {
+        for (const QByteArrayList& request : halves) {
             begun.push_back(std::make_unique<RawConnection>(port));
-            begun.back()->sendOnly("GET /mnemonics/?w=cat&seed=1 HTTP/1.1\r\n");
+            begun.back()->sendOnly(request[0]);
         }
         // An idle keep-alive connection must not hold the stop up.
         RawConnection idle(port);
@@ -171,8 +176,8 @@ private slots:
         ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
         QTest::qWait(300);
         QCOMPARE(rawGet(port, "/healthz").status, 0);
-        for (const auto& connection : begun) {
-            const RawResponse answer = connection->exchange("Host: x\r\n\r\n");
+        for (qsizetype i = 0; i < halves.size(); ++i) {
+            const RawResponse answer = begun[i]->exchange(halves[i][1]);
             QCOMPARE(answer.status, 200);
             QVERIFY(answer.body.contains("<big>C</big>"));
             QCOMPARE(answer.header("Connection"), QByteArray("close"));
