@@ -1,7 +1,8 @@
 // Writes arbitrary UTF-16 text (lone surrogates included) as the command line writes a
 // tsv field and a JSON string, and reads both back: the tsv field holds no raw tab or
 // line break and unescapes to the text, the JSON string parses back to it; both in
-// UTF-8, with a lone surrogate as "?".
+// UTF-8, with a lone surrogate as "?". The text repeats the input up to several times
+// the stream's block, as a long line of control characters does.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -42,14 +44,18 @@ QByteArray unescapeTsv(const QByteArray& field)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size < 2) return 0;
+    if (size < 4) return 0;
     // Filler that leaves the text a little room or none at the end of the stream's
     // block (64 KiB and 4 KiB to spare), so that the room it asks for is tested.
     const std::string filler(69632 - (data[0] | data[1] << 8) % 8192, 'f');
-    data += 2;
-    size -= 2;
-    QString text(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
-    std::memcpy(text.data(), data, size / 2 * 2);
+    const int repeats = 1 + (data[2] | data[3] << 8);
+    data += 4;
+    size -= 4;
+    QString pattern(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
+    std::memcpy(pattern.data(), data, size / 2 * 2);
+    // At most 48,000 units: six bytes each when escaped, over four blocks.
+    const QString text = pattern.repeated(
+        std::min<qsizetype>(repeats, 48'000 / std::max<qsizetype>(pattern.size(), 1)));
     QString expected = text;
     for (qsizetype i = 0; i < expected.size(); ++i) {
         const bool pair = i + 1 < expected.size() && expected[i].isHighSurrogate() &&
