@@ -38,10 +38,15 @@ public:
         if (m_size == kBlockSize) flush();
         m_data[m_size++] = c;
     }
-    // Short bytes: a separator, a line end.
     void append(std::string_view bytes)
     {
-        if (kBlockSize - m_size < bytes.size()) flush();
+        while (kBlockSize - m_size < bytes.size()) {
+            const std::size_t room = kBlockSize - m_size;
+            std::memcpy(m_data.get() + m_size, bytes.data(), room);
+            m_size += room;
+            bytes.remove_prefix(room);
+            flush();
+        }
         std::memcpy(m_data.get() + m_size, bytes.data(), bytes.size());
         m_size += bytes.size();
     }

@@ -100,8 +100,9 @@ bool PhraseInput::forEach(const std::function<void(const QString&)>& take,
     bool allRead = true;
     for (const QString& name : std::as_const(m_files)) {
         const auto tooLong = [&](qint64 line) {
-            printError(QStringLiteral("%1: line %2 is longer than 64 MiB; it is left out")
-                           .arg(name, QString::number(line)));
+            printError(QStringLiteral("%1: line %2 is longer than %3 MiB; it is left out")
+                           .arg(name, QString::number(line),
+                                QString::number(PhraseInput::kLongestPhrase >> 20)));
             allRead = false;
         };
         const OpenFile file(name);
