@@ -338,6 +338,11 @@ private slots:
             << "^\\rlexiquill: 2 phrases, 100 %, [01]/s, 0 s left\\x1b\\[K\\r\\x1b\\[K$";
         QTest::newRow("--quiet shows nothing") << list << "--quiet >/dev/null"
                                                << "^$";
+        QTest::newRow("a message takes the line away first")
+            << list << "no-such.txt >/dev/null || true"
+            << "^\\rlexiquill: 2 phrases, [01]/s\\x1b\\[K\\r\\x1b\\[Klexiquill: no-such.txt: No "
+               "such "
+               "file or directory\r\n$";
         QTest::newRow("rows on the same terminal are the progress")
             << list << QString() << "^cat\tCat\r\ndog\tDog\r\n$";
     }
