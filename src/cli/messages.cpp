@@ -12,6 +12,13 @@ bool progressShown = false;
 
 bool isControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
 
+// In one piece: standard error is unbuffered, and a line written in parts may be
+// broken up by another program writing to the same terminal.
+void write(const QByteArray& bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+}
+
 }  // namespace
 
 void printError(QStringView message)
@@ -27,25 +34,19 @@ void printError(QStringView message)
         }
     }
     shown += QLatin1Char('\n');
-    const QByteArray bytes = shown.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
-    std::fflush(stderr);
+    write(shown.toLocal8Bit());
 }
 
 void drawProgressLine(QByteArrayView line)
 {
-    std::fputc('\r', stderr);
-    std::fwrite(line.data(), 1, static_cast<std::size_t>(line.size()), stderr);
-    std::fputs("\033[K", stderr);
-    std::fflush(stderr);
+    write("\r" + line.toByteArray() + "\033[K");
     progressShown = true;
 }
 
 void clearProgressLine()
 {
     if (!progressShown) return;
-    std::fputs("\r\033[K", stderr);
-    std::fflush(stderr);
+    write("\r\033[K");
     progressShown = false;
 }
 

@@ -149,7 +149,7 @@ void OutputStream::flush()
             // The descriptor is shared with a parent that made it non-blocking: wait
             // for the reader, as a blocking write would.
             pollfd ready{m_fd, POLLOUT, 0};
-            if (::poll(&ready, 1, -1) >= 0 || errno == EINTR) continue;
+            if (::poll(&ready, 1, -1) == 1 || errno == EINTR) continue;
         }
         throw WriteFailed(std::strerror(errno));
     }
