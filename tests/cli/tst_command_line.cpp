@@ -154,6 +154,11 @@ private slots:
                            file("long.txt", "a\n" + QByteArray((64 << 20) + 1, 'x') + "\nb")}
             << 1 << "^lexiquill: [^\\n]*long.txt: line 2 is longer than 64 MiB; it is left out\n$"
             << QByteArray("a\tA.\nb\tB.\n");
+        QTest::newRow("a JSON field far longer than the output block")
+            << QStringList{"--acronyms", "--format", "json", file("zeros", QByteArray(11606, 0))}
+            << 0 << "^$"
+            << "{\"phrase\": \"" + QByteArray("\\u0000").repeated(11606) +
+                   "\", \"acronym\": \"\\u0000.\"}\n";
         QTest::newRow("a folder is reported") << QStringList{"--acronyms", m_dir.path()} << 1
                                               << ": Is a directory\n$" << QByteArray();
         QTest::newRow("full disk on standard output")
