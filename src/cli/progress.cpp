@@ -67,13 +67,14 @@ void Progress::redrawWhenDue()
 
     const double seconds = static_cast<double>(now) / 1e9;
     QByteArray line = "lexiquill: " + count(m_done) + " phrases";
-    // A file that grows while it is read may give more than its size.
-    const bool sized = m_totalBytes > 0 && m_bytesRead <= m_totalBytes;
-    if (sized) line += ", " + QByteArray::number(m_bytesRead * 100 / m_totalBytes) + " %";
+    // A last line without its line end, or a file that grows while it is read, may
+    // give more than the size; a step has taken at least one byte.
+    const qint64 read = std::min(m_bytesRead, m_totalBytes);
+    if (m_totalBytes > 0) line += ", " + QByteArray::number(read * 100 / m_totalBytes) + " %";
     line += ", " + count(static_cast<qint64>(static_cast<double>(m_done) / seconds)) + "/s";
-    if (sized && m_bytesRead > 0) {
-        const double left = seconds * static_cast<double>(m_totalBytes - m_bytesRead) /
-                            static_cast<double>(m_bytesRead);
+    if (m_totalBytes > 0) {
+        const double left =
+            seconds * static_cast<double>(m_totalBytes - read) / static_cast<double>(read);
         line += ", " + duration(static_cast<qint64>(left)) + " left";
     }
     drawProgressLine(line);
