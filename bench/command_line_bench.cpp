@@ -207,10 +207,11 @@ int main(int argc, char* argv[])
     for (const QByteArray& phrase : phrases.split('\n')) {
         if (phrase.isEmpty()) continue;
         letters += phrase.size() - phrase.count(' ');
-        config +=
-            "url = \"" +
-            lexiquill::generation::mnemonicQueryUrl(base, QString::fromUtf8(phrase)).toUtf8() +
-            "\"\n";
+        config += "url = \"" +
+                  lexiquill::generation::mnemonicQueryUrl(
+                      base, QString::fromUtf8(phrase), {.exactPhrase = true, .seed = std::nullopt})
+                      .toUtf8() +
+                  "\"\n";
     }
     const QString configFile = dir.filePath(QStringLiteral("curl.conf"));
     if (!writeFile(phraseFile, phrases) || !writeFile(configFile, config)) return 1;

@@ -86,7 +86,6 @@ struct Transfer {
     bool tooLarge = false;
     bool done = false;
     CURLcode result = CURLE_OK;
-    QTimer* silence = nullptr;
     QEventLoop* loop = nullptr;
     char error[CURL_ERROR_SIZE] = {};
 };
@@ -101,7 +100,6 @@ size_t onHeader(char* data, size_t size, size_t count, void* user)
         const qsizetype reason = code < 0 ? -1 : line.indexOf(' ', code + 1);
         transfer->reason = reason < 0 ? QByteArray() : line.mid(reason + 1).trimmed();
     }
-    transfer->silence->start();
     return size * count;
 }
 
@@ -114,7 +112,6 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
         return 0;  // ends the transfer
     }
     transfer->body.append(data, n);
-    transfer->silence->start();
     return size * count;
 }
 
@@ -302,17 +299,16 @@ QString CurlHttpClient::get(const QString& address)
 
     Transfer transfer;
     QEventLoop loop;
-    QTimer silence;
-    silence.setSingleShot(true);
+    QTimer deadline;
+    deadline.setSingleShot(true);
     // A coarse timer may fire 5% early: three seconds on a minute.
-    silence.setTimerType(Qt::PreciseTimer);
-    silence.setInterval(m_timeout);
+    deadline.setTimerType(Qt::PreciseTimer);
+    deadline.setInterval(m_timeout);
     bool timedOut = false;
-    QObject::connect(&silence, &QTimer::timeout, &loop, [&] {
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
         timedOut = true;
         loop.quit();
     });
-    transfer.silence = &silence;
     transfer.loop = &loop;
 
     CURL* easy = m_driver->take();
@@ -336,10 +332,10 @@ QString CurlHttpClient::get(const QString& address)
         curl_multi_remove_handle(m_driver->multi(), easy);
         m_driver->giveBack(easy);
     });
-    silence.start();
+    deadline.start();
     // Only the application quitting ends the loop before the transfer has finished or
-    // the server has been silent too long: the window was closed, and the request is
-    // abandoned with the program.
+    // the deadline has passed: the window was closed, and the request is abandoned with
+    // the program.
     loop.exec();
     if (!transfer.done && !timedOut) throw platform::ProgramEnding{};
     input.handOn();

@@ -18,8 +18,9 @@ public:
     static constexpr std::chrono::milliseconds kDefaultTimeout{60'000};
     static constexpr qint64 kMaxBodyBytes = 16 * 1024 * 1024;
 
-    // timeout: how long the server may stay silent, while connecting or between two
-    // pieces of the answer, before the request is given up.
+    // timeout: how long a whole request may take, from connecting to the last byte of
+    // the answer, before it is given up; a server that trickles its answer is given up
+    // as one that stays silent.
     explicit CurlHttpClient(std::chrono::milliseconds timeout = kDefaultTimeout);
     ~CurlHttpClient() override;
 

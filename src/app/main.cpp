@@ -6,6 +6,7 @@
 #include "adapters/curl_http_client.h"
 #include "adapters/in_process_service_host.h"
 #include "app/real_platform.h"
+#include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/run.h"
 #include "command/service_address.h"
@@ -43,18 +44,17 @@ constexpr QtOption kQtOptions[] = {
 
 int usageError(const QString& error)
 {
-    std::fprintf(stderr, "lexiquill: %s\nTry 'lexiquill --help' for more information.\n",
-                 error.toLocal8Bit().constData());
+    cli::printError(error);
+    std::fputs("Try 'lexiquill --help' for more information.\n", stderr);
     return 2;
 }
 
 // What the arguments ask for. Decided before the window system is reached, so that
 // --help, --version and the command line work without a display.
 struct Request {
-    std::optional<int> status;                // set: end at once with it
-    std::optional<cli::Options> commandLine;  // set: a run without the window
-    QString service;                          // --service, empty when not given
-    bool serviceGiven = false;
+    std::optional<int> status;                     // set: end at once with it
+    std::optional<cli::Options> runWithoutWindow;  // set: a run without the window
+    QString service;                               // --service, empty when not given
 };
 
 Request readCommandLine(int argc, char* argv[])
@@ -102,35 +102,51 @@ Request readCommandLine(int argc, char* argv[])
         request.status = usageError(choice.usageError);
         return request;
     }
-    request.commandLine = std::move(choice.commandLine);
-    request.serviceGiven = parser.isSet(service);
+    if (choice.runWithoutWindow) {
+        // Without the window its toolkit's options are no options: "-style FILE" must
+        // not take FILE away from the files to read.
+        for (const QtOption& qt : kQtOptions) {
+            if (parser.isSet(QString::fromLatin1(qt.name))) {
+                request.status = usageError(QStringLiteral("Unknown option '%1'.").arg(qt.name));
+                return request;
+            }
+        }
+    }
+    request.runWithoutWindow = std::move(choice.runWithoutWindow);
     request.service = parser.value(service);
-    if (request.serviceGiven && request.service.trimmed().isEmpty()) {
+    if (parser.isSet(service) && request.service.trimmed().isEmpty()) {
         request.status = usageError(QStringLiteral("--service needs an address"));
     }
     return request;
 }
 
-// lexiquill --acronyms or --mnemonics: no window, no display.
-int runCommandLine(int argc, char* argv[], const Request& request)
-{
-    const cli::Options& options = *request.commandLine;
-    if (options.mode == cli::Mode::Acronyms) {
-        // The service is not asked, but an address given for this run must still be one.
-        if (request.serviceGiven) {
-            const command::ServiceAddress address = command::serviceAddress(request.service);
-            if (!address.problem.isEmpty()) return usageError(address.problem);
-        }
-        return cli::run(options, nullptr);
+// What asking the mnemonic service from the command line takes. The HTTP client waits
+// for answers in Qt's event loop; nothing here draws.
+struct CommandLineService {
+    CommandLineService(int& argc, char* argv[], const QString& url)
+        : core(argc, argv), service{http, host, url}
+    {
     }
-    const command::ServiceAddress address = command::serviceAddress(request.service);
-    if (!address.problem.isEmpty()) return usageError(address.problem);
-    // The HTTP client waits for answers in Qt's event loop; nothing here draws.
-    const QCoreApplication core(argc, argv);
+    QCoreApplication core;
     adapters::CurlHttpClient http;
     adapters::InProcessServiceHost host;
-    cli::MnemonicService service{http, host, address.url};
-    return cli::run(options, &service);
+    cli::MnemonicService service;
+};
+
+// lexiquill --acronyms or --mnemonics: no window, no display.
+int runWithoutWindow(int& argc, char* argv[], const cli::Options& options,
+                     const command::ServiceAddress& address)
+{
+    const bool asksService = options.mode == cli::Mode::Mnemonics;
+    // An address given for this run must be one even when the service is not asked.
+    if (!address.problem.isEmpty() && (asksService || address.fromCommandLine)) {
+        if (address.fromCommandLine) return usageError(address.problem);
+        cli::printError(address.problem);
+        return 1;
+    }
+    std::optional<CommandLineService> service;
+    if (asksService) service.emplace(argc, argv, address.url);
+    return cli::run(options, service ? &service->service : nullptr);
 }
 
 }  // namespace
@@ -141,13 +157,16 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(LEXIQUILL_VERSION));
     const Request request = readCommandLine(argc, argv);
     if (request.status) return *request.status;
-    if (request.commandLine) return runCommandLine(argc, argv, request);
+    const command::ServiceAddress address = command::serviceAddress(request.service);
+    if (request.runWithoutWindow) {
+        return runWithoutWindow(argc, argv, *request.runWithoutWindow, address);
+    }
 
     QApplication app(argc, argv);
     // The desktop entry's name, so that the task bar finds the entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(LEXIQUILL_APP_ID));
     lexiquill::window::MainWindow window(
-        lexiquill::app::realPlatform(QCoreApplication::applicationDirPath(), request.service));
+        lexiquill::app::realPlatform(QCoreApplication::applicationDirPath(), address));
     window.show();
     return QApplication::exec();
 }

@@ -13,7 +13,8 @@
 
 namespace lexiquill::app {
 
-platform::Platform realPlatform(const QString& programFolder, const QString& serviceOption)
+platform::Platform realPlatform(const QString& programFolder,
+                                const command::ServiceAddress& service)
 {
     platform::Platform p;
     p.dialogs = std::make_unique<adapters::QtDialogs>();
@@ -24,7 +25,6 @@ platform::Platform realPlatform(const QString& programFolder, const QString& ser
     p.fileReader = std::make_unique<adapters::LocalFileReader>();
     p.http = std::make_unique<adapters::CurlHttpClient>();
     p.serviceHost = std::make_unique<adapters::InProcessServiceHost>();
-    const command::ServiceAddress service = command::serviceAddress(serviceOption);
     p.mnemonicBaseUrl = service.url;
     p.mnemonicAddressProblem = service.problem;
     p.spreadsheet = std::make_unique<spreadsheet::XlsxSpreadsheet>(*p.pump);

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "command/service_address.h"
 #include "platform/platform.h"
 
 namespace lexiquill::app {
 
-// The adapters of the running program. serviceOption is the --service option's value,
-// empty when it was not given.
-platform::Platform realPlatform(const QString& programFolder, const QString& serviceOption);
+// The adapters of the running program, asking the mnemonic service at service.
+platform::Platform realPlatform(const QString& programFolder,
+                                const command::ServiceAddress& service);
 
 }  // namespace lexiquill::app

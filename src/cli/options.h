@@ -30,7 +30,7 @@ void addOptions(QCommandLineParser& parser);
 // What the parsed arguments ask for: a command-line run, the window (when neither
 // --acronyms nor --mnemonics is given, nor anything only they take), or a usage error.
 struct Choice {
-    std::optional<Options> commandLine;
+    std::optional<Options> runWithoutWindow;  // none: the window
     QString usageError;
 };
 Choice readOptions(const QCommandLineParser& parser);

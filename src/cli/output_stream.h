@@ -22,9 +22,10 @@ enum class Escape {
     Json,  // the inside of a JSON string
 };
 
-// Bytes for a file descriptor, gathered in a block and written with write(2) when the
-// block is full or flush() is called. A reader that has gone away ends the program at
-// once and quietly, as it ends every pipe-line tool; any other failure is WriteFailed.
+// Bytes for a file descriptor, gathered in a block of a fixed size and written with
+// write(2) when the block is full or flush() is called; a descriptor left non-blocking
+// by whoever started us is waited for. A failure is WriteFailed (a reader that has gone
+// away ends the program before that, by SIGPIPE, as it ends every pipe-line tool).
 class OutputStream {
 public:
     explicit OutputStream(int fd);
@@ -39,12 +40,19 @@ public:
     }
     void append(std::string_view bytes)
     {
-        char* to = reserve(bytes.size());
-        std::memcpy(to, bytes.data(), bytes.size());
+        while (kBlockSize - m_size < bytes.size()) {
+            const std::size_t room = kBlockSize - m_size;
+            std::memcpy(m_data.get() + m_size, bytes.data(), room);
+            m_size += room;
+            bytes.remove_prefix(room);
+            flush();
+        }
+        std::memcpy(m_data.get() + m_size, bytes.data(), bytes.size());
         m_size += bytes.size();
     }
     // The text in UTF-8, escaped for its place; half of a surrogate pair on its own,
-    // which is no character, is written "?", as the text file writes it.
+    // which is no character, is written "?", as the text file writes it. Text of any
+    // length goes through the block piece by piece.
     void appendText(QStringView text, Escape escape = Escape::None);
 
     // Writes the block out when it has grown past its size.
@@ -55,16 +63,11 @@ public:
     void flush();
 
 private:
-    // Room for n more bytes at the end of the block, after writing the block out if it
-    // has not; a larger n grows the block.
-    char* reserve(std::size_t n);
-
     static constexpr std::size_t kFlushSize = std::size_t(1) << 16;
     static constexpr std::size_t kBlockSize = kFlushSize + 4096;
     int m_fd;
     std::unique_ptr<char[]> m_data;
     std::size_t m_size = 0;
-    std::size_t m_capacity = kBlockSize;
 };
 
 }  // namespace lexiquill::cli

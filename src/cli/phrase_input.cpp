@@ -6,10 +6,10 @@
 
 #include <QFile>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
+#include "cli/messages.h"
 #include "wordlist/list_lines.h"
 
 namespace lexiquill::cli {
@@ -55,16 +55,16 @@ bool readBlocks(int fd, char* block, Feed&& feed)
     }
 }
 
-// Cuts the file into phrases for take, calling blockDone after each block; false, with
-// errno set, when reading failed. The phrases before a failure have been handed on, as
-// in the window.
-template <class Take, class BlockDone>
-bool splitFile(int fd, char* block, Take&& take, BlockDone&& blockDone)
+// Cuts the file into phrases for take, calling blockDone after each block and tooLong
+// with the number of a line past the limit; false, with errno set, when reading failed.
+// The phrases before a failure have been handed on, as in the window.
+template <class Take, class TooLong, class BlockDone>
+bool splitFile(int fd, char* block, Take&& take, TooLong&& tooLong, BlockDone&& blockDone)
 {
-    wordlist::LineSplitter splitter;
+    wordlist::LineSplitter splitter(PhraseInput::kLongestPhrase);
     char last = '\0';
     const bool read = readBlocks(fd, block, [&](QByteArrayView bytes) {
-        splitter.feed(bytes, take);
+        splitter.feed(bytes, take, [&] { tooLong(splitter.lineNumber()); });
         last = bytes.back();
         blockDone();
     });
@@ -72,12 +72,6 @@ bool splitFile(int fd, char* block, Take&& take, BlockDone&& blockDone)
     // does not begin an empty one, or every file would give an empty phrase at its end.
     if (read && last != '\n') splitter.finish(take);
     return read;
-}
-
-void report(const QString& name, int error)
-{
-    std::fprintf(stderr, "lexiquill: %s: %s\n", QFile::encodeName(name).constData(),
-                 std::strerror(error));
 }
 
 }  // namespace
@@ -95,6 +89,7 @@ bool PhraseInput::forEach(const std::function<void(const QString&)>& take,
     QString phrase;
     // Most lists are plain ASCII, which needs no decoder.
     const auto hand = [&](QByteArrayView bytes) {
+        m_bytesTaken += bytes.size() + 1;
         if (wordlist::isAscii(bytes)) {
             phrase = QLatin1StringView(bytes.data(), bytes.size());
         } else {
@@ -104,32 +99,33 @@ bool PhraseInput::forEach(const std::function<void(const QString&)>& take,
     };
     bool allRead = true;
     for (const QString& name : std::as_const(m_files)) {
+        const auto tooLong = [&](qint64 line) {
+            printError(QStringLiteral("%1: line %2 is longer than %3 MiB; it is left out")
+                           .arg(name, QString::number(line),
+                                QString::number(PhraseInput::kLongestPhrase >> 20)));
+            allRead = false;
+        };
         const OpenFile file(name);
-        if (file.fd() < 0 || !splitFile(file.fd(), block.get(), hand, blockDone)) {
-            report(name, errno);
+        if (file.fd() < 0 || !splitFile(file.fd(), block.get(), hand, tooLong, blockDone)) {
+            printError(name + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
             allRead = false;
         }
     }
     return allRead;
 }
 
-qint64 PhraseInput::countPhrases() const
+qint64 PhraseInput::totalBytes() const
 {
+    qint64 total = 0;
     for (const QString& name : m_files) {
         struct stat info {};
         if (name == kStandardInput || ::stat(QFile::encodeName(name).constData(), &info) != 0 ||
             !S_ISREG(info.st_mode)) {
             return -1;
         }
+        total += info.st_size;
     }
-    const std::unique_ptr<char[]> block(new char[kBlockSize]);
-    qint64 count = 0;
-    const auto one = [&](QByteArrayView) { ++count; };
-    for (const QString& name : m_files) {
-        const OpenFile file(name);
-        if (file.fd() >= 0) splitFile(file.fd(), block.get(), one, [] {});
-    }
-    return count;
+    return total;
 }
 
 }  // namespace lexiquill::cli

@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "cli/messages.h"
+
 namespace lexiquill::cli {
 
 namespace {
@@ -43,46 +45,39 @@ bool progressCanShow()
     return ::isatty(STDERR_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 0;
 }
 
-Progress::Progress(qint64 total, bool enabled)
-    : m_total(total), m_enabled(enabled && progressCanShow())
+Progress::Progress(qint64 totalBytes, bool enabled)
+    : m_totalBytes(totalBytes), m_enabled(enabled && progressCanShow())
 {
     m_timer.start();
 }
 
-Progress::~Progress() { clear(); }
+Progress::~Progress() { clearProgressLine(); }
 
-void Progress::clear()
+void Progress::redrawWhenDue()
 {
-    if (!m_shown) return;
-    std::fputs("\r\033[K", stderr);
-    std::fflush(stderr);
-    m_shown = false;
-}
-
-void Progress::look()
-{
-    m_sinceLook = 0;
+    m_sinceCheck = 0;
     const qint64 now = m_timer.nsecsElapsed();
     // Look about every millisecond whatever the pace: fast phrases are counted in
     // bulk, slow ones each time.
     const qint64 perPhrase = now / m_done;
-    m_lookEvery =
+    m_checkEvery =
         static_cast<int>(std::clamp<qint64>(1'000'000 / std::max<qint64>(perPhrase, 1), 1, 4096));
     if (now < kFirstShowNs || now - m_lastDrawNs < kRedrawNs) return;
     m_lastDrawNs = now;
 
-    const double rate = static_cast<double>(m_done) * 1e9 / static_cast<double>(now);
-    QByteArray line = "\rlexiquill: " + count(m_done);
-    if (m_total >= m_done) line += " of " + count(m_total);
-    line += " phrases, " + count(static_cast<qint64>(rate)) + "/s";
-    if (m_total >= m_done && rate > 0) {
-        line += ", " + duration(static_cast<qint64>(static_cast<double>(m_total - m_done) / rate)) +
-                " left";
+    const double seconds = static_cast<double>(now) / 1e9;
+    QByteArray line = "lexiquill: " + count(m_done) + " phrases";
+    // A last line without its line end, or a file that grows while it is read, may
+    // give more than the size; a step has taken at least one byte.
+    const qint64 read = std::min(m_bytesRead, m_totalBytes);
+    if (m_totalBytes > 0) line += ", " + QByteArray::number(read * 100 / m_totalBytes) + " %";
+    line += ", " + count(static_cast<qint64>(static_cast<double>(m_done) / seconds)) + "/s";
+    if (m_totalBytes > 0) {
+        const double left =
+            seconds * static_cast<double>(m_totalBytes - read) / static_cast<double>(read);
+        line += ", " + duration(static_cast<qint64>(left)) + " left";
     }
-    line += "\033[K";
-    std::fputs(line.constData(), stderr);
-    std::fflush(stderr);
-    m_shown = true;
+    drawProgressLine(line);
 }
 
 }  // namespace lexiquill::cli

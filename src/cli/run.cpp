@@ -2,11 +2,10 @@
 
 #include <unistd.h>
 
-#include <QFile>
 #include <csignal>
-#include <cstdio>
 #include <memory>
 
+#include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/output_stream.h"
 #include "cli/phrase_input.h"
@@ -25,32 +24,58 @@ struct ServiceFailed {
     QString message;
 };
 
-void printError(const QString& message)
+// The service gave nothing for one phrase: the run goes on with the next.
+struct PhraseFailed {
+    QString message;
+};
+
+// A reader that goes away ends the program at once and quietly, as it ends cat or
+// sort, also when whoever started us ignored or blocked SIGPIPE.
+void endOnClosedPipe()
 {
-    std::fprintf(stderr, "lexiquill: %s\n", message.toLocal8Bit().constData());
+    std::signal(SIGPIPE, SIG_DFL);
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_UNBLOCK, &pipe, nullptr);
 }
 
-QStringList askWords(MnemonicService& service, const QString& phrase, std::optional<quint64> seed)
-{
-    try {
-        return generation::extractMnemonicWords(
-            phrase, generation::fetchMnemonicPage(service.http, service.host, service.baseUrl,
-                                                  phrase, seed));
-    } catch (const platform::PlatformError& error) {
-        throw ServiceFailed{service.baseUrl + QStringLiteral(": ") +
-                            QString::fromUtf8(error.what())};
-    }
-}
-
-// The letter an acrostic takes from a phrase: its first one of A to Z, upper-cased;
-// nothing when it has none.
-QChar acrosticLetter(const QString& phrase)
+// The first of A to Z in a phrase, upper-cased; nothing when it has none. The acrostic
+// takes it, and the service gives a word to every such letter.
+QChar firstLetterAToZ(const QString& phrase)
 {
     for (const QChar c : phrase) {
         if (c >= u'A' && c <= u'Z') return c;
         if (c >= u'a' && c <= u'z') return QChar(c.unicode() - u'a' + u'A');
     }
     return {};
+}
+
+// A phrase as a message names it: in quotes, and a long one cut short.
+QString quoted(const QString& phrase)
+{
+    constexpr qsizetype kShown = 60;
+    return QLatin1Char('"') + phrase.left(kShown) +
+           (phrase.size() > kShown ? QStringLiteral("...\"") : QStringLiteral("\""));
+}
+
+QStringList askWords(MnemonicService& service, const QString& phrase, std::optional<quint64> seed)
+{
+    QString page;
+    try {
+        page = generation::fetchMnemonicPage(service.http, service.host, service.baseUrl, phrase,
+                                             {.exactPhrase = true, .seed = seed});
+    } catch (const generation::PhraseRefused& refusal) {
+        throw PhraseFailed{QString::fromUtf8(refusal.what())};
+    } catch (const platform::PlatformError& error) {
+        throw ServiceFailed{service.baseUrl + QStringLiteral(": ") +
+                            QString::fromUtf8(error.what())};
+    }
+    // A wrong server or a login page of the network answers too, with no word at all.
+    if (!firstLetterAToZ(phrase).isNull() && !page.contains(QLatin1String("<big>"))) {
+        throw PhraseFailed{service.baseUrl + QStringLiteral(" gave a page without words")};
+    }
+    return generation::extractMnemonicWords(phrase, page);
 }
 
 class Run {
@@ -64,57 +89,57 @@ public:
     {
     }
 
-    // False when an input could not be read.
-    bool go()
+    // Reads every phrase and writes its results. False when an input could not be
+    // read or a phrase got nothing from the service.
+    bool writeResults()
     {
-        // Counting reads the files twice; only worth it when a progress line may show.
-        const bool showing = !m_options.quiet && progressCanShow();
-        Progress progress(showing ? m_input.countPhrases() : -1, !m_options.quiet);
+        Progress progress(m_input.totalBytes(), !m_options.quiet);
+        const auto stepDone = [&] { progress.step(m_input.bytesTaken()); };
         bool allRead = true;
         if (m_options.mode == Mode::Acronyms) {
             allRead = m_input.forEach(
                 [&](const QString& phrase) {
                     m_writer->write(phrase, generation::buildAcronym(phrase));
-                    progress.step();
+                    stepDone();
                 },
                 [&] { m_out.flush(); });
         } else if (m_options.acrostic) {
             QString letters;
             allRead = m_input.forEach(
                 [&](const QString& phrase) {
-                    const QChar letter = acrosticLetter(phrase);
+                    const QChar letter = firstLetterAToZ(phrase);
                     if (letter.isNull()) {
-                        progress.clear();
-                        printError(QStringLiteral("\"%1\" has no letter A to Z; it is left out")
-                                       .arg(phrase));
+                        printError(quoted(phrase) +
+                                   QStringLiteral(" has no letter A to Z; it is left out"));
                     } else {
                         letters += letter;
                     }
-                    progress.step();
+                    stepDone();
                 },
                 [] {});
             if (!letters.isEmpty()) {
-                m_writer->write(letters, askWords(*m_service, letters, m_options.seed).join(u' '));
+                if (const auto words = wordsOf(letters))
+                    m_writer->write(letters, words->join(u' '));
             }
         } else {
             allRead = m_input.forEach(
                 [&](const QString& phrase) {
-                    const QStringList words = askWords(*m_service, phrase, m_options.seed);
-                    if (m_options.sentence) {
-                        m_writer->write(phrase, words.join(u' '));
-                    } else {
-                        m_writer->write(phrase, words);
+                    if (const auto words = wordsOf(phrase)) {
+                        if (m_options.sentence) {
+                            m_writer->write(phrase, words->join(u' '));
+                        } else {
+                            m_writer->write(phrase, *words);
+                        }
                     }
                     // Each phrase waits for the service: show its rows meanwhile.
                     m_out.flush();
-                    progress.step();
+                    stepDone();
                 },
                 [] {});
         }
-        progress.clear();
         m_writer->finish();
         m_out.flush();
-        return allRead;
+        return allRead && !m_phraseFailed;
     }
 
     // What was made before the service failed still goes out.
@@ -133,22 +158,35 @@ private:
         return options.sentence || options.acrostic ? ResultKind::Sentence : ResultKind::Words;
     }
 
+    // The words of a phrase; nothing, said on standard error, when the service gave
+    // none for it.
+    std::optional<QStringList> wordsOf(const QString& phrase)
+    {
+        try {
+            return askWords(*m_service, phrase, m_options.seed);
+        } catch (const PhraseFailed& failure) {
+            printError(quoted(phrase) + QStringLiteral(": ") + failure.message);
+            m_phraseFailed = true;
+            return std::nullopt;
+        }
+    }
+
     const Options& m_options;
     MnemonicService* m_service;
     OutputStream m_out;
     PhraseInput m_input;
     std::unique_ptr<ResultWriter> m_writer;
+    bool m_phraseFailed = false;
 };
 
 }  // namespace
 
 int run(const Options& options, MnemonicService* service)
 {
-    // A reader that goes away ends the program at once, as it ends cat or sort.
-    std::signal(SIGPIPE, SIG_DFL);
+    endOnClosedPipe();
     Run run(options, service);
     try {
-        return run.go() ? 0 : 1;
+        return run.writeResults() ? 0 : 1;
     } catch (const ServiceFailed& failure) {
         run.flushQuietly();
         printError(failure.message);

@@ -16,8 +16,9 @@ QString buildAcronym(const QString& phrase)
 
     QString result;
     if (begin == end) return result;
-    // Every word gives at most two characters and takes at least one plus a blank.
-    result.reserve(end - begin + 1);
+    // Every word gives at most three units (a surrogate pair and ".") and takes at
+    // least two (a pair) or one plus a blank.
+    result.reserve(end - begin + 2);
     // Lower-casing the phrase first and upper-casing each first character after
     // gives the same result as upper-casing the lower-cased character directly.
     bool wordStart = true;
@@ -30,6 +31,12 @@ QString buildAcronym(const QString& phrase)
             // ASCII, by far the most common, needs no look-up in the case tables.
             if (c.unicode() < 0x80) {
                 result += c >= u'a' && c <= u'z' ? QChar(c.unicode() - 0x20) : c;
+            } else if (c.isHighSurrogate() && i + 1 < end && phrase[i + 1].isLowSurrogate()) {
+                // A character outside the Basic Multilingual Plane: both halves, cased
+                // as one character.
+                const char32_t u = QChar::surrogateToUcs4(c, phrase[++i]);
+                const char32_t cased = QChar::toUpper(QChar::toLower(u));
+                result += QChar::fromUcs4(cased);
             } else {
                 result += c.toLower().toUpper();
             }

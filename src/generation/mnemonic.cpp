@@ -1,16 +1,24 @@
 #include "generation/mnemonic.h"
 
+#include <QUrl>
+
 #include "platform/http_client.h"
 #include "platform/service_host.h"
 
 namespace lexiquill::generation {
 
-QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase, std::optional<quint64> seed)
+QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase, const MnemonicQuery& query)
 {
-    QString value = phrase;
-    value.replace(QLatin1Char(' '), QLatin1Char('+'));
+    QString value;
+    if (query.exactPhrase) {
+        value = QString::fromLatin1(QUrl::toPercentEncoding(phrase));
+    } else {
+        value = phrase;
+        value.replace(QLatin1Char(' '), QLatin1Char('+'));
+    }
     const QString seedPart =
-        seed ? QStringLiteral("seed=") + QString::number(*seed) + QLatin1Char('&') : QString();
+        query.seed ? QStringLiteral("seed=") + QString::number(*query.seed) + QLatin1Char('&')
+                   : QString();
     return baseUrl + QStringLiteral("/mnemonics/?") + seedPart + QStringLiteral("w=") + value;
 }
 
@@ -34,15 +42,15 @@ QString askStartingTheService(platform::HttpClient& client, platform::ServiceHos
 }  // namespace
 
 QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
-                          const QString& baseUrl, const QString& phrase,
-                          std::optional<quint64> seed)
+                          const QString& baseUrl, const QString& phrase, const MnemonicQuery& query)
 {
     try {
         return askStartingTheService(client, host, baseUrl,
-                                     mnemonicQueryUrl(baseUrl, phrase, seed));
+                                     mnemonicQueryUrl(baseUrl, phrase, query));
     } catch (const platform::ServerReplied& reply) {
+        if (reply.status() == 400) throw PhraseRefused(QString::fromUtf8(reply.what()));
         if (reply.status() != 414) throw;
-        throw platform::PlatformError(
+        throw PhraseRefused(
             QStringLiteral("The phrase is too long for the mnemonic service: a phrase may have at "
                            "most %1 characters, fewer with letters outside A to Z")
                 .arg(host.longestPhrase()));

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "platform/platform_error.h"
+
 namespace lexiquill::platform {
 class HttpClient;
 class ServiceHost;
@@ -11,22 +13,39 @@ class ServiceHost;
 
 namespace lexiquill::generation {
 
+// How a request asks for the words of a phrase, beside the phrase itself.
+struct MnemonicQuery {
+    // The phrase percent-encoded (every byte of its UTF-8 but letters, digits and
+    // "-._~"), so that the service sees exactly the phrase, whatever it holds. Otherwise
+    // every blank becomes "+" and nothing else is changed, as the window sends it; the
+    // HTTP client encodes what must be encoded.
+    bool exactPhrase = false;
+    // The service's reproducible draw. It goes before the phrase, so that nothing in a
+    // phrase sent as it is (a "#", another "seed=") can take its place.
+    std::optional<quint64> seed;
+};
+
 // The address that asks the mnemonic service at baseUrl for the words of a phrase:
-// baseUrl, "/mnemonics/?w=", then the phrase with every blank turned into "+". Nothing
-// else is escaped or changed; the HTTP client encodes what must be encoded. A seed asks
-// for the service's reproducible draw; it goes before the phrase, so that nothing in
-// the phrase (a "#", another "seed=") can take its place.
+// baseUrl, "/mnemonics/?", the seed if any, then "w=" and the phrase.
 QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase,
-                         std::optional<quint64> seed = std::nullopt);
+                         const MnemonicQuery& query = {});
+
+// The service refused the phrase itself (too long, or malformed): another phrase may
+// still be answered.
+class PhraseRefused : public platform::PlatformError {
+public:
+    using platform::PlatformError::PlatformError;
+};
 
 // One GET of the phrase's address; the page text, or a PlatformError carrying the
 // client's description. When nothing listens at the service address (none was started
 // yet, or the one on this machine stopped), or the answer breaks off because the
 // service there went away, the program starts the service itself through host and
-// asks again. A phrase too long for the service is reported in words, with its limit.
+// asks again. A phrase the service refuses is a PhraseRefused; one too long for it is
+// reported in words, with its limit.
 QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
                           const QString& baseUrl, const QString& phrase,
-                          std::optional<quint64> seed = std::nullopt);
+                          const MnemonicQuery& query = {});
 
 // The mnemonic words the page offers for the phrase, one per letter, in the order of
 // the letters. A word is the upper-cased letter followed by the page text between the

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringDecoder>
 #include <cstring>
+#include <limits>
 
 namespace lexiquill::wordlist {
 
@@ -16,11 +17,24 @@ namespace lexiquill::wordlist {
 //
 // The bytes may come in blocks of any size: a CR LF split between two blocks is
 // still one line end. Each phrase is handed to take(QByteArrayView) as soon as it
-// is complete; the view is only valid during the call.
+// is complete; the view is only valid during the call. A line longer than the
+// splitter's limit is not kept: tooLong() is called as soon as it grows past the
+// limit, and the rest of it is skipped without being held.
 class LineSplitter {
 public:
+    explicit LineSplitter(qsizetype longestLine = std::numeric_limits<qsizetype>::max())
+        : m_longestLine(longestLine)
+    {
+    }
+
     template <class Take>
     void feed(QByteArrayView block, Take&& take)
+    {
+        feed(block, take, [] {});
+    }
+
+    template <class Take, class TooLong>
+    void feed(QByteArrayView block, Take&& take, TooLong&& tooLong)
     {
         const char* p = block.data();
         const char* const end = p + block.size();
@@ -31,18 +45,26 @@ public:
         }
         while (p != end) {
             const char* const cut = findLineEnd(p, end);
+            if (!m_skipping && cut - p > m_longestLine - m_pending.size()) {
+                m_skipping = true;
+                m_pending.clear();
+                tooLong();
+            }
             if (cut == end) {
-                m_pending.append(p, end - p);
+                if (!m_skipping) m_pending.append(p, end - p);
                 m_open = true;
                 return;
             }
-            if (m_pending.isEmpty()) {
+            if (m_skipping) {
+                m_skipping = false;
+            } else if (m_pending.isEmpty()) {
                 take(QByteArrayView(p, cut - p));
             } else {
                 m_pending.append(p, cut - p);
                 take(QByteArrayView(m_pending));
                 m_pending.clear();
             }
+            ++m_linesEnded;
             if (*cut == '\n') {
                 // After a lone LF a phrase is open even if no byte follows.
                 m_open = true;
@@ -59,14 +81,18 @@ public:
         }
     }
 
+    // The number of the line the next bytes go to, counting from 1.
+    qint64 lineNumber() const { return m_linesEnded + 1; }
+
     // The end of the file: hands over the phrase still open, if there is one.
     template <class Take>
     void finish(Take&& take)
     {
-        if (m_open) take(QByteArrayView(m_pending));
+        if (m_open && !m_skipping) take(QByteArrayView(m_pending));
         m_pending.clear();
         m_open = false;
         m_afterCr = false;
+        m_skipping = false;
     }
 
 private:
@@ -89,8 +115,11 @@ private:
         return p;
     }
 
+    qsizetype m_longestLine;
     QByteArray m_pending;  // the start of a phrase that the next block goes on with
-    bool m_open = false;   // a phrase has begun and no CR has ended it
+    qint64 m_linesEnded = 0;
+    bool m_open = false;      // a phrase has begun and no CR has ended it
+    bool m_skipping = false;  // the open line is too long
     bool m_afterCr = false;
 };
 

@@ -1,11 +1,17 @@
 // lexiquill --acronyms and --mnemonics as a user runs them: the real executable, with
 // no display, against real files, pipes and a real mnemonic service on loopback.
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
+#include <csignal>
+#include <functional>
+#include <future>
 #include <thread>
 
 #include "service/mnemonic_server.h"
@@ -19,17 +25,20 @@ struct Result {
     QByteArray err;
 };
 
-// A phrase with a tab, quotes, a comma, text outside ASCII and a backslash, and a plain one.
+// A phrase with a tab, quotes, a comma, text outside ASCII, a backslash and a control
+// character, and a plain one.
 const QByteArray kAwkwardInput =
-    "say \"hi\",\tworld \xC3\xBCn\xC3\xAF\\\r\nportable network graphics\n";
+    "say \"hi\",\tworld \xC3\xBCn\xC3\xAF\\\x1f\r\nportable network graphics\n";
 
 class TestCommandLine : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
 
-    Result run(const QStringList& arguments, const QByteArray& input = {},
-               const QString& outputFile = {})
+    // Arguments before the first option that read NAME=value set the environment, as
+    // in a shell. childSetup runs in the child before the program starts.
+    Result run(QStringList arguments, const QByteArray& input = {}, const QString& outputFile = {},
+               const std::function<void()>& childSetup = {})
     {
         QProcess program;
         if (!outputFile.isEmpty()) program.setStandardOutputFile(outputFile);
@@ -39,7 +48,13 @@ class TestCommandLine : public QObject {
             env.remove(QString::fromLatin1(name));
         }
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path());
+        while (!arguments.isEmpty() && arguments.first().contains(u'=') &&
+               !arguments.first().startsWith(u'-')) {
+            const QString setting = arguments.takeFirst();
+            env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+        }
         program.setProcessEnvironment(env);
+        if (childSetup) program.setChildProcessModifier(childSetup);
         program.start(QStringLiteral(LEXIQUILL_EXECUTABLE), arguments);
         program.write(input);
         program.closeWriteChannel();
@@ -63,24 +78,24 @@ private slots:
         QTest::newRow("tsv by default escapes the tab and the backslash, keeps quotes and commas")
             << QStringList{"--acronyms"}
             << QByteArray(
-                   "say \"hi\",\\tworld \xC3\xBCn\xC3\xAF\\\\\tS.\".\xC3\x9C.\n"
+                   "say \"hi\",\\tworld \xC3\xBCn\xC3\xAF\\\\\x1f\tS.\".\xC3\x9C.\n"
                    "portable network graphics\tP.N.G.\n");
         QTest::newRow("csv quotes fields with quotes and commas, CR LF")
             << QStringList{"--acronyms", "--format", "csv"}
             << QByteArray(
-                   "\"say \"\"hi\"\",\tworld \xC3\xBCn\xC3\xAF\\\",\"S.\"\".\xC3\x9C.\"\r\n"
+                   "\"say \"\"hi\"\",\tworld \xC3\xBCn\xC3\xAF\\\x1f\",\"S.\"\".\xC3\x9C.\"\r\n"
                    "portable network graphics,P.N.G.\r\n");
         QTest::newRow("json lines escape the quote, the tab and the backslash")
             << QStringList{"--acronyms", "--format=json"}
             << QByteArray(
-                   "{\"phrase\": \"say \\\"hi\\\",\\tworld \xC3\xBCn\xC3\xAF\\\\\", "
+                   "{\"phrase\": \"say \\\"hi\\\",\\tworld \xC3\xBCn\xC3\xAF\\\\\\u001f\", "
                    "\"acronym\": \"S.\\\".\xC3\x9C.\"}\n"
                    "{\"phrase\": \"portable network graphics\", \"acronym\": \"P.N.G.\"}\n");
         QTest::newRow("text as the text file: header, widths in UTF-16 units, tab after each")
             << QStringList{"--acronyms", "--format", "text", "-"}
             << QByteArray(
                    " Word(s)                 \tResult\t\r\n"
-                   "say \"hi\",\tworld \xC3\xBCn\xC3\xAF\\     \tS.\".\xC3\x9C.\t\r\n"
+                   "say \"hi\",\tworld \xC3\xBCn\xC3\xAF\\\x1f    \tS.\".\xC3\x9C.\t\r\n"
                    "portable network graphics\tP.N.G.\t\r\n");
     }
 
@@ -111,6 +126,19 @@ private slots:
             << QByteArray();
         QTest::newRow("a seed that is no whole number")
             << QStringList{"--mnemonics", "--seed", "-3"} << 2 << "not '-3'" + hint << QByteArray();
+        QTest::newRow("a seed with a sign") << QStringList{"--mnemonics", "--seed", "+5"} << 2
+                                            << "not '\\+5'" + hint << QByteArray();
+        QTest::newRow("port 0 for the service")
+            << QStringList{"--acronyms", "--service", "http://127.0.0.1:0"} << 2
+            << "its port is outside 1 to 65535\\." + hint << QByteArray();
+        QTest::newRow("a bad address from the environment is no usage error")
+            << QStringList{"LEXIQUILL_SERVICE_URL=http://[::1]:0", "--mnemonics"} << 1
+            << "^lexiquill: The mnemonic service address 'http://\\[::1\\]:0' \\(from "
+               "LEXIQUILL_SERVICE_URL\\) is not usable: its port is outside 1 to 65535\\.\n$"
+            << QByteArray();
+        QTest::newRow("the window's -style is no option here")
+            << QStringList{"--acronyms", "-style", file("style.txt", "a b")} << 2
+            << "Unknown option 'style'\\." + hint << QByteArray();
         QTest::newRow("malformed service address")
             << QStringList{"--mnemonics", "--service", "http//x"} << 2
             << "'http//x' \\(from --service\\) is not a valid URL." + hint << QByteArray();
@@ -118,6 +146,19 @@ private slots:
             << QStringList{"--acronyms", "no-such.txt", file("ok.txt", "as soon as possible")} << 1
             << "^lexiquill: no-such.txt: No such file or directory\n$"
             << QByteArray("as soon as possible\tA.S.A.P.\n");
+        QTest::newRow("control characters in a name are shown escaped")
+            << QStringList{"--acronyms", "no\x1b[2J\x01"} << 1
+            << "^lexiquill: no\\\\x1b\\[2J\\\\x01: No such file" << QByteArray();
+        QTest::newRow("a line over 64 MiB is named and left out, the run goes on")
+            << QStringList{"--acronyms",
+                           file("long.txt", "a\n" + QByteArray((64 << 20) + 1, 'x') + "\nb")}
+            << 1 << "^lexiquill: [^\\n]*long.txt: line 2 is longer than 64 MiB; it is left out\n$"
+            << QByteArray("a\tA.\nb\tB.\n");
+        QTest::newRow("a JSON field far longer than the output block")
+            << QStringList{"--acronyms", "--format", "json", file("zeros", QByteArray(11606, 0))}
+            << 0 << "^$"
+            << "{\"phrase\": \"" + QByteArray("\\u0000").repeated(11606) +
+                   "\", \"acronym\": \"\\u0000.\"}\n";
         QTest::newRow("a folder is reported") << QStringList{"--acronyms", m_dir.path()} << 1
                                               << ": Is a directory\n$" << QByteArray();
         QTest::newRow("full disk on standard output")
@@ -160,9 +201,13 @@ private slots:
             << QString();
         QTest::newRow("acrostic of first letters, a phrase without one left out")
             << QStringList{"--mnemonics", "--acrostic"}
-            << QByteArray("mercury\n  venus\n42\n(earth)\n")
+            << QByteArrayLiteral("mercury\n  venus\n4\x1b[1\0002\n(earth)\n")
             << QStringLiteral("^MVE\tM%1 V%1 E%1\n$").arg(word)
-            << QStringLiteral("^lexiquill: \"42\" has no letter A to Z; it is left out\n$");
+            << QStringLiteral(
+                   "^lexiquill: \"4\\\\x1b\\[1\\\\x002\" has no letter A to Z; it is left out\n$");
+        QTest::newRow("the phrase is sent exactly as it is")
+            << QStringList{"--mnemonics", "--seed", "1"} << QByteArray("x&seed=abc")
+            << QStringLiteral("^x&seed=abc\tX%1\n$").arg(word) << QString();
     }
 
     void service()
@@ -201,69 +246,127 @@ private slots:
 
     void serviceFailures_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("404") << "404"
-                             << "Server replied 404 Not Found";
-        QTest::newRow("500") << "500"
-                             << "Server replied 500 Internal Server Error";
-        QTest::newRow("page breaks off")
+        QTest::addColumn<QString>("kind");  // of the answer for "cat"; "dog" gets its word
+        QTest::addColumn<QString>("err");   // %1: the service's address
+        QTest::addColumn<QByteArray>("out");
+        QTest::newRow("404 stops the run") << "404"
+                                           << "lexiquill: %1: Server replied 404 Not Found\n"
+                                           << QByteArray();
+        QTest::newRow("500 stops the run")
+            << "500"
+            << "lexiquill: %1: Server replied 500 Internal Server Error\n"
+            << QByteArray();
+        QTest::newRow("a page that breaks off stops the run")
             << "cut"
-            << "The server closed the connection before the whole page arrived";
+            << "lexiquill: %1: The server closed the connection before the whole page arrived\n"
+            << QByteArray();
+        QTest::newRow("a refused phrase is named, the run goes on")
+            << "400"
+            << "lexiquill: \"cat\": Server replied 400 Bad Request\n"
+            << QByteArray("dog\tDog\n");
+        QTest::newRow("a phrase too long is named, the run goes on")
+            << "414"
+            << "lexiquill: \"cat\": The phrase is too long for the mnemonic service: a phrase may "
+               "have at most 8163 characters, fewer with letters outside A to Z\n"
+            << QByteArray("dog\tDog\n");
+        QTest::newRow("a page without words is named, the run goes on")
+            << "login"
+            << "lexiquill: \"cat\": %1 gave a page without words\n"
+            << QByteArray("dog\tDog\n");
     }
 
     void serviceFailures()
     {
         QFETCH(QString, kind);
-        QFETCH(QString, reason);
+        QFETCH(QString, err);
+        QFETCH(QByteArray, out);
         lexiquill::test::LoopbackServer server;
-        server.server().Get("/mnemonics/", [kind](const httplib::Request&, httplib::Response& res) {
-            if (kind == "cut") {
-                res.set_content_provider(1000, "text/html",
-                                         [](size_t offset, size_t, httplib::DataSink& sink) {
-                                             return offset == 0 && sink.write("<big>C</big>", 12);
-                                         });
-            } else {
-                res.status = kind.toInt();
-            }
-        });
+        server.server().Get(
+            "/mnemonics/", [kind](const httplib::Request& req, httplib::Response& res) {
+                if (req.get_param_value("w") != "cat") {
+                    res.set_content("<big>D</big>og<br>", "text/html");
+                } else if (kind == "cut") {
+                    res.set_content_provider(
+                        1000, "text/html", [](size_t offset, size_t, httplib::DataSink& sink) {
+                            return offset == 0 && sink.write("<big>C</big>", 12);
+                        });
+                } else if (kind == "login") {
+                    res.set_content("<html>Please log in</html>", "text/html");
+                } else {
+                    res.status = kind.toInt();
+                }
+            });
         server.start();
         const Result result = run({"--mnemonics", "--service", server.baseUrl()}, "cat\ndog\n");
-        QCOMPARE(QString::fromUtf8(result.err),
-                 QStringLiteral("lexiquill: %1: %2\n").arg(server.baseUrl(), reason));
-        QCOMPARE(result.out, QByteArray());
+        QCOMPARE(QString::fromUtf8(result.err), QString(err).replace("%1", server.baseUrl()));
+        QCOMPARE(result.out, out);
         QCOMPARE(result.status, 1);
+    }
+
+    void rowsShowWhileTheNextPhraseWaits()
+    {
+        lexiquill::test::LoopbackServer server;
+        std::promise<void> firstRowSeen;
+        std::shared_future<void> seen = firstRowSeen.get_future().share();
+        server.server().Get(
+            "/mnemonics/", [&](const httplib::Request& req, httplib::Response& res) {
+                // The second phrase is answered once the first one's row is out, or after 10 s.
+                if (req.get_param_value("w") == "dog") seen.wait_for(std::chrono::seconds(10));
+                res.set_content("<big>C</big>at<br><big>D</big>og<br>", "text/html");
+            });
+        server.start();
+        QProcess program;
+        program.start(QStringLiteral(LEXIQUILL_EXECUTABLE),
+                      {"--mnemonics", "--service", server.baseUrl()});
+        program.write("cat\ndog\n");
+        program.closeWriteChannel();
+        while (program.bytesAvailable() == 0 && program.waitForReadyRead(20000)) {
+        }
+        firstRowSeen.set_value();
+        QCOMPARE(program.readAllStandardOutput(), QByteArray("cat\tCat\n"));
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.readAllStandardOutput(), QByteArray("dog\tDog\n"));
     }
 
     void progressOnATerminal_data()
     {
         QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("quiet");
+        QTest::addColumn<QString>("options");
         QTest::addColumn<QString>("terminal");  // a pattern
-        // Two phrases, 0.7 s each: the line shows at the second, and goes.
-        const QString list = file("two.txt", "cat\ndog\n");
+        // Two phrases, 0.7 s each: the line shows at the second, and goes. The last has
+        // no line end, and the share still stops at 100 %.
+        const QString list = file("two.txt", "cat\ndog");
         QTest::newRow("from a pipe: phrases and rate")
-            << "<" + list << QString() << "^\\rlexiquill: 2 phrases, [01]/s\\x1b\\[K\\r\\x1b\\[K$";
-        QTest::newRow("from a file: of how many, and the time left")
-            << list << QString()
-            << "^\\rlexiquill: 2 of 2 phrases, [01]/s, 0 s left\\x1b\\[K\\r\\x1b\\[K$";
-        QTest::newRow("--quiet shows nothing") << list << QStringLiteral("--quiet") << "^$";
+            << "<" + list << ">/dev/null"
+            << "^\\rlexiquill: 2 phrases, [01]/s\\x1b\\[K\\r\\x1b\\[K$";
+        QTest::newRow("from a file: the share read, and the time left")
+            << list << ">/dev/null"
+            << "^\\rlexiquill: 2 phrases, 100 %, [01]/s, 0 s left\\x1b\\[K\\r\\x1b\\[K$";
+        QTest::newRow("--quiet shows nothing") << list << "--quiet >/dev/null"
+                                               << "^$";
+        QTest::newRow("a message takes the line away first")
+            << list << "no-such.txt >/dev/null || true"
+            << "^\\rlexiquill: 2 phrases, [01]/s\\x1b\\[K\\r\\x1b\\[Klexiquill: no-such.txt: No "
+               "such "
+               "file or directory\r\n$";
+        QTest::newRow("rows on the same terminal are the progress")
+            << list << QString() << "^cat\tCat\r\ndog\tDog\r\n$";
     }
 
     void progressOnATerminal()
     {
         QFETCH(QString, input);
-        QFETCH(QString, quiet);
+        QFETCH(QString, options);
         QFETCH(QString, terminal);
         lexiquill::test::LoopbackServer server;
         server.server().Get("/mnemonics/", [](const httplib::Request&, httplib::Response& res) {
             std::this_thread::sleep_for(std::chrono::milliseconds(700));
-            res.set_content("", "text/html");
+            res.set_content("<big>C</big>at<br><big>D</big>og<br>", "text/html");
         });
         server.start();
         const QString command =
-            QStringLiteral("'%1' --mnemonics --service %2 %3 %4 >/dev/null")
-                .arg(QStringLiteral(LEXIQUILL_EXECUTABLE), server.baseUrl(), quiet, input);
+            QStringLiteral("'%1' --mnemonics --service %2 %3 %4")
+                .arg(QStringLiteral(LEXIQUILL_EXECUTABLE), server.baseUrl(), input, options);
         // script gives the program a terminal for standard error.
         QProcess script;
         script.start(QStringLiteral("script"), {"-qec", command, "/dev/null"});
@@ -273,13 +376,42 @@ private slots:
         QVERIFY2(shown.contains(QRegularExpression(terminal)), qPrintable(shown));
     }
 
+    void longLinesReachAReaderThatLagsWhole()
+    {
+        // A parent may leave standard output non-blocking: writes then take what the
+        // pipe has room for, and the rest must follow.
+        const QByteArray phrase = QByteArray("ab ").repeated(40'000) + "z";
+        const QByteArray row = phrase + '\t' + QByteArray("A.").repeated(40'000) + "Z.\n";
+        const Result result = run({"--acronyms"}, (phrase + '\n').repeated(8), {}, [] {
+            ::fcntl(STDOUT_FILENO, F_SETFL, ::fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK);
+        });
+        QCOMPARE(result.err, QByteArray());
+        QVERIFY(result.out == row.repeated(8));
+    }
+
+    void readerGoingAwayEndsQuietly_data()
+    {
+        QTest::addColumn<QString>("parent");  // what the parent does with SIGPIPE
+        QTest::newRow("by SIGPIPE") << "";
+        QTest::newRow("also when the parent ignores SIGPIPE") << "ignores";
+        QTest::newRow("also when the parent blocks SIGPIPE") << "blocks";
+    }
+
     void readerGoingAwayEndsQuietly()
     {
+        QFETCH(QString, parent);
         // Endless input: only ending when head leaves gets this test done.
         QProcess shell;
+        shell.setChildProcessModifier([ignores = parent == "ignores", blocks = parent == "blocks"] {
+            sigset_t pipe;
+            sigemptyset(&pipe);
+            sigaddset(&pipe, SIGPIPE);
+            if (blocks) sigprocmask(SIG_BLOCK, &pipe, nullptr);
+            if (ignores) std::signal(SIGPIPE, SIG_IGN);
+        });
         shell.start(QStringLiteral("bash"),
                     {"-c",
-                     "yes 'portable network graphics' | \"$0\" --acronyms | head -n 1; "
+                     "yes 'portable network graphics' 2>/dev/null | \"$0\" --acronyms | head -n 1; "
                      "echo \"${PIPESTATUS[1]}\" >&2",
                      QStringLiteral(LEXIQUILL_EXECUTABLE)});
         QVERIFY(shell.waitForFinished(20000));

@@ -8,10 +8,8 @@ using lexiquill::command::serviceAddress;
 
 namespace {
 
-void setSetting(QSettings::Scope scope, const QString& url)
+void setSetting(QSettings&& settings, const QString& url)
 {
-    QSettings settings(QSettings::NativeFormat, scope, "lexiquill", "lexiquill");
-    settings.setFallbacksEnabled(false);
     if (url.isNull()) {
         settings.remove("mnemonic/serviceUrl");
     } else {
@@ -30,11 +28,16 @@ class TestServiceAddress : public QObject {
 private slots:
     void initTestCase()
     {
-        // The user's settings follow XDG_CONFIG_HOME; the system's folder is moved
-        // into the test's own folder.
+        // The user's settings follow XDG_CONFIG_HOME; the system's are in the second of
+        // two folders of XDG_CONFIG_DIRS, as desktops list them, and the first has none.
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_folder.filePath("user")));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope,
-                           m_folder.filePath("system"));
+        qputenv("XDG_CONFIG_DIRS",
+                QFile::encodeName(m_folder.filePath("first") + ":" + m_folder.filePath("system")));
+    }
+
+    QString systemFile(const QString& folder)
+    {
+        return m_folder.filePath(folder + "/lexiquill/lexiquill.conf");
     }
 
     void firstSetSourceWins_data()
@@ -79,6 +82,14 @@ private slots:
             << "ftp://a.test"
             << "The mnemonic service address 'ftp://a.test' (from --service) is not an http or "
                "https address.";
+        QTest::newRow("port 0 reaches nothing")
+            << "http://127.0.0.1:0"
+            << ""
+            << ""
+            << ""
+            << "http://127.0.0.1:0"
+            << "The mnemonic service address 'http://127.0.0.1:0' (from --service) is not usable: "
+               "its port is outside 1 to 65535.";
         QTest::newRow("a path is refused rather than dropped")
             << ""
             << ""
@@ -96,13 +107,25 @@ private slots:
         QFETCH(QString, user);
         QFETCH(QString, system);
         qputenv("LEXIQUILL_SERVICE_URL", environment.toUtf8());
-        setSetting(QSettings::UserScope, user.isEmpty() ? QString() : user);
-        setSetting(QSettings::SystemScope, system.isEmpty() ? QString() : system);
+        setSetting(
+            QSettings(QSettings::NativeFormat, QSettings::UserScope, "lexiquill", "lexiquill"),
+            user.isEmpty() ? QString() : user);
+        setSetting(QSettings(systemFile("system"), QSettings::IniFormat),
+                   system.isEmpty() ? QString() : system);
         if (!user.isEmpty())
             QVERIFY(QFile::exists(m_folder.filePath("user/lexiquill/lexiquill.conf")));
         const auto address = serviceAddress(option);
         QTEST(address.url, "url");
         QTEST(address.problem, "problem");
+    }
+
+    void theFirstSystemFolderWithTheFileWins()
+    {
+        qputenv("LEXIQUILL_SERVICE_URL", "");
+        QFile::remove(m_folder.filePath("user/lexiquill/lexiquill.conf"));
+        setSetting(QSettings(systemFile("first"), QSettings::IniFormat), "http://first.test");
+        setSetting(QSettings(systemFile("system"), QSettings::IniFormat), "http://second.test");
+        QCOMPARE(serviceAddress("").url, "http://first.test");
     }
 };
 

@@ -1,24 +1,25 @@
 // Writes arbitrary UTF-16 text (lone surrogates included) as the command line writes a
-// tsv field and a JSON string, and reads both back: the tsv field holds no raw tab or
-// line break and unescapes to the text, the JSON string parses back to it; both in
-// UTF-8, with a lone surrogate as "?".
+// tsv row and a JSON line, and reads both back: the tsv fields hold no raw tab or line
+// break and unescape to the text, the JSON object parses back to it; both in UTF-8,
+// with a lone surrogate as "?". Half the inputs are repeated into fields several times
+// the stream's block, as a long line of control characters gives.
 
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <QByteArray>
-#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
 #include "cli/output_stream.h"
+#include "cli/result_writer.h"
 #include "fuzz_check.h"
 
-using lexiquill::cli::Escape;
-using lexiquill::cli::OutputStream;
+using namespace lexiquill::cli;
 
 namespace {
 
@@ -42,14 +43,20 @@ QByteArray unescapeTsv(const QByteArray& field)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size < 2) return 0;
+    if (size < 4) return 0;
     // Filler that leaves the text a little room or none at the end of the stream's
     // block (64 KiB and 4 KiB to spare), so that the room it asks for is tested.
     const std::string filler(69632 - (data[0] | data[1] << 8) % 8192, 'f');
-    data += 2;
-    size -= 2;
+    // 11,000 to 49,250 units: 66 to 295 KB when every one is escaped in six bytes.
+    const bool longField = (data[2] & 1) != 0;
+    const qsizetype longLength = 11'000 + data[3] * 150;
+    data += 4;
+    size -= 4;
     QString text(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
     std::memcpy(text.data(), data, size / 2 * 2);
+    if (longField && !text.isEmpty()) {
+        text = text.repeated(longLength / text.size() + 1).left(longLength);
+    }
     QString expected = text;
     for (qsizetype i = 0; i < expected.size(); ++i) {
         const bool pair = i + 1 < expected.size() && expected[i].isHighSurrogate() &&
@@ -68,11 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         OutputStream out(fd);
         out.append(filler);
         out.append('\n');
-        out.appendText(text, Escape::Tsv);
-        out.append('\n');
-        // Qt's JSON reader drops a byte-order mark at the start of a string.
-        out.append('x');
-        out.appendText(text, Escape::Json);
+        makeResultWriter(Format::Tsv, ResultKind::Acronym, out)->write(text, text);
+        makeResultWriter(Format::Json, ResultKind::Acronym, out)->write(text, text);
         out.flush();
     }
     const off_t length = lseek(fd, 0, SEEK_CUR);
@@ -80,17 +84,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(pread(fd, written.data(), static_cast<size_t>(length), 0) == length);
 
     check(written.startsWith(QByteArray::fromStdString(filler) + '\n'));
-    written.remove(0, static_cast<qsizetype>(filler.size()) + 1);
-    const qsizetype cut = written.indexOf('\n');
-    check(cut >= 0);
-    const QByteArray tsv = written.left(cut);
-    check(!tsv.contains('\t') && !tsv.contains('\r'));
-    check(unescapeTsv(tsv) == utf8);
+    const QList<QByteArray> lines =
+        written.mid(static_cast<qsizetype>(filler.size()) + 1).split('\n');
+    check(lines.size() == 3 && lines[2].isEmpty());
+    const QList<QByteArray> tsv = lines[0].split('\t');
+    check(tsv.size() == 2 && !lines[0].contains('\r'));
+    check(unescapeTsv(tsv[0]) == utf8 && unescapeTsv(tsv[1]) == utf8);
 
     QJsonParseError error{};
-    const QJsonDocument json =
-        QJsonDocument::fromJson("[\"" + written.mid(cut + 1) + "\"]", &error);
-    check(error.error == QJsonParseError::NoError && json.array().size() == 1);
-    check(json.array().at(0).toString().toUtf8() == "x" + utf8);
+    const QJsonObject json = QJsonDocument::fromJson(lines[1], &error).object();
+    check(error.error == QJsonParseError::NoError);
+    // Qt's JSON reader drops a byte-order mark at the start of a string.
+    const QString read = expected.startsWith(QChar(0xFEFF)) ? expected.mid(1) : expected;
+    check(json.value("phrase").toString() == read && json.value("acronym").toString() == read);
     return 0;
 }

@@ -1,8 +1,9 @@
 // Feeds arbitrary bytes to the word-list line splitter in pieces of arbitrary size,
 // and checks it against the plainest reading of the rule: lines end at CR or CR LF,
 // with no further line after a line end at the very end, and each line is split
-// once more at every LF. Each phrase is decoded too, and the separator collapsing
-// is checked on the same bytes.
+// once more at every LF. Half the inputs go through a splitter that takes lines of at
+// most 0 to 63 bytes, so that many lines run past it and are named by their numbers. Each phrase is
+// decoded too, and the separator collapsing is checked on the same bytes.
 
 #include <QByteArray>
 #include <QList>
@@ -11,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 
 #include "command/path_helpers.h"
 #include "fuzz_check.h"
@@ -37,12 +39,13 @@ QList<QByteArray> reference(const QByteArray& bytes)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size == 0) return 0;
+    if (size < 2) return 0;
     const qsizetype piece = data[0] % 8 + 1;
-    const QByteArray bytes(reinterpret_cast<const char*>(data + 1),
-                           static_cast<qsizetype>(size - 1));
+    const qsizetype longest = data[1] & 1 ? data[1] >> 2 : std::numeric_limits<qsizetype>::max();
+    const QByteArray bytes(reinterpret_cast<const char*>(data + 2),
+                           static_cast<qsizetype>(size - 2));
 
-    lexiquill::wordlist::LineSplitter splitter;
+    lexiquill::wordlist::LineSplitter splitter(longest);
     lexiquill::wordlist::PhraseDecoder decoder;
     QList<QByteArray> phrases;
     const auto take = [&](QByteArrayView phrase) {
@@ -52,12 +55,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(phrase.isEmpty() == text.isEmpty());
         check(text.size() <= phrase.size());
     };
+    // A line past the limit is one entry: LF, which no phrase holds, and its number.
+    const auto tooLong = [&] { phrases.append('\n' + QByteArray::number(splitter.lineNumber())); };
     for (qsizetype at = 0; at < bytes.size(); at += piece) {
         splitter.feed(QByteArrayView(bytes.constData() + at, std::min(piece, bytes.size() - at)),
-                      take);
+                      take, tooLong);
     }
     splitter.finish(take);
-    check(phrases == reference(bytes));
+    QList<QByteArray> expected = reference(bytes);
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        if (expected[i].size() > longest) expected[i] = '\n' + QByteArray::number(i + 1);
+    }
+    check(phrases == expected);
 
     const QString path = QString::fromLatin1(bytes);
     const QString collapsed = lexiquill::command::collapseSeparators(path);

@@ -15,7 +15,8 @@
 
 namespace {
 
-// The acronym by the plainest route: trim, split at every blank, keep empty words.
+// The acronym by the plainest route: trim, split at every blank, keep empty words; a
+// word's first character is a whole surrogate pair where it starts with one.
 QString expectedAcronym(const QString& phrase)
 {
     qsizetype begin = 0;
@@ -25,7 +26,12 @@ QString expectedAcronym(const QString& phrase)
     if (begin == end) return {};
     QString result;
     for (const QString& word : phrase.mid(begin, end - begin).split(u' ', Qt::KeepEmptyParts)) {
-        if (!word.isEmpty()) result += word[0].toLower().toUpper();
+        const bool pair = word.size() > 1 && word[0].isHighSurrogate() && word[1].isLowSurrogate();
+        if (pair) {
+            result += word.left(2).toLower().toUpper();
+        } else if (!word.isEmpty()) {
+            result += word[0].toLower().toUpper();
+        }
         result += u'.';
     }
     return result;

@@ -44,8 +44,13 @@ private slots:
                                                      << "É.Ü.";
         QTest::newRow("no case mapping stays") << "日本 語"
                                                << "日.語.";
-        QTest::newRow("surrogate pair gives its first code unit")
-            << QString::fromUtf8("\xF0\x9F\x98\x80 x") << QString(QChar(0xD83D)) + ".X.";
+        QTest::newRow("a character outside the BMP is taken whole")
+            << QString::fromUtf8("\xF0\x9F\x98\x80 smile")
+            << QString::fromUtf8("\xF0\x9F\x98\x80.S.");
+        QTest::newRow("and upper-cased whole")
+            << QString::fromUtf8("\xF0\x90\x90\xA8xyz") << QString::fromUtf8("\xF0\x90\x90\x80.");
+        QTest::newRow("half a pair at the end stays as it is")
+            << QString("x ") + QChar(0xD801) << QString("X.") + QChar(0xD801) + ".";
         QTest::newRow("non-breaking space does not separate") << QString("a\u00A0b c") << "A.C.";
     }
 

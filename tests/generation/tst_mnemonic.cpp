@@ -49,6 +49,23 @@ private slots:
         QCOMPARE(mnemonicQueryUrl(kBase, phrase), url);
     }
 
+    void exactQueryUrl_data()
+    {
+        QTest::addColumn<QString>("phrase");
+        QTest::addColumn<QString>("url");
+        const QString path = kBase + QStringLiteral("/mnemonics/?seed=7&w=");
+        QTest::newRow("the seed first, then the phrase with all but -._~ escaped")
+            << "x&seed=1 #+%~" << path + "x%26seed%3D1%20%23%2B%25~";
+        QTest::newRow("non-ASCII as UTF-8 escapes") << "über" << path + "%C3%BCber";
+    }
+
+    void exactQueryUrl()
+    {
+        QFETCH(QString, phrase);
+        QFETCH(QString, url);
+        QCOMPARE(mnemonicQueryUrl(kBase, phrase, {.exactPhrase = true, .seed = 7}), url);
+    }
+
     void extraction_data()
     {
         QTest::addColumn<QString>("phrase");
