@@ -134,6 +134,10 @@ private slots:
         QCOMPARE(response.status, status);
         if (!contentType.isEmpty()) QCOMPARE(response.header("Content-Type"), contentType);
         if (status == 405) QCOMPARE(response.header("Allow"), QByteArray("GET, HEAD"));
+        // A refused seed says why.
+        if (status == 400 && request.contains("&seed=")) {
+            QVERIFY(response.body.startsWith("seed must be a whole number from 0 to "));
+        }
     }
 
     void answerThatEndsTheConnection_data()
@@ -246,6 +250,8 @@ private slots:
             << "^\\{\"letter\":\"A\",\"part\":\"noun\",\"words\":" + words("A", 3);
         QTest::newRow("characters of three and four bytes count one each")
             << QByteArray("w=%E2%82%AC%F0%9F%98%80a&at=3&n=1") << 200 << "\"letter\":\"A\"";
+        QTest::newRow("a byte-order mark is one character")
+            << QByteArray("w=%EF%BB%BFa&at=2&n=1") << 200 << "\"letter\":\"A\"";
         QTest::newRow("each byte of a cut sequence counts one")
             << QByteArray("w=%F0%9F%98a&at=4&n=1") << 200 << "\"letter\":\"A\"";
         QTest::newRow("dotless i is I")
