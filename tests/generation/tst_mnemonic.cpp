@@ -124,6 +124,9 @@ private slots:
             << "<br><big>C</big>at<br>" << QStringList{"Cat"};
         QTest::newRow("a marker at the very end takes no word") << "c"
                                                                 << "<big>C</big>" << QStringList{};
+        QTest::newRow("a marker closes right after its letter")
+            << "c"
+            << "<big>Cat</big>x<br>" << QStringList{};
         QTest::newRow("a half marker is no marker") << "c"
                                                     << "<big>C</big<br>" << QStringList{};
 
