@@ -75,7 +75,7 @@ QStringList askWords(MnemonicService& service, const QString& phrase, std::optio
     if (!firstLetterAToZ(phrase).isNull() && !page.contains(QLatin1String("<big>"))) {
         throw PhraseFailed{service.baseUrl + QStringLiteral(" gave a page without words")};
     }
-    return generation::extractMnemonicWords(phrase, page);
+    return generation::servedMnemonicWords(page);
 }
 
 class Run {

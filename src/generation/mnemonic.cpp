@@ -57,12 +57,17 @@ QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& h
     }
 }
 
+namespace {
+
+const QString kOpen = QStringLiteral("<big>");
+const QString kClose = QStringLiteral("</big>");
+const QString kTerminator = QStringLiteral("<br>");
+
+}  // namespace
+
 QStringList extractMnemonicWords(const QString& phrase, const QString& page)
 {
-    static const QString open = QStringLiteral("<big>");
-    static const QString close = QStringLiteral("</big>");
-    static const QString terminator = QStringLiteral("<br>");
-    const qsizetype markerLength = open.size() + 1 + close.size();
+    const qsizetype markerLength = kOpen.size() + 1 + kClose.size();
 
     QStringList words;
     qsizetype position = 0;  // where the next marker search starts
@@ -78,15 +83,15 @@ QStringList extractMnemonicWords(const QString& phrase, const QString& page)
 
         QString marker;
         marker.reserve(markerLength);
-        marker += open;
+        marker += kOpen;
         marker += letter;
-        marker += close;
+        marker += kClose;
         position = page.indexOf(marker, position);
         if (position < 0) continue;
 
         const qsizetype wordStart = position + markerLength;
         if (terminatorFrom < 0 || (terminatorAt >= 0 && terminatorAt < wordStart)) {
-            terminatorAt = page.indexOf(terminator, wordStart);
+            terminatorAt = page.indexOf(kTerminator, wordStart);
             terminatorFrom = wordStart;
         }
         if (terminatorAt < 0) continue;
@@ -95,6 +100,25 @@ QStringList extractMnemonicWords(const QString& phrase, const QString& page)
         word += letter;
         word += QStringView(page).mid(wordStart, terminatorAt - wordStart);
         words.append(word);
+    }
+    return words;
+}
+
+QStringList servedMnemonicWords(const QString& page)
+{
+    QStringList words;
+    const QStringView text(page);
+    for (qsizetype at = text.indexOf(kOpen); at >= 0; at = text.indexOf(kOpen, at)) {
+        const qsizetype letter = at + kOpen.size();
+        at = letter;
+        if (!text.mid(letter + 1).startsWith(kClose)) continue;
+        const qsizetype wordStart = letter + 1 + kClose.size();
+        const qsizetype end = text.indexOf(kTerminator, wordStart);
+        if (end < 0) break;
+        QString word = text.mid(letter, 1).toString();
+        word += text.mid(wordStart, end - wordStart);
+        words.append(word);
+        at = end + kTerminator.size();
     }
     return words;
 }
