@@ -54,6 +54,14 @@ QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& h
     return askMnemonicService(client, host, baseUrl, mnemonicQueryUrl(baseUrl, phrase, seed));
 }
 
+namespace {
+
+const QString kOpen = QStringLiteral("<big>");
+const QString kClose = QStringLiteral("</big>");
+const QString kTerminator = QStringLiteral("<br>");
+
+}  // namespace
+
 QStringList extractMnemonicWords(const QString& phrase, const QString& page)
 {
     QStringList words;
@@ -63,10 +71,7 @@ QStringList extractMnemonicWords(const QString& phrase, const QString& page)
 
 QList<MnemonicWord> findMnemonicWords(const QString& phrase, const QString& page)
 {
-    static const QString open = QStringLiteral("<big>");
-    static const QString close = QStringLiteral("</big>");
-    static const QString terminator = QStringLiteral("<br>");
-    const qsizetype markerLength = open.size() + 1 + close.size();
+    const qsizetype markerLength = kOpen.size() + 1 + kClose.size();
 
     QList<MnemonicWord> words;
     qsizetype position = 0;  // where the next marker search starts
@@ -82,15 +87,15 @@ QList<MnemonicWord> findMnemonicWords(const QString& phrase, const QString& page
 
         QString marker;
         marker.reserve(markerLength);
-        marker += open;
+        marker += kOpen;
         marker += letter;
-        marker += close;
+        marker += kClose;
         position = page.indexOf(marker, position);
         if (position < 0) continue;
 
         const qsizetype wordStart = position + markerLength;
         if (terminatorFrom < 0 || (terminatorAt >= 0 && terminatorAt < wordStart)) {
-            terminatorAt = page.indexOf(terminator, wordStart);
+            terminatorAt = page.indexOf(kTerminator, wordStart);
             terminatorFrom = wordStart;
         }
         if (terminatorAt < 0) continue;
@@ -99,6 +104,25 @@ QList<MnemonicWord> findMnemonicWords(const QString& phrase, const QString& page
         word += letter;
         word += QStringView(page).mid(wordStart, terminatorAt - wordStart);
         words.append({word, at});
+    }
+    return words;
+}
+
+QStringList servedMnemonicWords(const QString& page)
+{
+    QStringList words;
+    const QStringView text(page);
+    for (qsizetype at = text.indexOf(kOpen); at >= 0; at = text.indexOf(kOpen, at)) {
+        const qsizetype letter = at + kOpen.size();
+        at = letter;
+        if (!text.mid(letter + 1).startsWith(kClose)) continue;
+        const qsizetype wordStart = letter + 1 + kClose.size();
+        const qsizetype end = text.indexOf(kTerminator, wordStart);
+        if (end < 0) break;
+        QString word = text.mid(letter, 1).toString();
+        word += text.mid(wordStart, end - wordStart);
+        words.append(word);
+        at = end + kTerminator.size();
     }
     return words;
 }

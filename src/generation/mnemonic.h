@@ -49,4 +49,11 @@ struct MnemonicWord {
 };
 QList<MnemonicWord> findMnemonicWords(const QString& phrase, const QString& page);
 
+// The words the page serves, in its order: for each marker "<big>X</big>", X followed by the
+// page text up to the next "<br>". A repeated letter keeps the word the service drew for it
+// (the service draws no word twice), so "book" gives four words, not the first O word twice;
+// the command line takes its words this way. A marker without a "<br>" after it ends the
+// list. Never fails: any page gives a (possibly empty) list.
+QStringList servedMnemonicWords(const QString& page);
+
 }  // namespace lexiquill::generation

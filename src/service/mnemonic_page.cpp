@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "service/draw.h"
+
 namespace lexiquill::service {
 
 namespace {
@@ -10,33 +12,6 @@ namespace {
 // words instead: English has too few common X, Z, Y, Q and K words of some kinds, and a
 // phrase that bends its shape there reads better than the same word every time.
 constexpr std::size_t kFewestForShape = 5;
-// A letter with at least this many words never gives the same word twice in one page (until
-// a phrase longer than its list has used them all): "Eastern Eel Eastern" reads as a slip.
-constexpr std::size_t kFewestWithoutRepeats = 20;
-
-// SplitMix64: a few arithmetic operations per word, and well spread even for seeds that
-// differ in one bit, which the callers' seeds often do.
-class Draw {
-public:
-    explicit Draw(std::uint64_t seed) : m_state(seed) {}
-
-    std::uint64_t next()
-    {
-        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-
-    std::size_t below(std::size_t bound)
-    {
-        // The bias of the remainder is negligible for word lists of a few thousand.
-        return static_cast<std::size_t>(next() % bound);
-    }
-
-private:
-    std::uint64_t m_state;
-};
 
 // The words a page has given, by their keys in the store.
 class UsedWords {
@@ -116,24 +91,23 @@ std::string mnemonicPage(std::string_view letters, std::uint64_t seed, const Wor
         page += letter;
         page += "</big>";
         if (!choices.empty()) {
+            // No word twice in a page ("Eastern Eel Eastern" reads as a slip): another word of
+            // the same part of speech, else of any; only when a long phrase has used the whole
+            // letter do its words start over.
             const std::size_t pick = draw.below(choices.size());
-            std::string_view word = choices[pick];
-            if (all.size() >= kFewestWithoutRepeats) {
-                // Another word of the same part of speech, else of any; when a long phrase
-                // has used the whole letter, its words start over.
-                bool& partSpent = spent[lower - 'a'][static_cast<int>(shape[i])];
-                word = partSpent ? std::string_view() : used.firstUnused(choices, pick);
-                if (word.empty()) {
-                    partSpent = true;
-                    word = used.firstUnused(all, pick);
-                }
-                if (word.empty()) {
-                    for (const std::string_view w : all) used.erase(w);
-                    std::fill(std::begin(spent[lower - 'a']), std::end(spent[lower - 'a']), false);
-                    word = choices[pick];
-                }
-                used.insert(word);
+            bool& partSpent = spent[lower - 'a'][static_cast<int>(shape[i])];
+            std::string_view word =
+                partSpent ? std::string_view() : used.firstUnused(choices, pick);
+            if (word.empty()) {
+                partSpent = true;
+                word = used.firstUnused(all, pick);
             }
+            if (word.empty()) {
+                for (const std::string_view w : all) used.erase(w);
+                std::fill(std::begin(spent[lower - 'a']), std::end(spent[lower - 'a']), false);
+                word = choices[pick];
+            }
+            used.insert(word);
             page += word.substr(1);
         }
         page += "<br>\n";
