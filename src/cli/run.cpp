@@ -14,6 +14,7 @@
 #include "cli/result_writer.h"
 #include "generation/acronym.h"
 #include "generation/mnemonic.h"
+#include "generation/sentence.h"
 #include "platform/platform_error.h"
 
 namespace lexiquill::cli {
@@ -93,14 +94,15 @@ public:
                 },
                 [] {});
             if (!letters.isEmpty()) {
-                m_writer->write(letters, askWords(*m_service, letters, m_options.seed).join(u' '));
+                m_writer->write(
+                    letters, generation::sentenceOf(askWords(*m_service, letters, m_options.seed)));
             }
         } else {
             allRead = m_input.forEach(
                 [&](const QString& phrase) {
                     const QStringList words = askWords(*m_service, phrase, m_options.seed);
                     if (m_options.sentence) {
-                        m_writer->write(phrase, words.join(u' '));
+                        m_writer->write(phrase, generation::sentenceOf(words));
                     } else {
                         m_writer->write(phrase, words);
                     }
