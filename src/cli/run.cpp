@@ -13,6 +13,7 @@
 #include "cli/result_writer.h"
 #include "generation/acronym.h"
 #include "generation/mnemonic.h"
+#include "generation/sentence.h"
 #include "platform/platform_error.h"
 
 namespace lexiquill::cli {
@@ -119,14 +120,14 @@ public:
                 [] {});
             if (!letters.isEmpty()) {
                 if (const auto words = wordsOf(letters))
-                    m_writer->write(letters, words->join(u' '));
+                    m_writer->write(letters, generation::sentenceOf(*words));
             }
         } else {
             allRead = m_input.forEach(
                 [&](const QString& phrase) {
                     if (const auto words = wordsOf(phrase)) {
                         if (m_options.sentence) {
-                            m_writer->write(phrase, words->join(u' '));
+                            m_writer->write(phrase, generation::sentenceOf(*words));
                         } else {
                             m_writer->write(phrase, *words);
                         }

@@ -41,12 +41,11 @@ QString askStartingTheService(platform::HttpClient& client, platform::ServiceHos
 
 }  // namespace
 
-QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
-                          const QString& baseUrl, const QString& phrase, const MnemonicQuery& query)
+QString askMnemonicService(platform::HttpClient& client, platform::ServiceHost& host,
+                           const QString& baseUrl, const QString& address)
 {
     try {
-        return askStartingTheService(client, host, baseUrl,
-                                     mnemonicQueryUrl(baseUrl, phrase, query));
+        return askStartingTheService(client, host, baseUrl, address);
     } catch (const platform::ServerReplied& reply) {
         if (reply.status() == 400) throw PhraseRefused(QString::fromUtf8(reply.what()));
         if (reply.status() != 414) throw;
@@ -55,6 +54,12 @@ QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& h
                            "most %1 characters, fewer with letters outside A to Z")
                 .arg(host.longestPhrase()));
     }
+}
+
+QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
+                          const QString& baseUrl, const QString& phrase, const MnemonicQuery& query)
+{
+    return askMnemonicService(client, host, baseUrl, mnemonicQueryUrl(baseUrl, phrase, query));
 }
 
 namespace {
@@ -67,17 +72,24 @@ const QString kTerminator = QStringLiteral("<br>");
 
 QStringList extractMnemonicWords(const QString& phrase, const QString& page)
 {
+    QStringList words;
+    for (const MnemonicWord& word : findMnemonicWords(phrase, page)) words.append(word.text);
+    return words;
+}
+
+QList<MnemonicWord> findMnemonicWords(const QString& phrase, const QString& page)
+{
     const qsizetype markerLength = kOpen.size() + 1 + kClose.size();
 
-    QStringList words;
+    QList<MnemonicWord> words;
     qsizetype position = 0;  // where the next marker search starts
     // The terminator found last time. Searches only ever start at or after the
     // previous start, so it stays valid while it lies at or after the new start, and
     // once none was found none will be: long pages cost one pass, not one per letter.
     qsizetype terminatorAt = 0;
     qsizetype terminatorFrom = -1;
-    for (const QChar character : phrase) {
-        const QChar letter = character.toUpper();
+    for (qsizetype at = 0; at < phrase.size(); ++at) {
+        const QChar letter = phrase[at].toUpper();
         if (letter == QLatin1Char(' ')) continue;
         if (position < 0) break;
 
@@ -99,7 +111,7 @@ QStringList extractMnemonicWords(const QString& phrase, const QString& page)
         word.reserve(1 + terminatorAt - wordStart);
         word += letter;
         word += QStringView(page).mid(wordStart, terminatorAt - wordStart);
-        words.append(word);
+        words.append({word, at});
     }
     return words;
 }

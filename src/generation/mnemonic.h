@@ -47,6 +47,11 @@ QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& h
                           const QString& baseUrl, const QString& phrase,
                           const MnemonicQuery& query = {});
 
+// One GET of an address of the mnemonic service at baseUrl, starting the service as
+// fetchMnemonicPage does, and saying so in words when the phrase was too long.
+QString askMnemonicService(platform::HttpClient& client, platform::ServiceHost& host,
+                           const QString& baseUrl, const QString& address);
+
 // The mnemonic words the page offers for the phrase, one per letter, in the order of
 // the letters. A word is the upper-cased letter followed by the page text between the
 // letter's marker "<big>X</big>" and the next "<br>". Each search starts where the
@@ -54,6 +59,14 @@ QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& h
 // without a marker ends the phrase, and a marker with no "<br>" after it takes no word.
 // Only the blank is skipped. Never fails: any page gives a (possibly empty) list.
 QStringList extractMnemonicWords(const QString& phrase, const QString& page);
+
+// The same words, each with the index (from 0) of the phrase's character it was found
+// for.
+struct MnemonicWord {
+    QString text;
+    qsizetype at = 0;
+};
+QList<MnemonicWord> findMnemonicWords(const QString& phrase, const QString& page);
 
 // The words the page serves, in its order: for each marker "<big>X</big>", X followed by the
 // page text up to the next "<br>". A repeated letter keeps the word the service drew for it
