@@ -163,9 +163,9 @@ private:
 
     void onReadable(error_code ec)
     {
-        // A wait cancelled at a stop still takes what the client sent meanwhile.
+        // A wait cancelled at a stop still takes what the client sent meanwhile; any other
+        // failure shows again in the read.
         const bool cancelled = ec == asio::error::operation_aborted;
-        if (ec && !cancelled) return close();
         std::vector<char>& buffer = m_loop.readBuffer;
         const std::size_t n = m_socket.read_some(
             asio::buffer(buffer.data(), std::min(buffer.size(), m_stream.room())), ec);

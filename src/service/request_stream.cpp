@@ -171,7 +171,6 @@ std::size_t RequestStream::room() const
 void RequestStream::received(std::string_view bytes)
 {
     if (m_finished) return;  // read only to be dropped
-    compact();
     // Grown by a quarter rather than doubled, and to the size at once when more comes: a
     // slow client's unfinished request costs little more than its bytes. (A vector's
     // reserve takes what it is asked; a string's doubles.)
@@ -182,8 +181,8 @@ void RequestStream::received(std::string_view bytes)
     m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
 }
 
-// Drops the bytes parsed; an empty buffer gives its memory back, so that an idle connection
-// holds none.
+// Before the next read, drops the bytes parsed; an empty buffer gives its memory back, so
+// that an idle connection holds none.
 void RequestStream::compact()
 {
     if (m_begin == m_buffer.size()) {
