@@ -131,6 +131,8 @@ private slots:
         QTest::newRow("port 0 for the service")
             << QStringList{"--acronyms", "--service", "http://127.0.0.1:0"} << 2
             << "its port is outside 1 to 65535\\." + hint << QByteArray();
+        QTest::newRow("an empty --service") << QStringList{"--acronyms", "--service", " "} << 2
+                                            << "--service needs an address" + hint << QByteArray();
         QTest::newRow("a bad address from the environment is no usage error")
             << QStringList{"LEXIQUILL_SERVICE_URL=http://[::1]:0", "--mnemonics"} << 1
             << "^lexiquill: The mnemonic service address 'http://\\[::1\\]:0' \\(from "
