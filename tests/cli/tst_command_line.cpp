@@ -203,8 +203,8 @@ private slots:
             << QString();
         QTest::newRow("acrostic of first letters, a phrase without one left out")
             << QStringList{"--mnemonics", "--acrostic"}
-            << QByteArrayLiteral("mercury\n  venus\n4\x1b[1\0002\n(earth)\n")
-            << QStringLiteral("^MVE\tM%1 V%1 E%1\n$").arg(word)
+            << QByteArrayLiteral("Apollo\n  venus\n4\x1b[1\0002\n(Zeus)\n")
+            << QStringLiteral("^AVZ\tA%1 V%1 Z%1\n$").arg(word)
             << QStringLiteral(
                    "^lexiquill: \"4\\\\x1b\\[1\\\\x002\" has no letter A to Z; it is left out\n$");
         QTest::newRow("the phrase is sent exactly as it is")
