@@ -131,6 +131,8 @@ private slots:
         QTest::newRow("port 0 for the service")
             << QStringList{"--acronyms", "--service", "http://127.0.0.1:0"} << 2
             << "its port is outside 1 to 65535\\." + hint << QByteArray();
+        QTest::newRow("an empty --service") << QStringList{"--acronyms", "--service", " "} << 2
+                                            << "--service needs an address" + hint << QByteArray();
         QTest::newRow("a bad address from the environment is no usage error")
             << QStringList{"LEXIQUILL_SERVICE_URL=http://[::1]:0", "--mnemonics"} << 1
             << "^lexiquill: The mnemonic service address 'http://\\[::1\\]:0' \\(from "
@@ -217,8 +219,8 @@ private slots:
             << QString();
         QTest::newRow("acrostic of first letters, a phrase without one left out")
             << QStringList{"--mnemonics", "--acrostic"}
-            << QByteArrayLiteral("mercury\n  venus\n4\x1b[1\0002\n(earth)\n")
-            << QStringLiteral("^MVE\tM%1 V%1 E%1\n$").arg(word)
+            << QByteArrayLiteral("Apollo\n  venus\n4\x1b[1\0002\n(Zeus)\n")
+            << QStringLiteral("^AVZ\tA%1 V%1 Z%1\n$").arg(word)
             << QStringLiteral(
                    "^lexiquill: \"4\\\\x1b\\[1\\\\x002\" has no letter A to Z; it is left out\n$");
         QTest::newRow("the phrase is sent exactly as it is")
