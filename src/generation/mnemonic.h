@@ -64,7 +64,7 @@ QStringList extractMnemonicWords(const QString& phrase, const QString& page);
 // for.
 struct MnemonicWord {
     QString text;
-    qsizetype at = 0;
+    qsizetype at;
 };
 QList<MnemonicWord> findMnemonicWords(const QString& phrase, const QString& page);
 

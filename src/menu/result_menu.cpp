@@ -44,11 +44,11 @@ RowMenu openRowMenu(command::CommandContext& ctx, int row)
 {
     command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("ListView2_ContextMenu"));
     platform::ListView& list = ctx.resultTable();
-    RowMenu menu;
-    menu.row = row;
-    menu.changeCount = list.changeCount();
-    menu.mnemonic = ctx.resultOrigins().characterOf(list, row).has_value();
-    menu.enabled = !ctx.isGenerating();
+    RowMenu menu{row,
+                 list.changeCount(),
+                 ctx.resultOrigins().characterOf(list, row).has_value(),
+                 !ctx.isGenerating(),
+                 {}};
     if (!menu.mnemonic || !menu.enabled) return menu;
     trap.step(100, [&] {
         const QString current = list.subText(row, 2);

@@ -11,12 +11,12 @@ namespace lexiquill::menu {
 
 // The results list's context menu as it was opened on one row.
 struct RowMenu {
-    int row = 0;
+    int row;
     // The list's change count when the menu opened: once rows have gone since, the
     // row may be another one, and the menu's items change nothing.
-    quint64 changeCount = 0;
-    bool mnemonic = false;  // the row holds a word made for a letter of its phrase
-    bool enabled = false;   // no generation run is going
+    quint64 changeCount;
+    bool mnemonic;  // the row holds a word made for a letter of its phrase
+    bool enabled;   // no generation run is going
     QStringList otherWords;
 };
 

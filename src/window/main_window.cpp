@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
+#include <optional>
 
 #include "command/app_identity.h"
 #include "command/file_system.h"
@@ -354,9 +355,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::showResultMenu(int row, const QPoint& globalPos)
 {
     if (row == 0) return;
-    menu::RowMenu opened;
-    run(QStringLiteral("ListView2_ContextMenu"), [&] { opened = menu::openRowMenu(*this, row); });
-    if (opened.row == 0) return;  // the row could not be read
+    std::optional<menu::RowMenu> opening;
+    run(QStringLiteral("ListView2_ContextMenu"), [&] { opening = menu::openRowMenu(*this, row); });
+    if (!opening) return;  // the row could not be read
+    const menu::RowMenu& opened = *opening;
     auto* popup = new QMenu(this);
     popup->setAttribute(Qt::WA_DeleteOnClose);
     const auto addItem = [&](const QString& name, const QString& caption,
