@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QMenu>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -150,11 +151,11 @@ private slots:
 
         QCOMPARE(words(*t, 1, 4), (QStringList{before[0], before[1], served[item], before[3]}));
         QVERIFY(t->context().resultTable().checked(3));
-        const QString path = QDir(QDir::tempPath()).filePath("menu-choice.txt");
+        const QTemporaryDir dir;
+        const QString path = dir.filePath("menu-choice.txt");
         t->dialogs->saveAnswers = {path};
         t->click("PushButton8");
         const QList<QByteArray> lines = test::fileBytes(path).split('\n');
-        QFile::remove(path);
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines[1].split('\t')[0], "book    ");
         QCOMPARE(lines[1].split('\t')[1].trimmed(), served[item].toUtf8());
@@ -259,17 +260,15 @@ private slots:
         const QStringList original{"cat|Cow", "cat|Ant", "cat|Toad"};
         QCOMPARE(t->rows(list), original);
         QMenu* menu = openMenu(*t, 2);
+        QVERIFY(menu);
         const QStringList replaced{"dog|Deer", "dog|Owl", "dog|Goat"};
-        if (replaceRowsMeanwhile) {
-            QTimer::singleShot(100, [&] {
-                list.clear();
-                for (const QString& row : replaced) {
-                    list.setSubText(list.append("dog"), 2, row.mid(4));
-                }
-            });
-            // A word is chosen after the rows went; a draw asks while they go.
-            if (item != "Draw Again") QTest::qWait(200);
-        }
+        const auto replace = [&] {
+            list.clear();
+            for (const QString& row : replaced) list.setSubText(list.append("dog"), 2, row.mid(4));
+        };
+        // A word is chosen after the rows went; a draw asks while they go.
+        if (replaceRowsMeanwhile && item == "Draw Again") QTimer::singleShot(100, replace);
+        if (replaceRowsMeanwhile && item != "Draw Again") replace();
         choose(menu, item);
         QCOMPARE(t->rows(list), replaceRowsMeanwhile ? replaced : original);
         QCOMPARE(t->dialogs->errorReports, reports);
