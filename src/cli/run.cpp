@@ -60,7 +60,7 @@ public:
           m_service(service),
           m_out(STDOUT_FILENO),
           m_input(options.files),
-          m_writer(makeResultWriter(options.format, resultKind(options), m_out))
+          m_writer(makeResultWriter(options.format, resultKind(options), m_out, options.deck))
     {
     }
 
