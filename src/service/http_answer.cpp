@@ -4,6 +4,7 @@
 
 #include "service/mnemonic_page.h"
 #include "service/mnemonic_query.h"
+#include "service/mnemonic_words.h"
 
 namespace lexiquill::service {
 
@@ -11,6 +12,7 @@ namespace {
 
 constexpr std::string_view kText = "text/plain; charset=utf-8";
 constexpr std::string_view kHtml = "text/html; charset=utf-8";
+constexpr std::string_view kJson = "application/json; charset=utf-8";
 
 std::uint64_t freshSeed()
 {
@@ -65,7 +67,7 @@ Content mnemonics(std::string_view target)
     if (query.badSeed) {
         Content content;
         content.status = 400;
-        content.body = "seed must be a whole number from 0 to 18446744073709551615\n";
+        content.body = std::string(kBadSeed) + "\n";
         return content;
     }
     Content content;
@@ -74,6 +76,16 @@ Content mnemonics(std::string_view target)
     content.type = kHtml;
     // Without a seed every answer is new; a cache in between must not hand out an old one.
     content.noStore = !query.seed;
+    return content;
+}
+
+Content otherWordsOf(std::string_view target)
+{
+    OtherWords words = otherWords(target);
+    Content content;
+    content.status = words.ok ? 200 : 400;
+    content.body = std::move(words.body);
+    if (words.ok) content.type = kJson;
     return content;
 }
 
@@ -126,6 +138,7 @@ Answer answerRequest(std::string_view method, std::string_view target, const Fra
         return frame(content, framing);
     }
     if (path == "/mnemonics/") return frame(mnemonics(target), framing);
+    if (path == "/mnemonics/words") return frame(otherWordsOf(target), framing);
     return frame(statusPage(404), framing);
 }
 

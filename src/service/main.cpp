@@ -31,6 +31,8 @@ void printUsage(std::FILE* to)
         "Serves picturable mnemonic words over HTTP until stopped with Ctrl+C or SIGTERM,\n"
         "which finish the requests already begun (for at most 5 seconds).\n"
         "  GET /mnemonics/?w=PHRASE[&seed=N]  one word per letter A to Z of PHRASE\n"
+        "  GET /mnemonics/words?w=PHRASE&at=N[&n=COUNT][&seed=S][&start=LETTERS]\n"
+        "                                     other words for the letter at character N\n"
         "  GET /healthz                       200 while the service runs\n"
         "\n"
         "Options:\n"

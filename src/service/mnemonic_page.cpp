@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "service/draw.h"
+
 namespace lexiquill::service {
 
 namespace {
@@ -13,30 +15,6 @@ constexpr std::size_t kFewestForShape = 5;
 // A letter with at least this many words never gives the same word twice in one page (until
 // a phrase longer than its list has used them all): "Eastern Eel Eastern" reads as a slip.
 constexpr std::size_t kFewestWithoutRepeats = 20;
-
-// SplitMix64: a few arithmetic operations per word, and well spread even for seeds that
-// differ in one bit, which the callers' seeds often do.
-class Draw {
-public:
-    explicit Draw(std::uint64_t seed) : m_state(seed) {}
-
-    std::uint64_t next()
-    {
-        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-
-    std::size_t below(std::size_t bound)
-    {
-        // The bias of the remainder is negligible for word lists of a few thousand.
-        return static_cast<std::size_t>(next() % bound);
-    }
-
-private:
-    std::uint64_t m_state;
-};
 
 // The words a page has given, by their keys in the store.
 class UsedWords {

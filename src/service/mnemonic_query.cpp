@@ -39,42 +39,58 @@ std::string decodeQueryComponent(std::string_view text) { return decodePercent(t
 
 std::string decodePath(std::string_view text) { return decodePercent(text, false); }
 
-MnemonicQuery parseMnemonicQuery(std::string_view target)
+std::optional<std::string> queryParameter(std::string_view target, std::string_view name)
 {
-    MnemonicQuery query;
     const std::size_t mark = target.find('?');
-    if (mark == std::string_view::npos) return query;
+    if (mark == std::string_view::npos) return std::nullopt;
     std::string_view rest = target.substr(mark + 1);
-
-    bool haveWords = false;
-    bool haveSeed = false;
     while (true) {
         const std::size_t end = rest.find('&');
         const std::string_view parameter = rest.substr(0, end);
         const std::size_t equals = parameter.find('=');
-        const std::string name = decodeQueryComponent(parameter.substr(0, equals));
-        const std::string_view value =
-            equals == std::string_view::npos ? std::string_view() : parameter.substr(equals + 1);
-        if (name == "w" && !haveWords) {
-            haveWords = true;
-            query.phrase = decodeQueryComponent(value);
-        } else if (name == "seed" && !haveSeed) {
-            haveSeed = true;
-            const std::string digits = decodeQueryComponent(value);
-            std::uint64_t seed = 0;
-            const char* first = digits.data();
-            const char* last = digits.data() + digits.size();
-            const auto [at, error] = std::from_chars(first, last, seed);
-            if (digits.empty() || error != std::errc() || at != last) {
-                query.badSeed = true;
-            } else {
-                query.seed = seed;
-            }
+        if (decodeQueryComponent(parameter.substr(0, equals)) == name) {
+            return decodeQueryComponent(equals == std::string_view::npos
+                                            ? std::string_view()
+                                            : parameter.substr(equals + 1));
         }
-        if (end == std::string_view::npos) break;
+        if (end == std::string_view::npos) return std::nullopt;
         rest.remove_prefix(end + 1);
     }
+}
+
+std::optional<std::uint64_t> wholeNumber(std::string_view text)
+{
+    std::uint64_t number = 0;
+    const char* last = text.data() + text.size();
+    const auto [at, error] = std::from_chars(text.data(), last, number);
+    if (text.empty() || error != std::errc() || at != last) return std::nullopt;
+    return number;
+}
+
+MnemonicQuery parseMnemonicQuery(std::string_view target)
+{
+    MnemonicQuery query;
+    query.phrase = queryParameter(target, "w").value_or(std::string());
+    if (const std::optional<std::string> seed = queryParameter(target, "seed")) {
+        query.seed = wholeNumber(*seed);
+        query.badSeed = !query.seed;
+    }
     return query;
+}
+
+std::size_t characterLength(std::string_view utf8)
+{
+    if (utf8.empty()) return 0;
+    const auto lead = static_cast<unsigned char>(utf8[0]);
+    const std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                              : 1;
+    if (length > utf8.size()) return 1;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80) return 1;
+    }
+    return length;
 }
 
 std::string mnemonicLetters(std::string_view utf8)

@@ -24,7 +24,8 @@ struct ServerLimits {
 };
 
 // The mnemonic service over HTTP: GET /mnemonics/?w=<phrase>[&seed=N] answers a page with one
-// picturable word per letter A to Z of the phrase, GET /healthz answers 200. It keeps no state
+// picturable word per letter A to Z of the phrase, GET /mnemonics/words?w=<phrase>&at=<N> other
+// words for one of its letters (see mnemonic_words.h), GET /healthz answers 200. It keeps no state
 // between requests, so any number of copies can serve behind one address.
 class MnemonicServer {
 public:

@@ -2,10 +2,14 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 #include <algorithm>
+#include <set>
 
 #include "raw_http.h"
 #include "service/mnemonic_page.h"
@@ -109,6 +113,15 @@ private slots:
             << 405 << QByteArray();
         QTest::newRow("question mark inside the phrase is served")
             << "GET /mnemonics/?w=why?+not?" + end << 200 << QByteArray("text/html; charset=utf-8");
+        QTest::newRow("other words") << "GET /mnemonics/words?w=cat&at=1" + end << 200
+                                     << QByteArray("application/json; charset=utf-8");
+        QTest::newRow("other words, HEAD") << "HEAD /mnemonics/words?w=cat&at=1" + end << 200
+                                           << QByteArray("application/json; charset=utf-8");
+        QTest::newRow("other words with a final slash is 404")
+            << "GET /mnemonics/words/?w=cat&at=1" + end << 404 << QByteArray();
+        QTest::newRow("other words, request line one byte over 8 KiB is 414")
+            << "GET /mnemonics/words?at=1&w=" + QByteArray(8192 - 33, 'a') + end << 414
+            << QByteArray();
     }
 
     void routes()
@@ -210,6 +223,117 @@ private slots:
         QCOMPARE(lettersOf(words), letters);
         for (const Word& w : words) {
             QVERIFY2(w.word.size() >= 3 && w.word.size() <= 10, w.word.constData());
+        }
+    }
+
+    void otherWords_data()
+    {
+        QTest::addColumn<QByteArray>("query");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("body");  // a pattern
+        const auto words = [](const char* start, int count) {
+            return QStringLiteral("\\[\"%1[a-z]*\"(,\"%1[a-z]*\"){%2}\\]\\}$")
+                .arg(QLatin1String(start))
+                .arg(count - 1);
+        };
+        QTest::newRow("eight nouns by default")
+            << QByteArray("w=cat&at=2") << 200
+            << "^\\{\"letter\":\"A\",\"part\":\"noun\",\"words\":" + words("A", 8);
+        QTest::newRow("the part the page gives: adjective, noun, verb")
+            << QByteArray("w=cat&at=3") << 200 << "\"part\":\"verb\",\"words\":" + words("T", 8);
+        QTest::newRow("positions count characters, blanks and accents too")
+            << QByteArray("w=%C3%BCber+cAt&at=7&n=3") << 200
+            << "^\\{\"letter\":\"A\",\"part\":\"noun\",\"words\":" + words("A", 3);
+        QTest::newRow("dotless i is I")
+            << QByteArray("w=%C4%B1&at=1&n=1") << 200 << "\"letter\":\"I\",\"part\":\"noun\"";
+        QTest::newRow("n of 50") << QByteArray("w=s&at=1&n=50") << 200 << words("S", 50);
+        QTest::newRow("fewer than n only when the letter has no more")
+            << QByteArray("w=x&at=1&n=50") << 200 << words("X", 2);
+        QTest::newRow("start in any case, seeded")
+            << QByteArray("w=Book&at=1&start=bO&seed=3") << 200 << words("Bo", 8);
+        QTest::newRow("start of the letter at the position")
+            << QByteArray("w=abc&at=2&start=Bo&n=2") << 200 << words("Bo", 2);
+        QTest::newRow("a start no word has gives none")
+            << QByteArray("w=x&at=1&start=xq") << 200 << QStringLiteral("\"words\":\\[\\]\\}$");
+        const QString at = QStringLiteral("^at must be the position of a character of the phrase");
+        QTest::newRow("at missing") << QByteArray("w=cat") << 400 << at;
+        QTest::newRow("at 0") << QByteArray("w=cat&at=0") << 400 << at;
+        QTest::newRow("at not a whole number") << QByteArray("w=cat&at=1.5") << 400 << at;
+        QTest::newRow("at beyond the phrase")
+            << QByteArray("w=%C3%BCber&at=5") << 400
+            << QStringLiteral("^position 5 is beyond the phrase, which has 4 characters\n$");
+        QTest::newRow("at on a blank")
+            << QByteArray("w=a+cat&at=2") << 400
+            << QStringLiteral("^position 2 of the phrase is not a letter A to Z\n$");
+        QTest::newRow("at on a letter with an accent")
+            << QByteArray("w=%C3%BCber&at=1") << 400 << QStringLiteral("not a letter A to Z");
+        QTest::newRow("at on an invalid byte")
+            << QByteArray("w=%FFa&at=1") << 400 << QStringLiteral("not a letter A to Z");
+        QTest::newRow("n 0") << QByteArray("w=cat&at=1&n=0") << 400
+                             << QStringLiteral("^n must be a whole number from 1 to 50\n$");
+        QTest::newRow("n 51") << QByteArray("w=cat&at=1&n=51") << 400 << QStringLiteral("^n must");
+        QTest::newRow("n empty") << QByteArray("w=cat&at=1&n=") << 400 << QStringLiteral("^n must");
+        QTest::newRow("bad seed") << QByteArray("w=cat&at=1&seed=x") << 400
+                                  << QStringLiteral("^seed must be a whole number");
+        QTest::newRow("start of another letter")
+            << QByteArray("w=cat&at=2&start=ca") << 400
+            << QStringLiteral("^start must begin with the letter at position 2, A\n$");
+        QTest::newRow("start of four letters")
+            << QByteArray("w=cat&at=1&start=cata") << 400
+            << QStringLiteral("^start must be 1 to 3 letters A to Z\n$");
+        QTest::newRow("start empty")
+            << QByteArray("w=cat&at=1&start=") << 400 << QStringLiteral("^start must be 1 to 3");
+        QTest::newRow("start with a digit")
+            << QByteArray("w=cat&at=1&start=c1") << 400 << QStringLiteral("^start must be 1 to 3");
+    }
+
+    void otherWords()
+    {
+        QFETCH(QByteArray, query);
+        QFETCH(int, status);
+        QFETCH(QString, body);
+        const RawResponse response = rawGet(m_port, "/mnemonics/words?" + query);
+        QCOMPARE(response.status, status);
+        QVERIFY2(QString::fromUtf8(response.body).contains(QRegularExpression(body)),
+                 response.body.constData());
+    }
+
+    void otherWordsFitTheirPlaceFamiliarFirst()
+    {
+        // Every letter at each place of a phrase's shape: the part's words first, in the list's
+        // order (most familiar first), then the letter's others; each once. A seed draws the
+        // same words in its own order, the same for the same seed.
+        const WordStore& store = WordStore::builtIn();
+        for (char letter = 'a'; letter <= 'z'; ++letter) {
+            const auto all = store.words(letter);
+            const std::set<std::string_view> distinct(all.begin(), all.end());
+            for (int at = 1; at <= 3; ++at) {
+                const PartOfSpeech part = phraseShape(3)[at - 1];
+                const QByteArray target = "/mnemonics/words?n=50&w=" + QByteArray(3, letter) +
+                                          "&at=" + QByteArray::number(at);
+                QStringList words = QJsonDocument::fromJson(rawGet(m_port, target).body)
+                                        .object()[QStringLiteral("words")]
+                                        .toVariant()
+                                        .toStringList();
+                QCOMPARE(words.size(), std::min<qsizetype>(50, distinct.size()));
+                QCOMPARE(QSet<QString>(words.begin(), words.end()).size(), words.size());
+                std::vector<std::string_view> expected;
+                for (const std::string_view word : store.words(letter, part)) {
+                    if (expected.size() < 50) expected.push_back(word);
+                }
+                for (std::size_t i = 0; i < expected.size(); ++i) {
+                    QCOMPARE(words[i].toLower().toStdString(), std::string(expected[i]));
+                }
+                for (const QString& word : words) {
+                    QVERIFY2(word[0].isUpper() && distinct.count(word.toLower().toStdString()) == 1,
+                             qPrintable(word));
+                }
+                const QByteArray seeded = rawGet(m_port, target + "&seed=9").body;
+                QCOMPARE(rawGet(m_port, target + "&seed=9").body, seeded);
+                if (expected.size() > 2) {
+                    QVERIFY(rawGet(m_port, target + "&seed=10").body != seeded);
+                }
+            }
         }
     }
 

@@ -1,0 +1,150 @@
+#include "service/mnemonic_words.h"
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "service/draw.h"
+#include "service/mnemonic_page.h"
+#include "service/mnemonic_query.h"
+
+namespace lexiquill::service {
+
+namespace {
+
+constexpr std::uint64_t kDefaultCount = 8;
+constexpr std::uint64_t kMostCount = 50;
+constexpr std::size_t kLongestStart = 3;
+
+std::string_view partName(PartOfSpeech part)
+{
+    switch (part) {
+        case PartOfSpeech::Adjective:
+            return "adjective";
+        case PartOfSpeech::Noun:
+            return "noun";
+        case PartOfSpeech::Verb:
+            break;
+    }
+    return "verb";
+}
+
+OtherWords refused(std::string reason) { return {false, std::move(reason) + "\n"}; }
+
+// The words of the part of speech first, then the letter's others, each group in the
+// store's order (the most familiar first) or shuffled by the draw.
+std::vector<std::string_view> chooseWords(const WordStore& store, char letter, PartOfSpeech part,
+                                          std::string_view start, std::size_t count,
+                                          std::optional<std::uint64_t> seed)
+{
+    std::optional<Draw> draw;
+    if (seed) draw.emplace(*seed);
+    // By key, so that a word listed as two parts of speech ("amber") comes once.
+    std::vector<bool> taken(store.wordKeys());
+    std::vector<std::string_view> chosen;
+    for (const std::span<const std::string_view> group :
+         {store.words(letter, part), store.words(letter)}) {
+        std::vector<std::string_view> words;
+        for (const std::string_view word : group) {
+            if (!word.starts_with(start) || taken[store.keyOf(word)]) continue;
+            taken[store.keyOf(word)] = true;
+            words.push_back(word);
+        }
+        if (draw) {
+            for (std::size_t i = words.size(); i > 1; --i) {
+                std::swap(words[i - 1], words[draw->below(i)]);
+            }
+        }
+        for (const std::string_view word : words) {
+            if (chosen.size() == count) return chosen;
+            chosen.push_back(word);
+        }
+    }
+    return chosen;
+}
+
+std::string json(char letter, PartOfSpeech part, const std::vector<std::string_view>& words)
+{
+    // The words are plain letters a to z: nothing to escape.
+    std::string body = "{\"letter\":\"";
+    body += letter;
+    body += "\",\"part\":\"";
+    body += partName(part);
+    body += "\",\"words\":[";
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0) body += ',';
+        body += '"';
+        body += static_cast<char>(words[i][0] - 'a' + 'A');
+        body += words[i].substr(1);
+        body += '"';
+    }
+    body += "]}";
+    return body;
+}
+
+}  // namespace
+
+OtherWords otherWords(std::string_view target, const WordStore& store)
+{
+    std::optional<std::uint64_t> seed;
+    if (const std::optional<std::string> text = queryParameter(target, "seed")) {
+        seed = wholeNumber(*text);
+        if (!seed) return refused(std::string(kBadSeed));
+    }
+    std::uint64_t count = kDefaultCount;
+    if (const std::optional<std::string> text = queryParameter(target, "n")) {
+        const std::optional<std::uint64_t> n = wholeNumber(*text);
+        if (!n || *n < 1 || *n > kMostCount) {
+            return refused("n must be a whole number from 1 to " + std::to_string(kMostCount));
+        }
+        count = *n;
+    }
+
+    const std::string phrase = queryParameter(target, "w").value_or(std::string());
+    const std::optional<std::uint64_t> at = wholeNumber(queryParameter(target, "at").value_or(""));
+    if (!at || *at == 0) {
+        return refused(
+            "at must be the position of a character of the phrase, a whole number "
+            "from 1");
+    }
+    // Where the character at that position begins, and how long it is.
+    std::uint64_t characters = 0;
+    std::size_t found = phrase.size();
+    std::size_t length = 0;
+    for (std::size_t offset = 0; offset < phrase.size(); offset += length) {
+        length = characterLength(std::string_view(phrase).substr(offset));
+        if (++characters == *at) found = offset;
+    }
+    const std::string position = "position " + std::to_string(*at);
+    if (*at > characters) {
+        return refused(position + " is beyond the phrase, which has " + std::to_string(characters) +
+                       " characters");
+    }
+    const std::string_view rest = std::string_view(phrase).substr(found);
+    const std::string letter = mnemonicLetters(rest.substr(0, characterLength(rest)));
+    if (letter.size() != 1) return refused(position + " of the phrase is not a letter A to Z");
+    const char lower = static_cast<char>(letter[0] - 'A' + 'a');
+
+    std::string start(1, lower);
+    if (const std::optional<std::string> text = queryParameter(target, "start")) {
+        start.clear();
+        for (const char c : *text) {
+            if (c >= 'A' && c <= 'Z') start += static_cast<char>(c - 'A' + 'a');
+            if (c >= 'a' && c <= 'z') start += c;
+        }
+        if (text->empty() || start.size() != text->size() || start.size() > kLongestStart) {
+            return refused("start must be 1 to " + std::to_string(kLongestStart) +
+                           " letters A to Z");
+        }
+        if (start[0] != lower) {
+            return refused("start must begin with the letter at " + position + ", " + letter);
+        }
+    }
+
+    // The part of speech the page for the phrase gives this letter.
+    const std::size_t index = mnemonicLetters(std::string_view(phrase).substr(0, found)).size();
+    const PartOfSpeech part = phraseShape(mnemonicLetters(phrase).size())[index];
+    return {true, json(letter[0], part, chooseWords(store, lower, part, start, count, seed))};
+}
+
+}  // namespace lexiquill::service
