@@ -58,33 +58,39 @@ QStringList acrosticCues(const QStringList& phrases)
 
 QList<qsizetype> fitToCues(QStringList& words, QStringList& cues, const CueWords& cueWords)
 {
-    QList<qsizetype> cut;
-    for (qsizetype i = 0; i < cues.size() && i < words.size(); ++i) {
-        const QString& cue = cues[i];
-        if (cue.size() < 2) continue;
-        const auto taken = [&](const QString& word) {
-            for (qsizetype j = 0; j < words.size(); ++j) {
-                if (j != i && words[j].compare(word, Qt::CaseInsensitive) == 0) return true;
-            }
-            return false;
+    // The first word served for cue that begins with it and is no word of the sentence;
+    // empty when there is none. The words that begin with the cue may come first in
+    // the answer: ask for enough to pass over them.
+    const auto freshWord = [&](qsizetype at, const QString& cue) {
+        const auto beginsWithCue = [&](const QString& word) {
+            return word.startsWith(cue, Qt::CaseInsensitive);
         };
-        // Every other word that begins with the cue may come first in the answer.
-        int skip = 0;
-        for (qsizetype j = 0; j < words.size(); ++j) {
-            if (j != i && words[j].startsWith(cue, Qt::CaseInsensitive)) ++skip;
+        const auto skip = std::count_if(words.cbegin(), words.cend(), beginsWithCue);
+        for (const QString& word :
+             cueWords(at, cue, static_cast<int>(std::min<qsizetype>(skip + 1, kMostWords)))) {
+            if (beginsWithCue(word) && !words.contains(word, Qt::CaseInsensitive)) return word;
         }
-        bool fitted = false;
-        for (const QString& word : cueWords(i, cue, std::min(skip + 1, kMostWords))) {
-            if (word.startsWith(cue, Qt::CaseInsensitive) && !taken(word)) {
-                words[i] = word;
-                fitted = true;
-                break;
-            }
-        }
-        if (!fitted) {
-            cues[i].truncate(1);
-            cut.append(i);
-        }
+        return QString();
+    };
+    // The words of the longer cues are all to be replaced: none of them holds back the
+    // word another cue is served.
+    const QStringList served = words;
+    QList<qsizetype> longer;
+    for (qsizetype i = 0; i < cues.size() && i < words.size(); ++i) {
+        if (cues[i].size() < 2) continue;
+        longer.append(i);
+        words[i].clear();
+    }
+    QList<qsizetype> cut;
+    for (const qsizetype i : longer) {
+        words[i] = freshWord(i, cues[i]);
+        if (!words[i].isEmpty()) continue;
+        cues[i].truncate(1);
+        cut.append(i);
+        // The word first served, unless a cue took it meanwhile.
+        words[i] =
+            words.contains(served[i], Qt::CaseInsensitive) ? freshWord(i, cues[i]) : served[i];
+        if (words[i].isEmpty()) words[i] = served[i];
     }
     return cut;
 }

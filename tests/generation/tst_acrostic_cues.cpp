@@ -57,15 +57,20 @@ private slots:
             << QStringList{"Orange", "Onion", "Tiny", "Tough"}
             << QStringList{"Ol", "Op", "Tro", "Tri"}
             << QStringList{"Ol:Old Olive", "Op:Open", "Tro:Trout", "Tri:Trim"}
-            << QStringList{"Old Open Trout Trim", "Ol Op Tro Tri", "Ol:1 Op:1 Tro:1 Tri:1", ""};
+            << QStringList{"Old Open Trout Trim", "Ol Op Tro Tri", "Ol@0:1 Op@1:1 Tro@2:1 Tri@3:1",
+                           ""};
         QTest::newRow("words the sentence has are passed over, and asked for beyond")
             << QStringList{"Olive", "Old", "Onion"} << QStringList{"O", "O", "Ol"}
             << QStringList{"Ol:Olive old Oldest"}
-            << QStringList{"Olive Old Oldest", "O O Ol", "Ol:3", ""};
+            << QStringList{"Olive Old Oldest", "O O Ol", "Ol@2:3", ""};
         QTest::newRow("no word for a cue, or none that begins with it: the cue keeps its letter")
             << QStringList{"Quick", "Quiet", "Tiny"} << QStringList{"Qz", "Qu", "Tro"}
             << QStringList{"Qz:", "Qu:Tiny Quilt", "Tro:Tiny"}
-            << QStringList{"Quick Quilt Tiny", "Q Qu T", "Qz:1 Qu:2 Tro:1", "Q T"};
+            << QStringList{"Quick Quilt Tiny", "Q Qu T", "Qz@0:1 Qu@1:2 Tro@2:1", "Q T"};
+        QTest::newRow("a cut word that another cue took gives way to a fresh word of its letter")
+            << QStringList{"Open", "Olive"} << QStringList{"Ol", "Olf"}
+            << QStringList{"Ol:Olive Old", "Olf:", "O:Olive Oak"}
+            << QStringList{"Olive Oak", "Ol O", "Ol@0:1 Olf@1:1 O@1:2", "O"};
         QTest::newRow("one-letter cues ask nothing; a sentence cut short asks no more")
             << QStringList{"Ant"} << QStringList{"A", "Be"} << QStringList{}
             << QStringList{"Ant", "A Be", "", ""};
@@ -80,7 +85,7 @@ private slots:
         QStringList asked;
         const QList<qsizetype> cut =
             fitToCues(words, cues, [&](qsizetype at, const QString& cue, int count) {
-                asked << cues[at] + ':' + QString::number(count);
+                asked << QStringLiteral("%1@%2:%3").arg(cue).arg(at).arg(count);
                 const QString answer = served.filter(QRegularExpression('^' + cue + ':')).value(0);
                 return answer.section(':', 1).split(' ', Qt::SkipEmptyParts);
             });
