@@ -4,10 +4,11 @@
 set -euo pipefail
 src=$(cd "$(dirname "$0")/../src" && pwd)
 declare -A allowed=(
-    [app]="app cli window widgets wordlist generation output command adapters spreadsheet platform service"
+    [app]="app cli window widgets menu wordlist generation output command adapters spreadsheet platform service"
     [cli]="cli wordlist generation output command platform"
-    [window]="window widgets wordlist generation output command platform"
+    [window]="window widgets menu wordlist generation output command platform"
     [widgets]="widgets platform"
+    [menu]="menu generation output command platform"
     [wordlist]="wordlist command platform"
     [generation]="generation command platform"
     [output]="output command platform"

@@ -33,9 +33,8 @@ void printError(const QString& message)
 QStringList askWords(MnemonicService& service, const QString& phrase, std::optional<quint64> seed)
 {
     try {
-        return generation::extractMnemonicWords(
-            phrase, generation::fetchMnemonicPage(service.http, service.host, service.baseUrl,
-                                                  phrase, seed));
+        return generation::servedMnemonicWords(generation::fetchMnemonicPage(
+            service.http, service.host, service.baseUrl, phrase, seed));
     } catch (const platform::PlatformError& error) {
         throw ServiceFailed{service.baseUrl + QStringLiteral(": ") +
                             QString::fromUtf8(error.what())};

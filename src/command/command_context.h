@@ -16,6 +16,8 @@ class Spreadsheet;
 
 namespace lexiquill::command {
 
+class ResultOrigins;
+
 // The main window's pointer. Busy is also a marker: the word list's removal commands
 // refuse to act while it is shown.
 enum class Pointer { Default, Hand, Busy };
@@ -28,6 +30,8 @@ public:
 
     virtual platform::ListView& wordList() = 0;     // ListView1
     virtual platform::ListView& resultTable() = 0;  // ListView2
+    // What each Mnemonic row of the results was made for.
+    virtual ResultOrigins& resultOrigins() = 0;
 
     // The mode buttons, Option1 and Option2.
     virtual bool isAcronymMode() const = 0;

@@ -4,6 +4,7 @@
 
 #include "command/command_context.h"
 #include "command/path_helpers.h"
+#include "command/result_origins.h"
 #include "command/step_trap.h"
 #include "generation/acronym.h"
 #include "generation/mnemonic.h"
@@ -60,17 +61,20 @@ void runMnemonicLoop(command::CommandContext& ctx, command::StepTrap& trap)
         // A failed request leaves an empty page: a phrase never gets words from the
         // page of a phrase before it.
         QString page;
-        QStringList words;
+        QList<MnemonicWord> words;
         trap.step(134, [&] {
             page = fetchMnemonicPage(ctx.httpClient(), ctx.serviceHost(), ctx.mnemonicBaseUrl(),
                                      ctx.wordList().text(i));
         });
         const QString phrase = showPhrase(ctx, trap, 136, i);
-        trap.step(146, [&] { words = extractMnemonicWords(phrase, page); });
-        for (const QString& word : std::as_const(words)) {
+        trap.step(146, [&] { words = findMnemonicWords(phrase, page); });
+        // What each row is made for lets the results' menu offer other words for it.
+        ctx.resultOrigins().startPhrase();
+        for (const MnemonicWord& word : std::as_const(words)) {
             int row = 0;
             trap.step(164, [&] { row = ctx.resultTable().append(phrase); });
-            trap.step(166, [&] { ctx.resultTable().setSubText(row, 2, word); });
+            trap.step(166, [&] { ctx.resultTable().setSubText(row, 2, word.text); });
+            if (row > 0) ctx.resultOrigins().record(ctx.resultTable(), row, word.at);
         }
     }
 }

@@ -12,9 +12,6 @@ namespace {
 // words instead: English has too few common X, Z, Y, Q and K words of some kinds, and a
 // phrase that bends its shape there reads better than the same word every time.
 constexpr std::size_t kFewestForShape = 5;
-// A letter with at least this many words never gives the same word twice in one page (until
-// a phrase longer than its list has used them all): "Eastern Eel Eastern" reads as a slip.
-constexpr std::size_t kFewestWithoutRepeats = 20;
 
 // The words a page has given, by their keys in the store.
 class UsedWords {
@@ -94,24 +91,23 @@ std::string mnemonicPage(std::string_view letters, std::uint64_t seed, const Wor
         page += letter;
         page += "</big>";
         if (!choices.empty()) {
+            // No word twice in a page ("Eastern Eel Eastern" reads as a slip): another word of
+            // the same part of speech, else of any; only when a long phrase has used the whole
+            // letter do its words start over.
             const std::size_t pick = draw.below(choices.size());
-            std::string_view word = choices[pick];
-            if (all.size() >= kFewestWithoutRepeats) {
-                // Another word of the same part of speech, else of any; when a long phrase
-                // has used the whole letter, its words start over.
-                bool& partSpent = spent[lower - 'a'][static_cast<int>(shape[i])];
-                word = partSpent ? std::string_view() : used.firstUnused(choices, pick);
-                if (word.empty()) {
-                    partSpent = true;
-                    word = used.firstUnused(all, pick);
-                }
-                if (word.empty()) {
-                    for (const std::string_view w : all) used.erase(w);
-                    std::fill(std::begin(spent[lower - 'a']), std::end(spent[lower - 'a']), false);
-                    word = choices[pick];
-                }
-                used.insert(word);
+            bool& partSpent = spent[lower - 'a'][static_cast<int>(shape[i])];
+            std::string_view word =
+                partSpent ? std::string_view() : used.firstUnused(choices, pick);
+            if (word.empty()) {
+                partSpent = true;
+                word = used.firstUnused(all, pick);
             }
+            if (word.empty()) {
+                for (const std::string_view w : all) used.erase(w);
+                std::fill(std::begin(spent[lower - 'a']), std::end(spent[lower - 'a']), false);
+                word = choices[pick];
+            }
+            used.insert(word);
             page += word.substr(1);
         }
         page += "<br>\n";

@@ -1,5 +1,6 @@
 #include "widgets/list_control.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -79,6 +80,11 @@ void ListControl::setColumnWidth(int column, int twips)
 
 void ListControl::keyPressEvent(QKeyEvent* event)
 {
+    if ((event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier) ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        requestMenuAtCurrentRow();
+        return;
+    }
     // Rows are selected whole, so Space ticks the current row whichever of its cells
     // is current; the view alone would only toggle a tick box in the cell itself.
     const QModelIndex current = currentIndex();
@@ -96,10 +102,36 @@ void ListControl::keyPressEvent(QKeyEvent* event)
 bool ListControl::viewportEvent(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), toolTip(), this);
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString rowText =
+            m_rowToolTip && index.isValid() ? m_rowToolTip(index.row() + 1) : QString();
+        QToolTip::showText(help->globalPos(),
+                           rowText.isEmpty() ? toolTip() : rowText + QLatin1Char('\n') + toolTip(),
+                           this);
         return true;
     }
     return QTableView::viewportEvent(event);
+}
+
+void ListControl::contextMenuEvent(QContextMenuEvent* event)
+{
+    // A mouse's event comes from the viewport, in its coordinates.
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        const QModelIndex index = indexAt(event->pos());
+        emit menuRequested(index.isValid() ? index.row() + 1 : 0, event->globalPos());
+    } else {
+        requestMenuAtCurrentRow();
+    }
+}
+
+void ListControl::requestMenuAtCurrentRow()
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return;
+    scrollTo(current);
+    const QRect cell = visualRect(current.siblingAtColumn(0));
+    emit menuRequested(current.row() + 1, viewport()->mapToGlobal(cell.bottomLeft()));
 }
 
 }  // namespace lexiquill::widgets

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTableView>
+#include <functional>
 
 #include "platform/list_view.h"
 #include "widgets/list_model.h"
@@ -36,6 +37,19 @@ public:
     void addColumn(const QString& header) override { m_model.addColumn(header); }
     void setColumnWidth(int column, int twips) override;
 
+    // Text shown above the hint text where the pointer rests on a row (numbered from
+    // 1); nothing more where it gives an empty text. It must not throw.
+    void setRowToolTip(std::function<QString(int row)> toolTip)
+    {
+        m_rowToolTip = std::move(toolTip);
+    }
+
+signals:
+    // A context menu is asked for a row (numbered from 1, 0 for none): by the right
+    // mouse button at the row under the pointer, or by the Menu key or Shift+F10 at
+    // the current row. globalPos is where the menu belongs on the screen.
+    void menuRequested(int row, const QPoint& globalPos);
+
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
@@ -45,10 +59,14 @@ protected:
     // The hint text shows wherever the pointer rests on the list, over rows and
     // over the empty area alike.
     bool viewportEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void requestMenuAtCurrentRow();
+
     ListModel m_model;
     bool m_removedDuringGesture = false;
+    std::function<QString(int)> m_rowToolTip;
 };
 
 }  // namespace lexiquill::widgets

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "command/file_system.h"
 #include "command/step_trap.h"
 #include "generation/generation_run.h"
+#include "menu/result_menu.h"
 #include "output/aligned_text.h"
 #include "output/clipboard_copy.h"
 #include "output/spreadsheet_export.h"
@@ -70,6 +72,19 @@ const Button kButtons[] = {
      wordlist::loadSampleWords},
     {"PushButton12", "Save Results As Excel File", rectFromTwips(4080, 7220, 3840, 405),
      output::saveResultsAsExcelFile},
+};
+
+// The items of the results list's context menu after the other words, in order. The
+// error report names each one's handler after the item: "mnuDrawAgain_Click".
+struct MenuItem {
+    const char* name;
+    const char* caption;
+    bool onEveryRow;  // also on a row that holds no mnemonic word, such as an acronym
+    void (*command)(command::CommandContext&, const menu::RowMenu&);
+};
+const MenuItem kResultMenu[] = {
+    {"mnuDrawAgain", "Draw Again", false, menu::drawAgain},
+    {"mnuCopySentence", "Copy Sentence", true, menu::copySentence},
 };
 
 // The local files among the dragged data, in the order dragged. Text, remote
@@ -140,6 +155,14 @@ void MainWindow::createLists()
     m_resultTable = makeList("ListView2", true, rectFromTwips(120, 4830, 7800, 2295),
                              QStringLiteral("Move | line to right and out of window to reveal "
                                             "full names."));
+    connect(m_resultTable, &widgets::ListControl::menuRequested, this, &MainWindow::showResultMenu);
+    m_resultTable->setRowToolTip([this](int row) noexcept {
+        try {
+            return menu::mnemonicSentence(*this, row);
+        } catch (...) {
+            return QString();
+        }
+    });
     // Files dropped on the word list are loaded; the viewport receives the drops.
     m_wordList->setAcceptDrops(true);
     m_wordList->viewport()->setAcceptDrops(true);
@@ -326,6 +349,35 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         });
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::showResultMenu(int row, const QPoint& globalPos)
+{
+    if (row == 0) return;
+    menu::RowMenu opened;
+    run(QStringLiteral("ListView2_ContextMenu"), [&] { opened = menu::openRowMenu(*this, row); });
+    if (opened.row == 0) return;  // the row could not be read
+    auto* popup = new QMenu(this);
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    const auto addItem = [&](const QString& name, const QString& caption,
+                             std::function<void()> command) {
+        QAction* action = popup->addAction(caption);
+        action->setObjectName(name);
+        action->setEnabled(opened.enabled);
+        connect(action, &QAction::triggered, this,
+                [this, name, command] { run(name + QStringLiteral("_Click"), command); });
+    };
+    for (const QString& word : std::as_const(opened.otherWords)) {
+        addItem(QStringLiteral("mnuOtherWord"), word,
+                [this, opened, word] { menu::chooseWord(*this, opened, word); });
+    }
+    if (!opened.otherWords.isEmpty()) popup->addSeparator();
+    for (const MenuItem& item : kResultMenu) {
+        if (!opened.mnemonic && !item.onEveryRow) continue;
+        addItem(QString::fromLatin1(item.name), QString::fromLatin1(item.caption),
+                [this, opened, command = item.command] { command(*this, opened); });
+    }
+    popup->popup(globalPos);
 }
 
 platform::HttpClient& MainWindow::httpClient()

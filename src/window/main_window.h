@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "command/command_context.h"
+#include "command/result_origins.h"
 #include "platform/platform.h"
 
 class QGroupBox;
@@ -49,10 +50,13 @@ private:
     // (Form_MouseMove, ListView1_MouseMove, PushButton2_MouseMove, ...).
     void trackPointer(QWidget* widget, const QString& handler, bool overPushButton);
     void pointerMoved(const QString& handler, bool overPushButton);
+    // The results list's context menu on a row (numbered from 1; 0 for none).
+    void showResultMenu(int row, const QPoint& globalPos);
 
     // CommandContext
     platform::ListView& wordList() override;
     platform::ListView& resultTable() override;
+    command::ResultOrigins& resultOrigins() override { return m_resultOrigins; }
     bool isAcronymMode() const override;
     bool isMnemonicMode() const override;
     void selectMnemonicMode() override;
@@ -75,6 +79,7 @@ private:
 
     platform::Platform m_platform;
     bool m_generating = false;
+    command::ResultOrigins m_resultOrigins;
     command::Pointer m_pointer = command::Pointer::Default;
     QCursor m_handCursor{Qt::PointingHandCursor};
     struct PointerArea {

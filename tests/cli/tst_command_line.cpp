@@ -209,6 +209,22 @@ private slots:
             << QStringLiteral("^\\{\"phrase\": \"ox\", \"words\": \\[\"O%1\", \"X%1\"\\]\\}\n$")
                    .arg(word)
             << QString();
+        // The service draws no word twice in a page: each letter keeps its own.
+        QTest::newRow("a repeated letter keeps its own word, a digit is skipped")
+            << QStringList{"--mnemonics"} << QByteArray("ee9e")
+            << QStringLiteral(
+                   "^ee9e\tE([a-z]+)\nee9e\tE(?!\\1\n)([a-z]+)\nee9e\tE(?!\\1\n|\\2\n)[a-z]+\n$")
+            << QString();
+        QTest::newRow("sentence of a word with a repeated letter")
+            << QStringList{"--mnemonics", "--sentence", "--format", "csv"} << QByteArray("book")
+            << QStringLiteral("^book,B[a-z]+ O([a-z]+) O(?!\\1 )[a-z]+ K[a-z]+\r\n$") << QString();
+        QTest::newRow("acrostic of shared initials")
+            << QStringList{"--mnemonics", "--acrostic", "--format", "json"}
+            << QByteArray("otter\nowl\nox\n")
+            << QStringLiteral(
+                   "^\\{\"phrase\": \"OOO\", \"sentence\": "
+                   "\"O([a-z]+) O(?!\\1 )([a-z]+) O(?!\\1\"|\\2\")[a-z]+\"\\}\n$")
+            << QString();
         QTest::newRow("acrostic of first letters, a phrase without one left out")
             << QStringList{"--mnemonics", "--acrostic"}
             << QByteArray("mercury\n  venus\n42\n(earth)\n")

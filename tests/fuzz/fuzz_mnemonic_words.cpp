@@ -75,5 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const QString& word : words)
         check(!word.isEmpty() && !word.contains(QLatin1String("<br>")));
     check(words.size() <= phrase.size());
+
+    // The served words: one per marker that a "<br>" follows, in order.
+    const QStringList served = lexiquill::generation::servedMnemonicWords(page);
+    check(served.size() <= page.count(QLatin1String("<big>")));
+    for (const QString& word : served)
+        check(!word.isEmpty() && !word.contains(QLatin1String("<br>")) && page.contains(word));
     return 0;
 }

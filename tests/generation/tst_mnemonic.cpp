@@ -4,6 +4,7 @@
 
 using lexiquill::generation::extractMnemonicWords;
 using lexiquill::generation::mnemonicQueryUrl;
+using lexiquill::generation::servedMnemonicWords;
 
 namespace {
 
@@ -141,6 +142,28 @@ private slots:
         QFETCH(QString, page);
         QFETCH(QStringList, words);
         QCOMPARE(extractMnemonicWords(phrase, page), words);
+    }
+
+    void served_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QStringList>("words");
+        QTest::newRow("a repeated letter keeps its own word")
+            << page({"Big", "Old", "Open", "Kite"}) << QStringList{"Big", "Old", "Open", "Kite"};
+        QTest::newRow("text around and between markers is skipped")
+            << "x<br><big>A</big>pe<br>y<big>B</big><br>z" << QStringList{"Ape", "B"};
+        QTest::newRow("a half marker is no marker")
+            << "<big>C</big<br><big>D</big>og<br><big>" << QStringList{"Dog"};
+        QTest::newRow("a marker without a terminator ends the list")
+            << "<big>A</big>pe<big>B</big>ee" << QStringList{};
+        QTest::newRow("page without markers") << "<html>Service busy</html>" << QStringList{};
+    }
+
+    void served()
+    {
+        QFETCH(QString, page);
+        QFETCH(QStringList, words);
+        QCOMPARE(servedMnemonicWords(page), words);
     }
 
     void aPhraseLongerThan32767CharactersGetsAWordPerLetter()

@@ -250,6 +250,7 @@ FaultyContext::FaultyContext(command::CommandContext& real)
 
 platform::ListView& FaultyContext::wordList() { return m_wordList; }
 platform::ListView& FaultyContext::resultTable() { return m_resultTable; }
+command::ResultOrigins& FaultyContext::resultOrigins() { return m_real.resultOrigins(); }
 bool FaultyContext::isAcronymMode() const { return real("isAcronymMode").isAcronymMode(); }
 bool FaultyContext::isMnemonicMode() const { return real("isMnemonicMode").isMnemonicMode(); }
 void FaultyContext::selectMnemonicMode() { real("selectMnemonicMode").selectMnemonicMode(); }

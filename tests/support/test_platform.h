@@ -215,6 +215,7 @@ public:
 
     platform::ListView& wordList() override;
     platform::ListView& resultTable() override;
+    command::ResultOrigins& resultOrigins() override;
     bool isAcronymMode() const override;
     bool isMnemonicMode() const override;
     void selectMnemonicMode() override;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace lexiquill::command {
+class CommandContext;
+}
+
+namespace lexiquill::menu {
+
+// The results list's context menu as it was opened on one row.
+struct RowMenu {
+    int row = 0;
+    // The list's change count when the menu opened: once rows have gone since, the
+    // row may be another one, and the menu's items change nothing.
+    quint64 changeCount = 0;
+    bool mnemonic = false;  // the row holds a word made for a letter of its phrase
+    bool enabled = false;   // no generation run is going
+    QStringList otherWords;
+};
+
+// The most other words the menu offers for a row's letter.
+inline constexpr int kOtherWords = 8;
+
+// Opens the menu on a row of the results list: for a Mnemonic row, outside a run, asks
+// the mnemonic service for up to eight other words for its letter. A service that
+// fails is reported once, and the menu opens without other words.
+RowMenu openRowMenu(command::CommandContext& context, int row);
+
+// The menu's items. Each reports its own failures, and changes nothing when the rows
+// the menu was opened on have gone since.
+//
+// Makes word the row's Result; its tick stays as it is.
+void chooseWord(command::CommandContext& context, const RowMenu& menu, const QString& word);
+// Gives every unticked row of the row's phrase a new word, each different from the
+// phrase's other words where the service has enough; ticked rows keep theirs. Either
+// every unticked row gets its word or, when the service fails, none.
+void drawAgain(command::CommandContext& context, const RowMenu& menu);
+// Puts the sentence of the row's phrase on the clipboard, as one line without a line
+// end; for a row of its own, such as an acronym, its Result.
+void copySentence(command::CommandContext& context, const RowMenu& menu);
+
+// The sentence of a Mnemonic row's phrase; empty for any other row.
+QString mnemonicSentence(command::CommandContext& context, int row);
+
+}  // namespace lexiquill::menu
