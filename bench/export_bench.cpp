@@ -1,7 +1,8 @@
-// Times the two exports of the ticked results through the real window and the real
-// event pump, writer and clipboard: "Save Results To Text File" against
-// `column -t -s $'\t'` aligning the same rows from a file, and "Copy Results To
-// Clipboard". Also measures how far the export raises the program's peak memory.
+// Times the exports of the ticked results through the real window and the real event
+// pump, writer and clipboard: "Save Results To Text File" against `column -t -s $'\t'`
+// aligning the same rows from a file, "Save Ticked Rows as Flashcards…" beside it, and
+// "Copy Results To Clipboard". Also measures how far the export raises the program's
+// peak memory.
 //
 //   export_bench [rows]      rows default to 100000, all ticked
 //
@@ -25,6 +26,9 @@
 
 #include "adapters/qt_clipboard.h"
 #include "bench_support.h"
+#include "menu/flashcards.h"
+#include "menu/result_menu.h"
+#include "support/flashcard_reader.h"
 #include "support/test_platform.h"
 #include "widgets/list_control.h"
 #include "window/main_window.h"
@@ -198,6 +202,27 @@ int main(int argc, char* argv[])
     } else {
         std::printf("export peak memory: unknown (/proc/self/clear_refs not writable)\n");
     }
+    std::fflush(stdout);
+
+    // Save Ticked Rows as Flashcards over the same rows, as its menu item runs it.
+    const QString cards = dir.filePath(QStringLiteral("cards.txt"));
+    boxes.saveAnswers = QStringList{cards};
+    timer.restart();
+    lexiquill::menu::saveTickedRowsAsFlashcards(window.context(), {});
+    const qint64 cardsNs = timer.nsecsElapsed();
+    const lexiquill::test::FlashcardFile read = lexiquill::test::readFlashcards([&] {
+        QFile file(cards);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }());
+    if (!boxes.errorReports.isEmpty() || !read.ok || read.notes.isEmpty()) {
+        fail(QStringLiteral("the cards were not written: %1").arg(boxes.errorReports.join("; ")));
+        return 1;
+    }
+    std::printf(
+        "flashcards of %d ticked rows: %.0f ms (%lld notes, one per phrase), %.1f times "
+        "the text export\n",
+        n, milliseconds(cardsNs), static_cast<long long>(read.notes.size()),
+        static_cast<double>(cardsNs) / static_cast<double>(exportNs));
     std::fflush(stdout);
 
     // The clipboard copy. Its peak shows that the measure sees what a command holds:

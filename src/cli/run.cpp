@@ -13,7 +13,9 @@
 #include "cli/progress.h"
 #include "cli/result_writer.h"
 #include "generation/acronym.h"
+#include "generation/acrostic_cues.h"
 #include "generation/mnemonic.h"
+#include "generation/other_words.h"
 #include "platform/platform_error.h"
 
 namespace lexiquill::cli {
@@ -30,26 +32,35 @@ void printError(const QString& message)
     std::fprintf(stderr, "lexiquill: %s\n", message.toLocal8Bit().constData());
 }
 
-QStringList askWords(MnemonicService& service, const QString& phrase, std::optional<quint64> seed)
+// What request gives, or ServiceFailed naming the service when it fails.
+template <class Request>
+QStringList askService(const MnemonicService& service, Request&& request)
 {
     try {
-        return generation::servedMnemonicWords(generation::fetchMnemonicPage(
-            service.http, service.host, service.baseUrl, phrase, seed));
+        return request();
     } catch (const platform::PlatformError& error) {
         throw ServiceFailed{service.baseUrl + QStringLiteral(": ") +
                             QString::fromUtf8(error.what())};
     }
 }
 
-// The letter an acrostic takes from a phrase: its first one of A to Z, upper-cased;
-// nothing when it has none.
-QChar acrosticLetter(const QString& phrase)
+QStringList askWords(MnemonicService& service, const QString& phrase, std::optional<quint64> seed)
 {
-    for (const QChar c : phrase) {
-        if (c >= u'A' && c <= u'Z') return c;
-        if (c >= u'a' && c <= u'z') return QChar(c.unicode() - u'a' + u'A');
-    }
-    return {};
+    return askService(service, [&] {
+        return generation::servedMnemonicWords(generation::fetchMnemonicPage(
+            service.http, service.host, service.baseUrl, phrase, seed));
+    });
+}
+
+// Words of the service that begin with cue, for the letter at index at (from 0) of
+// the acrostic's letters.
+QStringList askCueWords(MnemonicService& service, const QString& letters, qsizetype at, int count,
+                        const QString& cue)
+{
+    return askService(service, [&] {
+        return generation::fetchOtherWords(service.http, service.host, service.baseUrl, letters, at,
+                                           count, std::nullopt, cue);
+    });
 }
 
 class Run {
@@ -79,22 +90,23 @@ public:
                 [&] { m_out.flush(); });
         } else if (m_options.acrostic) {
             QString letters;
+            QStringList phrases;  // those with a letter, for their cues
             allRead = m_input.forEach(
                 [&](const QString& phrase) {
-                    const QChar letter = acrosticLetter(phrase);
-                    if (letter.isNull()) {
+                    const QString letter = generation::acrosticLetters(phrase, 1);
+                    if (letter.isEmpty()) {
                         progress.clear();
                         printError(QStringLiteral("\"%1\" has no letter A to Z; it is left out")
                                        .arg(phrase));
                     } else {
                         letters += letter;
+                        if (m_options.cues) phrases.append(phrase);
                     }
                     progress.step();
                 },
                 [] {});
-            if (!letters.isEmpty()) {
-                m_writer->write(letters, askWords(*m_service, letters, m_options.seed).join(u' '));
-            }
+            progress.clear();
+            if (!letters.isEmpty()) writeAcrostic(letters, phrases);
         } else {
             allRead = m_input.forEach(
                 [&](const QString& phrase) {
@@ -114,6 +126,29 @@ public:
         m_writer->finish();
         m_out.flush();
         return allRead;
+    }
+
+    // One sentence, a word for each of the letters, led by its key: the letters, or
+    // with --cues the cues of the phrases, whose words then begin with their cues.
+    void writeAcrostic(const QString& letters, const QStringList& phrases)
+    {
+        QStringList words = askWords(*m_service, letters, m_options.seed);
+        if (!m_options.cues) {
+            m_writer->write(letters, words.join(u' '));
+            return;
+        }
+        const QStringList wanted = generation::acrosticCues(phrases);
+        QStringList cues = wanted;
+        const QList<qsizetype> cut =
+            generation::fitToCues(words, cues, [&](qsizetype at, const QString& cue, int count) {
+                return askCueWords(*m_service, letters, at, count, cue);
+            });
+        for (const qsizetype i : cut) {
+            printError(
+                QStringLiteral("no word begins with \"%1\" for \"%2\"; it keeps the letter %3")
+                    .arg(wanted[i], phrases[i], cues[i]));
+        }
+        m_writer->write(cues.join(u' '), words.join(u' '));
     }
 
     // What was made before the service failed still goes out.
