@@ -86,8 +86,6 @@ int main(int argc, char* argv[])
                 ++standing;
             } else if (cues[i].size() == 1) {
                 ++ownless;
-                std::printf("  one letter, no start of its own: %s (%s)\n",
-                            qPrintable(list.items[i]), qPrintable(list.title));
             } else {
                 ok = false;
                 fail(QStringLiteral("%1 stands for %2 items of %3")

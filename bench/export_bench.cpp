@@ -70,7 +70,7 @@ bool resetPeakMemory()
     return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
 }
 
-// Fills the results with n ticked rows of one to four words and their acronyms, and
+// Fills the results with n ticked rows of one to four words, numbered, and their acronyms, and
 // writes the same rows, with the header line, tab-separated to path.
 bool fillResults(MainWindow& window, int n, const QString& path)
 {
@@ -90,6 +90,8 @@ bool fillResults(MainWindow& window, int n, const QString& path)
             phrase += word;
             acronym += word[0].toUpper() + QLatin1Char('.');
         }
+        // Each phrase its own, so that the flashcards have a note for every row.
+        phrase += QString::number(i);
         const int row = results.append(phrase);
         results.setSubText(row, 2, acronym);
         chunk += (phrase + QLatin1Char('\t') + acronym + QLatin1Char('\n')).toUtf8();

@@ -230,6 +230,21 @@ private slots:
             << QByteArray("mercury\n  venus\n42\n(earth)\n")
             << QStringLiteral("^MVE\tM%1 V%1 E%1\n$").arg(word)
             << QStringLiteral("^lexiquill: \"42\" has no letter A to Z; it is left out\n$");
+        const QString cued = QStringLiteral("Ol Op Oc Tro Tri Ab F Ve G Va Ac H");
+        QTest::newRow("cranial nerves with cues: the key, each word beginning with its cue")
+            << QStringList{"--mnemonics", "--acrostic", "--cues"}
+            << QByteArray(
+                   "Olfactory\nOptic\nOculomotor\nTrochlear\nTrigeminal\nAbducens\nFacial\n"
+                   "Vestibulocochlear\nGlossopharyngeal\nVagus\nAccessory\nHypoglossal\n")
+            << "^" + cued + "\t" + QString(cued).replace(" ", word + " ") + word + "\n$"
+            << QString();
+        QTest::newRow("a cue no word begins with keeps its letter, with a warning")
+            << QStringList{"--mnemonics", "--acrostic", "--cues", "--format=json"}
+            << QByteArray("Qzar\nQuilt\n")
+            << QStringLiteral("^\\{\"phrase\": \"Q Qu\", \"sentence\": \"Q%1 Qu%1\"\\}\n$")
+                   .arg(word)
+            << QStringLiteral(
+                   "^lexiquill: no word begins with \"Qz\" for \"Qzar\"; it keeps the letter Q\n$");
     }
 
     void service()
