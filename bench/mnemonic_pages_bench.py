@@ -58,7 +58,8 @@ def main():
     per_letter = {part: collections.Counter() for part in PARTS}
     with open(args.listing, encoding="utf-8") as f:
         for line in f:
-            if line.strip() and not line.startswith("#"):
+            # Lines of the wide tier (a third field) are never drawn for a page.
+            if len(line.split()) == 2 and not line.startswith("#"):
                 part, word = line.split()
                 listed[word[0]].add(word)
                 listed[part].add(word)

@@ -69,6 +69,12 @@ FAMILIAR_PER_LETTER = 30
 FEWEST_OF_EACH = 8
 FEWEST_WITHOUT_REPEATS = 20
 FEWEST_FOR_SHAPE = 5
+# The wide tier: the other words of the tiers below the last among this many most frequent
+# spoken words, bar people (the kind of noun most often used as an insult). The service offers
+# them only as other words for a letter and for starts of two or three letters ("Tro", "Hy"),
+# which the familiar words alone leave short; pages draw from the rest.
+WIDE_RANK = 20000
+PEOPLE = 18
 # The letters that begin the most English words keep a wide choice.
 FEWEST_PER_LETTER = {"b": 150, "c": 150, "p": 150, "s": 150}
 
@@ -297,214 +303,266 @@ def write_notice(path):
                 out.write(f.read())
 
 
-def main():
-    output = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "data", "mnemonic-words.txt")
-    sizes = scowl_sizes()
-    counts = sense_counts()
-    first = first_senses()
-    # Offensive words and words one cannot picture are left out alike; only the first list is
-    # a promise to the user, the second a matter of taste.
-    blocked = read_word_list("mnemonic-blocklist.txt") | read_word_list("mnemonic-unpicturable.txt")
-    names = capitalized_sizes()
-    adjective_forms = exceptions("adj")
-    # noun.exc maps singular to plurals; here each plural leads to its singulars.
-    irregular_plurals = collections.defaultdict(list)
-    for base, plurals in exceptions("noun").items():
-        for plural in plurals:
-            irregular_plurals[plural].append(base)
+PART_NAMES = {"a": "adjective", "n": "noun", "v": "verb"}
+LETTERS = "abcdefghijklmnopqrstuvwxyz"
 
-    def usable(word, max_size):
-        size = sizes.get(word, 999)
+# Each tier widens the search: larger SCOWL sizes, weaker dominance of the part of speech, then
+# more lexicographer files. A word belongs to the first tier that takes it: the first three
+# (PICTURABLE_TIERS) hold things, motions and contacts one can picture, the next two also
+# people, places, substances, body parts, eating, making and the weather; the last only helps a
+# letter reach its floor.
+WIDER_NOUN_FILES = {**CONCRETE_NOUNS, **WIDER_NOUNS}
+WIDER_VERB_FILES = {**PICTURABLE_VERBS, **WIDER_VERBS}
+TIERS = [
+    dict(size=50, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=1, seen=3),
+    dict(size=50, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=2, seen=1),
+    dict(size=55, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=2, seen=0),
+    dict(size=50, nouns=WIDER_NOUN_FILES, verbs=WIDER_VERB_FILES, slack=4, seen=1),
+    dict(size=55, nouns=WIDER_NOUN_FILES, verbs=WIDER_VERB_FILES, slack=8, seen=0),
+    # Last, only for letters still short: adjectives made with a suffix ("enormous"), and
+    # verbs of change ("explode").
+    dict(size=55, nouns=WIDER_NOUN_FILES, verbs={**WIDER_VERB_FILES, **CHANGE_VERBS}, slack=2,
+         seen=1, derived=True),
+]
+PICTURABLE_TIERS = 3
+
+
+class Sources:
+    """What the sources say about the words, and the tests a word must pass to be offered."""
+
+    def __init__(self):
+        self.sizes = scowl_sizes()
+        self.counts = sense_counts()
+        self.first = first_senses()
+        # Offensive words and words one cannot picture are left out alike; only the first list
+        # is a promise to the user, the second a matter of taste.
+        self.blocked = read_word_list("mnemonic-blocklist.txt") | read_word_list("mnemonic-unpicturable.txt")
+        self.capitalized = capitalized_sizes()
+        # noun.exc maps singular to plurals; here each plural leads to its singulars.
+        self.irregular_plurals = collections.defaultdict(list)
+        for base, plurals in exceptions("noun").items():
+            for plural in plurals:
+                self.irregular_plurals[plural].append(base)
+        # Comparatives and superlatives ("bigger", "worst"): a degree, not a look.
+        self.graded = {form for forms in exceptions("adj").values() for form in forms}
+        self.lemmas = {pos: sorted({lemma for (lemma, p) in self.first if p == pos}) for pos in "nva"}
+        self.verb_lemmas = set(self.lemmas["v"])
+        self.irregular_verb_forms = {form for forms in exceptions("verb").values() for form in forms}
+        # Words listed with a capital count as unranked: their count is mostly a name's.
+        self.ranks = subtlex_ranks(names_too=False)
+
+    def usable(self, word, max_size):
+        size = self.sizes.get(word, 999)
         # "john", "mars": a lower-case word that is more often a name.
-        if names.get(word, 999) <= size + 5:
+        if self.capitalized.get(word, 999) <= size + 5:
             return False
-        return WORD.match(word) and size <= max_size and word not in blocked
+        return WORD.match(word) and size <= max_size and word not in self.blocked
 
-    # Comparatives and superlatives ("bigger", "worst"): a degree, not a look.
-    graded = {form for forms in adjective_forms.values() for form in forms}
-
-    def graded_adjective(word):
-        if word in graded:
+    def graded_adjective(self, word):
+        if word in self.graded:
             return True
         for suffix in ("er", "est"):
             if word.endswith(suffix):
                 stem = word[: -len(suffix)]
                 for base in (stem, stem + "e", stem[:-1], stem[:-1] + "y" if stem.endswith("i") else ""):
-                    if base and (base, "a") in first:
+                    if base and (base, "a") in self.first:
                         return True
         return False
 
-    def tagged(word, pos):
-        return sum(counts.get((word, pos), {}).values())
+    def tagged(self, word, pos):
+        return sum(self.counts.get((word, pos), {}).values())
 
-    def dominant(word, pos, slack):
-        """True when the word is used as this part of speech at least about as often as
-        as any other, so that it reads as one in the phrase."""
-        own = tagged(word, pos)
-        others = max(tagged(word, other) for other in "nva" if other != pos)
+    def dominant(self, word, pos, slack):
+        """True when the word is used as this part of speech at least about as often as any
+        other, so that it reads as one in the phrase."""
+        own = self.tagged(word, pos)
+        others = max(self.tagged(word, other) for other in "nva" if other != pos)
         return own > 0 and own * slack >= others
 
-    def third_person_of(verb, max_size):
+    def third_person_of(self, verb, max_size):
         for form in [IRREGULAR_THIRD_PERSON.get(verb, ""), regular_third_person(verb)]:
-            if form and WORD.match(form) and sizes.get(form, 999) <= max_size and form not in blocked:
+            if form and WORD.match(form) and self.sizes.get(form, 999) <= max_size and form not in self.blocked:
                 return form
         return None
 
-    lemmas = {pos: sorted({lemma for (lemma, p) in first if p == pos}) for pos in "nva"}
+    def plural(self, noun):
+        return any((base, "n") in self.first for base in singulars(noun, self.irregular_plurals, self.sizes))
 
-    # Each tier widens the search: larger SCOWL sizes, weaker dominance of the part of speech,
-    # then more lexicographer files. A word belongs to the first tier that takes it: the first
-    # three hold things, motions and contacts one can picture, the next two also people,
-    # places, substances, body parts, eating, making and the weather; the last only helps a
-    # letter reach its floor.
-    wider_nouns = {**CONCRETE_NOUNS, **WIDER_NOUNS}
-    wider_verbs = {**PICTURABLE_VERBS, **WIDER_VERBS}
-    tiers = [
-        dict(size=50, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=1, seen=3),
-        dict(size=50, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=2, seen=1),
-        dict(size=55, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=2, seen=0),
-        dict(size=50, nouns=wider_nouns, verbs=wider_verbs, slack=4, seen=1),
-        dict(size=55, nouns=wider_nouns, verbs=wider_verbs, slack=8, seen=0),
-        # Last, only for letters still short: adjectives made with a suffix ("enormous"),
-        # and verbs of change ("explode").
-        dict(size=55, nouns=wider_nouns, verbs={**wider_verbs, **CHANGE_VERBS}, slack=2, seen=1,
-             derived=True),
-    ]
-    picturable_tiers = 3
+    def verb_form(self, word):
+        """True for a word that is also a form of a verb: "stole", "rose", "building", "eats".
+        SUBTLEX counts word forms, so its count for such a word is mostly the verb's."""
+        if word in self.irregular_verb_forms:
+            return True
+        if word.endswith("ing") and any(stem in self.verb_lemmas
+                                        for stem in (word[:-3], word[:-3] + "e", word[:-4])):
+            return True
+        return word.endswith("s") and verb_base(word, self.verb_lemmas) in self.verb_lemmas
 
-    def candidates(pos, tier):
+    def rank(self, lemma, pos):
+        """The SUBTLEX place of a word, or past the end where the count belongs to another word."""
+        if pos != "v" and self.verb_form(lemma):
+            return UNRANKED
+        return self.ranks.get(lemma, UNRANKED)
+
+    def familiarity(self, pos, form):
+        """The rank of a word as the list writes it: a verb by its base form."""
+        return self.rank(verb_base(form, self.verb_lemmas) if pos == "v" else form, pos)
+
+    def noun_fits(self, lemma, tier, seen):
+        if self.first[(lemma, "n")] not in tier["nouns"] or not seen:
+            return False
+        if self.tagged(lemma, "v") > self.tagged(lemma, "n") * tier["slack"] * 2:
+            return False
+        # "young", "pale": mostly adjectives, which as nouns read wrongly.
+        if self.tagged(lemma, "a") > self.tagged(lemma, "n"):
+            return False
+        if self.tagged(lemma, "n") == 0 and self.first.get((lemma, "a")) in DESCRIPTIVE_ADJECTIVES:
+            return False
+        # "bracing", "coping": nouns made from verbs are rarely things, bar the most common
+        # ones ("building").
+        if lemma.endswith("ing") and self.sizes[lemma] > 20:
+            return False
+        # "eggs", "irons", "colors": WordNet lists some plurals as nouns of their own, and
+        # before a verb such as "Slams" they read wrongly. The singular, if it is a noun one can
+        # picture, is a candidate on its own merits.
+        return not self.plural(lemma)
+
+    def verb_fits(self, lemma, tier, seen):
+        """The third-person form the list takes for the verb, or None."""
+        if self.first[(lemma, "v")] not in tier["verbs"] or not seen:
+            return None
+        # A verb mostly used as a noun ("gardens", "ghosts") reads as a noun.
+        if not self.dominant(lemma, "v", min(tier["slack"], 4)):
+            return None
+        return self.third_person_of(lemma, tier["size"] + 5) if lemma not in self.blocked else None
+
+    def adjective_fits(self, lemma, tier, seen):
+        if self.first[(lemma, "a")] not in DESCRIPTIVE_ADJECTIVES or not seen:
+            return False
+        if not self.dominant(lemma, "a", tier["slack"]) or derived_adjective(lemma, tier.get("derived")):
+            return False
+        return not self.graded_adjective(lemma) and not lemma.endswith("th")
+
+    def candidates(self, pos, tier):
+        """Maps each lemma of the part of speech that the tier takes to the form the list writes."""
         found = {}
-        for lemma in lemmas[pos]:
-            if not usable(lemma, tier["size"]):
+        for lemma in self.lemmas[pos]:
+            if not self.usable(lemma, tier["size"]):
                 continue
             # The rarest words that pass the size test still need to have been seen in
             # WordNet's tagged texts often enough, except in the widest tiers.
-            seen = tagged(lemma, pos) >= (min(tier["seen"], 1) if pos == "n" else tier["seen"])
+            seen = self.tagged(lemma, pos) >= (min(tier["seen"], 1) if pos == "n" else tier["seen"])
             if pos == "n":
-                if first[(lemma, "n")] not in tier["nouns"] or not seen:
-                    continue
-                if tagged(lemma, "v") > tagged(lemma, "n") * tier["slack"] * 2:
-                    continue
-                # "young", "pale": mostly adjectives, which as nouns read wrongly.
-                if tagged(lemma, "a") > tagged(lemma, "n"):
-                    continue
-                if tagged(lemma, "n") == 0 and first.get((lemma, "a")) in DESCRIPTIVE_ADJECTIVES:
-                    continue
-                # "bracing", "coping": nouns made from verbs are rarely things, bar the most
-                # common ones ("building").
-                if lemma.endswith("ing") and sizes[lemma] > 20:
-                    continue
-                # "eggs", "irons", "colors": WordNet lists some plurals as nouns of their
-                # own, and before a verb such as "Slams" they read wrongly. The singular, if
-                # it is a noun one can picture, is a candidate on its own merits.
-                if any((base, "n") in first for base in singulars(lemma, irregular_plurals, sizes)):
-                    continue
-                found[lemma] = lemma
+                form = lemma if self.noun_fits(lemma, tier, seen) else None
             elif pos == "v":
-                if first[(lemma, "v")] not in tier["verbs"] or not seen:
-                    continue
-                # A verb mostly used as a noun ("gardens", "ghosts") reads as a noun.
-                if not dominant(lemma, "v", min(tier["slack"], 4)):
-                    continue
-                form = third_person_of(lemma, tier["size"] + 5) if lemma not in blocked else None
-                if form:
-                    found[lemma] = form
+                form = self.verb_fits(lemma, tier, seen)
             else:
-                if first[(lemma, "a")] not in DESCRIPTIVE_ADJECTIVES or not seen:
-                    continue
-                if not dominant(lemma, "a", tier["slack"]) or derived_adjective(lemma, tier.get("derived")):
-                    continue
-                if graded_adjective(lemma) or lemma.endswith("th"):
-                    continue
-                found[lemma] = lemma
+                form = lemma if self.adjective_fits(lemma, tier, seen) else None
+            if form:
+                found[lemma] = form
         return found
 
-    # pos -> letter -> {lemma: (tier, form)}, each lemma in the first tier that takes it.
+
+def gather_pool(sources):
+    """pos -> letter -> {lemma: (tier, form)}, each lemma in the first tier that takes it."""
     pool = {pos: collections.defaultdict(dict) for pos in "nva"}
-    for index, tier in enumerate(tiers):
+    for index, tier in enumerate(TIERS):
         for pos in "nva":
-            for lemma, form in candidates(pos, tier).items():
+            for lemma, form in sources.candidates(pos, tier).items():
                 pool[pos][lemma[0]].setdefault(lemma, (index, form))
     # Words picked by hand for letters English is short of count as things one can picture.
     for line in sorted(read_lines("mnemonic-supplement.txt")):
         part, lemma = line.split()
-        pos = {"adjective": "a", "noun": "n", "verb": "v"}[part]
-        form = third_person_of(lemma, 65) if pos == "v" else lemma
-        if usable(lemma, 60) and form:
+        pos = {name: p for p, name in PART_NAMES.items()}[part]
+        form = sources.third_person_of(lemma, 65) if pos == "v" else lemma
+        if sources.usable(lemma, 60) and form:
             pool[pos][lemma[0]][lemma] = (0, form)
+    return pool
 
-    # Words listed with a capital count as unranked: their count is mostly a name's.
-    ranks = subtlex_ranks(names_too=False)
-    verb_lemmas = set(lemmas["v"])
-    verb_forms = exceptions("verb")
-    irregular_verb_forms = {form for forms in verb_forms.values() for form in forms}
 
-    def verb_form(word):
-        """True for a word that is also a form of a verb: "stole", "rose", "building", "eats".
-        SUBTLEX counts word forms, so its count for such a word is mostly the verb's."""
-        if word in irregular_verb_forms:
-            return True
-        if word.endswith("ing") and any(stem in verb_lemmas
-                                        for stem in (word[:-3], word[:-3] + "e", word[:-4])):
-            return True
-        return word.endswith("s") and verb_base(word, verb_lemmas) in verb_lemmas
+def choose_words(sources, pool):
+    """pos -> letter -> {form}: the words of the list."""
+    chosen = {pos: collections.defaultdict(set) for pos in "nva"}
+    for letter in LETTERS:
+        choose_for_letter(letter, {pos: pool[pos][letter] for pos in "nva"}, sources.rank,
+                          {pos: chosen[pos][letter] for pos in "nva"})
+    return chosen
 
-    def rank(lemma, pos):
-        """The SUBTLEX place of a word, or past the end where the count belongs to another word."""
-        if pos != "v" and verb_form(lemma):
-            return UNRANKED
-        return ranks.get(lemma, UNRANKED)
 
-    chosen = {pos: collections.defaultdict(set) for pos in "nva"}  # pos -> letter -> {form}
-    for letter in "abcdefghijklmnopqrstuvwxyz":
-        choose_for_letter(letter, {pos: pool[pos][letter] for pos in "nva"}, rank, picturable_tiers,
-                          len(tiers) - 1, {pos: chosen[pos][letter] for pos in "nva"})
+def choose_wide(sources, pool, chosen):
+    """pos -> letter -> {form}: the words of the wide tier, those not chosen already."""
+    wide = {pos: collections.defaultdict(set) for pos in "nva"}
+    for pos in "nva":
+        for letter, entries in pool[pos].items():
+            for lemma, (tier, form) in entries.items():
+                person = pos == "n" and sources.first.get((lemma, "n")) == PEOPLE
+                if (tier < len(TIERS) - 1 and sources.rank(lemma, pos) < WIDE_RANK and not person
+                        and form not in chosen[pos][letter]):
+                    wide[pos][letter].add(form)
+    return wide
 
-    def plural(noun):
-        return any((base, "n") in first for base in singulars(noun, irregular_plurals, sizes))
 
-    problems = broken_rules(chosen, pool, blocked, plural, verb_lemmas)
-    if problems:
-        sys.exit("The word list breaks its rules:\n  " + "\n  ".join(problems))
-
-    write_notice(os.path.splitext(output)[0] + ".NOTICE")
-
-    names = {"a": "adjective", "n": "noun", "v": "verb"}
+def write_list(output, chosen, wide, sources):
+    """One "part word" line per word, by letter, the most familiar first (a verb by its base
+    form), so that the service can offer familiar words first without counts of its own; the
+    words of the wide tier end their line with "wide"."""
     with open(output, "w", encoding="utf-8", newline="\n") as out:
-        out.write("# Words of the Lexiquill mnemonic service: one per line, part of speech and word.\n")
+        out.write("# Words of the Lexiquill mnemonic service: one per line, part of speech and word,\n")
+        out.write("# by initial letter, the most familiar first (as often spoken in SUBTLEX-US);\n")
+        out.write("# \"wide\" marks words offered only as other words and for starts, not on pages.\n")
         out.write("# Generated by tools/make_mnemonic_words.py from Debian's scowl and wordnet-base,\n")
         out.write(f"# ranked by SUBTLEX-US ({SUBTLEX_PACKAGE} {SUBTLEX_VERSION} from npm);\n")
         out.write("# do not edit by hand. Licence notes: data/mnemonic-words.NOTICE.\n")
-        for pos in "anv":
-            for letter in sorted(chosen[pos]):
-                for word in sorted(chosen[pos][letter]):
-                    out.write(f"{names[pos]} {word}\n")
+        for letter in LETTERS:
+            entries = sorted((sources.familiarity(pos, form), form, PART_NAMES[pos], tier)
+                             for tier, words in (("", chosen), (" wide", wide))
+                             for pos in "anv" for form in words[pos][letter])
+            for _rank, form, part, tier in entries:
+                out.write(f"{part} {form}{tier}\n")
 
-    for pos in "anv":
-        total = sum(len(w) for w in chosen[pos].values())
-        per_letter = " ".join(f"{l}{len(chosen[pos].get(l, ()))}" for l in "abcdefghijklmnopqrstuvwxyz")
-        print(f"{names[pos]}s: {total}  {per_letter}", file=sys.stderr)
+
+def report(chosen, wide, sources):
+    """The counts per letter and part of speech, and how many words are familiar, on stderr."""
+    for words, tier in ((chosen, ""), (wide, "wide ")):
+        for pos in "anv":
+            total = sum(len(w) for w in words[pos].values())
+            per_letter = " ".join(f"{l}{len(words[pos].get(l, ()))}" for l in LETTERS)
+            print(f"{tier}{PART_NAMES[pos]}s: {total}  {per_letter}", file=sys.stderr)
     known = []
-    for letter in "abcdefghijklmnopqrstuvwxyz":
+    for letter in LETTERS:
         forms = [(pos, form) for pos in "nva" for form in chosen[pos][letter]]
-        familiar = sum(ranks.get(verb_base(f, verb_lemmas) if p == "v" else f, UNRANKED) < FAMILIAR_RANK
-                       for p, f in forms)
+        familiar = sum(sources.ranks.get(verb_base(f, sources.verb_lemmas) if p == "v" else f, UNRANKED)
+                       < FAMILIAR_RANK for p, f in forms)
         known.append(f"{letter}{familiar}/{len(forms)}")
     print(f"among the {FAMILIAR_RANK} most frequent spoken words: " + " ".join(known), file=sys.stderr)
 
 
-def broken_rules(chosen, pool, blocked, plural, verb_lemmas):
+def main():
+    output = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "data", "mnemonic-words.txt")
+    sources = Sources()
+    pool = gather_pool(sources)
+    chosen = choose_words(sources, pool)
+    wide = choose_wide(sources, pool, chosen)
+    problems = broken_rules(chosen, wide, pool, sources)
+    if problems:
+        sys.exit("The word list breaks its rules:\n  " + "\n  ".join(problems))
+    write_notice(os.path.splitext(output)[0] + ".NOTICE")
+    write_list(output, chosen, wide, sources)
+    report(chosen, wide, sources)
+
+
+def broken_rules(chosen, wide, pool, sources):
     """What the list must hold whatever the sources say; each broken rule, one line each."""
     problems = []
-    for letter in "abcdefghijklmnopqrstuvwxyz":
+    for letter in LETTERS:
         for pos in "nva":
-            for form in sorted(chosen[pos][letter]):
-                base = verb_base(form, verb_lemmas) if pos == "v" else form
+            for form in sorted(chosen[pos][letter] | wide[pos][letter]):
+                base = verb_base(form, sources.verb_lemmas) if pos == "v" else form
                 if not WORD.match(form) or form[0] != letter:
                     problems.append(f"{form}: not a word of 3 to 10 letters a to z under {letter}")
-                if base in blocked or form in blocked:
+                if base in sources.blocked or form in sources.blocked:
                     problems.append(f"{form}: blocked")
-                if pos == "n" and plural(form):
+                if pos == "n" and sources.plural(form):
                     problems.append(f"{form}: a plural noun")
             # Enough of each part of speech for the shape of the phrase, or all there are.
             offered = len(pool[pos][letter])
@@ -520,13 +578,13 @@ def broken_rules(chosen, pool, blocked, plural, verb_lemmas):
     return problems
 
 
-def choose_for_letter(letter, pool, rank, picturable_tiers, last_tier, chosen):
+def choose_for_letter(letter, pool, rank, chosen):
     """Fills chosen[pos] with the forms of the words one letter offers: every familiar word
     one can picture, then, where the letter is still short, the most familiar of the rest."""
     remaining = []
     for pos in "nva":
         for lemma, (tier, form) in sorted(pool[pos].items()):
-            if rank(lemma, pos) < FAMILIAR_RANK and tier < picturable_tiers:
+            if rank(lemma, pos) < FAMILIAR_RANK and tier < PICTURABLE_TIERS:
                 chosen[pos].add(form)
             else:
                 # Familiar words first, the more picturable tiers before the others; then the
@@ -548,7 +606,7 @@ def choose_for_letter(letter, pool, rank, picturable_tiers, last_tier, chosen):
                 chosen[pos].add(form)
 
     # The last tier (adjectives with a suffix, verbs of change) only helps reach the floor.
-    familiar = [entry for entry in remaining if not entry[0] and entry[1] < last_tier]
+    familiar = [entry for entry in remaining if not entry[0] and entry[1] < len(TIERS) - 1]
     fill(familiar, FAMILIAR_OF_EACH, FAMILIAR_PER_LETTER)
     fill(remaining, FEWEST_OF_EACH, max(FEWEST_WITHOUT_REPEATS, FEWEST_PER_LETTER.get(letter, 0)))
 

@@ -43,7 +43,7 @@ std::vector<std::string_view> chooseWords(const WordStore& store, char letter, P
     std::vector<bool> taken(store.wordKeys());
     std::vector<std::string_view> chosen;
     for (const std::span<const std::string_view> group :
-         {store.words(letter, part), store.words(letter)}) {
+         {store.allWords(letter, part), store.allWords(letter)}) {
         std::vector<std::string_view> words;
         for (const std::string_view word : group) {
             if (!word.starts_with(start) || taken[store.keyOf(word)]) continue;

@@ -36,6 +36,10 @@ WordStore::WordStore(std::string_view text) : m_text(text)
         if (blank == std::string_view::npos) continue;
         const std::string_view part = line.substr(0, blank);
         std::string_view word = line.substr(blank + 1);
+        const std::size_t tierBlank = word.find(' ');
+        const bool wide = tierBlank != std::string_view::npos;
+        if (wide && word.substr(tierBlank + 1) != "wide") continue;
+        word = word.substr(0, tierBlank);
         if (!isWord(word)) continue;
         word = first.try_emplace(word, word).first->second;
         int index = 0;
@@ -49,8 +53,10 @@ WordStore::WordStore(std::string_view text) : m_text(text)
             continue;
         }
         const int letter = word.front() - 'a';
-        m_byPart[letter][index].push_back(word);
-        m_byLetter[letter].push_back(word);
+        for (int tier = wide ? 1 : 0; tier < 2; ++tier) {
+            m_byPart[tier][letter][index].push_back(word);
+            m_byLetter[tier][letter].push_back(word);
+        }
     }
 }
 
@@ -63,13 +69,25 @@ const WordStore& WordStore::builtIn()
 std::span<const std::string_view> WordStore::words(char letter, PartOfSpeech part) const
 {
     if (letter < 'a' || letter > 'z') return {};
-    return m_byPart[letter - 'a'][static_cast<int>(part)];
+    return m_byPart[0][letter - 'a'][static_cast<int>(part)];
 }
 
 std::span<const std::string_view> WordStore::words(char letter) const
 {
     if (letter < 'a' || letter > 'z') return {};
-    return m_byLetter[letter - 'a'];
+    return m_byLetter[0][letter - 'a'];
+}
+
+std::span<const std::string_view> WordStore::allWords(char letter, PartOfSpeech part) const
+{
+    if (letter < 'a' || letter > 'z') return {};
+    return m_byPart[1][letter - 'a'][static_cast<int>(part)];
+}
+
+std::span<const std::string_view> WordStore::allWords(char letter) const
+{
+    if (letter < 'a' || letter > 'z') return {};
+    return m_byLetter[1][letter - 'a'];
 }
 
 }  // namespace lexiquill::service

@@ -8,12 +8,15 @@ namespace lexiquill::service {
 
 enum class PartOfSpeech { Adjective, Noun, Verb };
 
-// The words the service draws from, grouped by initial letter and part of speech. Built once
-// from the word list compiled into the program; the words are views into that list.
+// The words the service draws from, grouped by initial letter and part of speech, each group in
+// the list's order (the most familiar first). Built once from the word list compiled into the
+// program; the words are views into that list.
 class WordStore {
 public:
-    // Reads "adjective clever" lines; blank lines and lines starting with "#" are skipped,
-    // and so is anything that is not a word of 3 to 10 letters a to z.
+    // Reads "adjective clever" lines, and "noun abacus wide" for the wide tier: words offered
+    // only as other words and for starts of a few letters, never drawn for a page. Blank lines
+    // and lines starting with "#" are skipped, and so is anything that is not a word of 3 to
+    // 10 letters a to z.
     explicit WordStore(std::string_view text);
 
     // The store over the built-in word list.
@@ -23,6 +26,9 @@ public:
     std::span<const std::string_view> words(char letter, PartOfSpeech part) const;
     // All words starting with the letter, whatever their part of speech.
     std::span<const std::string_view> words(char letter) const;
+    // The same, the wide tier included.
+    std::span<const std::string_view> allWords(char letter, PartOfSpeech part) const;
+    std::span<const std::string_view> allWords(char letter) const;
 
     // A number below wordKeys() that tells the store's words apart by their text, so that a
     // word listed as two parts of speech ("amber") has one key.
@@ -35,8 +41,9 @@ public:
 private:
     std::string_view m_text;
     static constexpr int kParts = 3;
-    std::vector<std::string_view> m_byPart[26][kParts];
-    std::vector<std::string_view> m_byLetter[26];
+    // [0]: the words pages draw from; [1]: those and the wide tier.
+    std::vector<std::string_view> m_byPart[2][26][kParts];
+    std::vector<std::string_view> m_byLetter[2][26];
 };
 
 }  // namespace lexiquill::service

@@ -11,6 +11,7 @@
 #include "fuzz_check.h"
 #include "service/mnemonic_page.h"
 #include "service/mnemonic_query.h"
+#include "service/mnemonic_words.h"
 
 namespace {
 
@@ -62,6 +63,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(end != std::string::npos && end - restBegin >= 2 && end - restBegin <= 9);
         for (std::size_t i = restBegin; i < end; ++i) check(page[i] >= 'a' && page[i] <= 'z');
         at = end;
+    }
+
+    // The other words of a letter: JSON of plain words, or one line saying why not.
+    const OtherWords other = otherWords(target);
+    const std::string_view body = other.body;
+    check(!body.empty() && (body.back() == '\n') == !other.ok);
+    if (other.ok) {
+        check(body.starts_with("{\"letter\":\"") && body.ends_with("]}"));
+        check(body.size() <= 80 + 50 * 13);
+        check(otherWords(target).body == body);
     }
     return 0;
 }
