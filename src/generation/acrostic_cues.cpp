@@ -3,6 +3,8 @@
 #include <QHash>
 #include <algorithm>
 
+#include "generation/other_words.h"
+
 namespace lexiquill::generation {
 
 namespace {
@@ -61,16 +63,15 @@ QList<qsizetype> fitToCues(QStringList& words, QStringList& cues, const CueWords
     // The first word served for cue that begins with it and is no word of the sentence;
     // empty when there is none. The words that begin with the cue may come first in
     // the answer: ask for enough to pass over them.
-    const auto freshWord = [&](qsizetype at, const QString& cue) {
+    const auto wordFor = [&](qsizetype at, const QString& cue) {
         const auto beginsWithCue = [&](const QString& word) {
             return word.startsWith(cue, Qt::CaseInsensitive);
         };
         const auto skip = std::count_if(words.cbegin(), words.cend(), beginsWithCue);
-        for (const QString& word :
-             cueWords(at, cue, static_cast<int>(std::min<qsizetype>(skip + 1, kMostWords)))) {
-            if (beginsWithCue(word) && !words.contains(word, Qt::CaseInsensitive)) return word;
-        }
-        return QString();
+        QStringList offered =
+            cueWords(at, cue, static_cast<int>(std::min<qsizetype>(skip + 1, kMostWords)));
+        offered.removeIf([&](const QString& word) { return !beginsWithCue(word); });
+        return freshWord(offered, words, QString());
     };
     // The words of the longer cues are all to be replaced: none of them holds back the
     // word another cue is served.
@@ -83,13 +84,12 @@ QList<qsizetype> fitToCues(QStringList& words, QStringList& cues, const CueWords
     }
     QList<qsizetype> cut;
     for (const qsizetype i : longer) {
-        words[i] = freshWord(i, cues[i]);
+        words[i] = wordFor(i, cues[i]);
         if (!words[i].isEmpty()) continue;
         cues[i].truncate(1);
         cut.append(i);
         // The word first served, unless a cue took it meanwhile.
-        words[i] =
-            words.contains(served[i], Qt::CaseInsensitive) ? freshWord(i, cues[i]) : served[i];
+        words[i] = words.contains(served[i], Qt::CaseInsensitive) ? wordFor(i, cues[i]) : served[i];
         if (words[i].isEmpty()) words[i] = served[i];
     }
     return cut;
