@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/output_stream.h"
+#include "generation/sentence.h"
 #include "output/aligned_text.h"
 #include "output/flashcard_file.h"
 
@@ -190,7 +191,7 @@ public:
     }
     void write(const QString& phrase, const QStringList& words) override
     {
-        m_cards.write(phrase, words.join(u' '));
+        m_cards.write(phrase, generation::sentenceOf(words));
     }
 
 private:

@@ -16,6 +16,7 @@
 #include "generation/acrostic_cues.h"
 #include "generation/mnemonic.h"
 #include "generation/other_words.h"
+#include "generation/sentence.h"
 #include "platform/platform_error.h"
 
 namespace lexiquill::cli {
@@ -112,7 +113,7 @@ public:
                 [&](const QString& phrase) {
                     const QStringList words = askWords(*m_service, phrase, m_options.seed);
                     if (m_options.sentence) {
-                        m_writer->write(phrase, words.join(u' '));
+                        m_writer->write(phrase, generation::sentenceOf(words));
                     } else {
                         m_writer->write(phrase, words);
                     }
@@ -134,7 +135,7 @@ public:
     {
         QStringList words = askWords(*m_service, letters, m_options.seed);
         if (!m_options.cues) {
-            m_writer->write(letters, words.join(u' '));
+            m_writer->write(letters, generation::sentenceOf(words));
             return;
         }
         const QStringList wanted = generation::acrosticCues(phrases);
@@ -148,7 +149,7 @@ public:
                 QStringLiteral("no word begins with \"%1\" for \"%2\"; it keeps the letter %3")
                     .arg(wanted[i], phrases[i], cues[i]));
         }
-        m_writer->write(cues.join(u' '), words.join(u' '));
+        m_writer->write(cues.join(u' '), generation::sentenceOf(words));
     }
 
     // What was made before the service failed still goes out.

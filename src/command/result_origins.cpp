@@ -41,14 +41,11 @@ std::pair<int, int> ResultOrigins::phraseRows(const platform::ListView& list, in
 {
     const auto origin = find(list, row);
     if (origin == m_origins.cend()) return {row, row};
-    // The rows of one phrase follow each other, one origin each.
-    const auto samePhrase = [](const Origin& a, const Origin& b) {
-        return a.phrase == b.phrase && b.row == a.row + 1;
-    };
+    // The rows of one phrase follow each other: a run appends them without a yield.
     auto first = origin;
-    while (first != m_origins.cbegin() && samePhrase(*(first - 1), *first)) --first;
+    while (first != m_origins.cbegin() && (first - 1)->phrase == origin->phrase) --first;
     auto last = origin;
-    while (last + 1 != m_origins.cend() && samePhrase(*last, *(last + 1))) ++last;
+    while (last + 1 != m_origins.cend() && (last + 1)->phrase == origin->phrase) ++last;
     return {first->row, last->row};
 }
 

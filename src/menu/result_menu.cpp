@@ -51,9 +51,9 @@ RowMenu openRowMenu(command::CommandContext& ctx, int row)
     menu.enabled = !ctx.isGenerating();
     if (!menu.mnemonic || !menu.enabled) return menu;
     trap.step(100, [&] {
+        const QString current = list.subText(row, 2);
         // One more than shown, so that eight remain without the row's own word.
         QStringList words = askWords(ctx, row, kOtherWords + 1);
-        const QString current = list.subText(row, 2);
         words.removeIf(
             [&](const QString& w) { return w.compare(current, Qt::CaseInsensitive) == 0; });
         menu.otherWords = words.mid(0, kOtherWords);
@@ -84,6 +84,8 @@ void drawAgain(command::CommandContext& ctx, const RowMenu& menu)
         const int count = std::min(kMostWordsAsked, last - first + 2);
         const quint64 seed = QRandomGenerator::global()->generate();
         for (int r = first; r <= last; ++r) {
+            // Other commands may run while the service answers.
+            if (!rowsStayed(ctx, menu)) return;
             if (list.checked(r)) continue;
             const QString word =
                 generation::freshWord(askWords(ctx, r, count, seed), used, list.subText(r, 2));
@@ -91,7 +93,6 @@ void drawAgain(command::CommandContext& ctx, const RowMenu& menu)
             drawn.append({r, word});
         }
     });
-    // Other commands may run while the service answers.
     if (!asked || !rowsStayed(ctx, menu)) return;
     trap.step(102, [&] {
         for (const auto& [row, word] : std::as_const(drawn)) list.setSubText(row, 2, word);

@@ -244,6 +244,10 @@ private slots:
         QTest::newRow("positions count characters, blanks and accents too")
             << QByteArray("w=%C3%BCber+cAt&at=7&n=3") << 200
             << "^\\{\"letter\":\"A\",\"part\":\"noun\",\"words\":" + words("A", 3);
+        QTest::newRow("characters of three and four bytes count one each")
+            << QByteArray("w=%E2%82%AC%F0%9F%98%80a&at=3&n=1") << 200 << "\"letter\":\"A\"";
+        QTest::newRow("each byte of a cut sequence counts one")
+            << QByteArray("w=%F0%9F%98a&at=4&n=1") << 200 << "\"letter\":\"A\"";
         QTest::newRow("dotless i is I")
             << QByteArray("w=%C4%B1&at=1&n=1") << 200 << "\"letter\":\"I\",\"part\":\"noun\"";
         QTest::newRow("n of 50") << QByteArray("w=s&at=1&n=50") << 200 << words("S", 50);
