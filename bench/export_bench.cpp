@@ -1,7 +1,8 @@
-// Times the two exports of the ticked results through the real window and the real
-// event pump, writer and clipboard: "Save Results To Text File" against
-// `column -t -s $'\t'` aligning the same rows from a file, and "Copy Results To
-// Clipboard". Also measures how far the export raises the program's peak memory.
+// Times the exports of the ticked results through the real window and the real event
+// pump, writer and clipboard: "Save Results To Text File" against `column -t -s $'\t'`
+// aligning the same rows from a file, "Save Ticked Rows as Flashcards…" beside it, and
+// "Copy Results To Clipboard". Also measures how far the export raises the program's
+// peak memory.
 //
 //   export_bench [rows]      rows default to 100000, all ticked
 //
@@ -25,6 +26,9 @@
 
 #include "adapters/qt_clipboard.h"
 #include "bench_support.h"
+#include "menu/flashcards.h"
+#include "menu/result_menu.h"
+#include "support/flashcard_reader.h"
 #include "support/test_platform.h"
 #include "widgets/list_control.h"
 #include "window/main_window.h"
@@ -66,7 +70,7 @@ bool resetPeakMemory()
     return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
 }
 
-// Fills the results with n ticked rows of one to four words and their acronyms, and
+// Fills the results with n ticked rows of one to four words, numbered, and their acronyms, and
 // writes the same rows, with the header line, tab-separated to path.
 bool fillResults(MainWindow& window, int n, const QString& path)
 {
@@ -86,6 +90,8 @@ bool fillResults(MainWindow& window, int n, const QString& path)
             phrase += word;
             acronym += word[0].toUpper() + QLatin1Char('.');
         }
+        // Each phrase its own, so that the flashcards have a note for every row.
+        phrase += QString::number(i);
         const int row = results.append(phrase);
         results.setSubText(row, 2, acronym);
         chunk += (phrase + QLatin1Char('\t') + acronym + QLatin1Char('\n')).toUtf8();
@@ -198,6 +204,27 @@ int main(int argc, char* argv[])
     } else {
         std::printf("export peak memory: unknown (/proc/self/clear_refs not writable)\n");
     }
+    std::fflush(stdout);
+
+    // Save Ticked Rows as Flashcards over the same rows, as its menu item runs it.
+    const QString cards = dir.filePath(QStringLiteral("cards.txt"));
+    boxes.saveAnswers = QStringList{cards};
+    timer.restart();
+    lexiquill::menu::saveTickedRowsAsFlashcards(window.context(), {});
+    const qint64 cardsNs = timer.nsecsElapsed();
+    const lexiquill::test::FlashcardFile read = lexiquill::test::readFlashcards([&] {
+        QFile file(cards);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }());
+    if (!boxes.errorReports.isEmpty() || !read.ok || read.notes.isEmpty()) {
+        fail(QStringLiteral("the cards were not written: %1").arg(boxes.errorReports.join("; ")));
+        return 1;
+    }
+    std::printf(
+        "flashcards of %d ticked rows: %.0f ms (%lld notes, one per phrase), %.1f times "
+        "the text export\n",
+        n, milliseconds(cardsNs), static_cast<long long>(read.notes.size()),
+        static_cast<double>(cardsNs) / static_cast<double>(exportNs));
     std::fflush(stdout);
 
     // The clipboard copy. Its peak shows that the measure sees what a command holds:

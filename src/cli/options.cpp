@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "output/flashcard_file.h"
+
 namespace lexiquill::cli {
 
 namespace {
@@ -15,13 +17,18 @@ const QString kSentence = QStringLiteral("sentence");
 const QString kAcrostic = QStringLiteral("acrostic");
 const QString kSeed = QStringLiteral("seed");
 const QString kQuiet = QStringLiteral("quiet");
+const QString kCues = QStringLiteral("cues");
+const QString kDeck = QStringLiteral("deck");
 
 struct FormatName {
     const char* name;
     Format format;
 };
-constexpr FormatName kFormats[] = {
-    {"tsv", Format::Tsv}, {"text", Format::Text}, {"csv", Format::Csv}, {"json", Format::Json}};
+constexpr FormatName kFormats[] = {{"tsv", Format::Tsv},
+                                   {"text", Format::Text},
+                                   {"csv", Format::Csv},
+                                   {"json", Format::Json},
+                                   {"cards", Format::Cards}};
 
 Choice usage(const QString& error) { return Choice{std::nullopt, error}; }
 
@@ -34,12 +41,18 @@ void addOptions(QCommandLineParser& parser)
         {kMnemonics, QStringLiteral("Print the mnemonic words of every phrase, without a window.")},
         {kFormat,
          QStringLiteral("Output format: tsv (the default), text (as Save Results To Text File), "
-                        "csv or json (JSON Lines)."),
+                        "csv, json (JSON Lines) or cards (flashcards to import into Anki)."),
          QStringLiteral("FORMAT")},
         {kSentence, QStringLiteral("With --mnemonics: one line per phrase, its words as a "
                                    "sentence.")},
         {kAcrostic, QStringLiteral("With --mnemonics: one sentence for the whole list, a word "
                                    "for the first letter A to Z of each phrase.")},
+        {kCues, QStringLiteral("With --acrostic: phrases that share an initial get words that "
+                               "begin with their first two or three letters.")},
+        {kDeck,
+         QStringLiteral("With --format cards: the deck the cards go to (default \"%1\").")
+             .arg(output::kDefaultDeck),
+         QStringLiteral("NAME")},
         {kSeed,
          QStringLiteral("With --mnemonics: the service's reproducible draw N; the same input "
                         "and seed give the same words."),
@@ -60,13 +73,13 @@ Choice readOptions(const QCommandLineParser& parser)
     if (acronyms && mnemonics) {
         return usage(QStringLiteral("--acronyms and --mnemonics cannot be used together"));
     }
-    for (const QString& option : {kSentence, kAcrostic, kSeed}) {
+    for (const QString& option : {kSentence, kAcrostic, kCues, kSeed}) {
         if (parser.isSet(option) && !mnemonics) {
             return usage(QStringLiteral("--%1 needs --mnemonics").arg(option));
         }
     }
     if (!acronyms && !mnemonics) {
-        for (const QString& option : {kFormat, kQuiet}) {
+        for (const QString& option : {kFormat, kDeck, kQuiet}) {
             if (parser.isSet(option)) {
                 return usage(QStringLiteral("--%1 needs --acronyms or --mnemonics").arg(option));
             }
@@ -89,9 +102,24 @@ Choice readOptions(const QCommandLineParser& parser)
         const auto* found = std::find_if(std::begin(kFormats), std::end(kFormats),
                                          [&](const FormatName& f) { return name == f.name; });
         if (found == std::end(kFormats)) {
-            return usage(QStringLiteral("unknown format '%1' (tsv, text, csv or json)").arg(name));
+            return usage(
+                QStringLiteral("unknown format '%1' (tsv, text, csv, json or cards)").arg(name));
         }
         options.format = found->format;
+    }
+    if (parser.isSet(kCues) && !options.acrostic) {
+        return usage(QStringLiteral("--cues needs --acrostic"));
+    }
+    options.cues = parser.isSet(kCues);
+    options.deck = output::kDefaultDeck;
+    if (parser.isSet(kDeck)) {
+        if (options.format != Format::Cards) {
+            return usage(QStringLiteral("--deck needs --format cards"));
+        }
+        options.deck = parser.value(kDeck);
+        if (!output::isDeckName(options.deck)) {
+            return usage(QStringLiteral("--deck needs a name, without tabs or line breaks"));
+        }
     }
     if (parser.isSet(kSeed)) {
         bool ok = false;

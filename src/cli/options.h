@@ -18,13 +18,15 @@ struct Options {
     Format format = Format::Tsv;
     bool sentence = false;
     bool acrostic = false;
+    bool cues = false;  // with acrostic: starts of two or three letters for shared initials
     bool quiet = false;
     std::optional<quint64> seed;
     QStringList files;  // none: standard input
+    QString deck;       // the deck of --format cards
 };
 
 // Adds the command line's options (--acronyms, --mnemonics, --format, --sentence,
-// --acrostic, --seed, --quiet) and its FILE arguments to parser.
+// --acrostic, --cues, --seed, --deck, --quiet) and its FILE arguments to parser.
 void addOptions(QCommandLineParser& parser);
 
 // What the parsed arguments ask for: a command-line run, the window (when neither

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "cli/output_stream.h"
+#include "generation/sentence.h"
 #include "output/aligned_text.h"
+#include "output/flashcard_file.h"
 
 namespace lexiquill::cli {
 
@@ -171,9 +173,36 @@ private:
     std::vector<std::size_t> m_lengths;
 };
 
+// Notes for the flashcard program, one per phrase: the same bytes as the window's
+// Save Ticked Rows as Flashcards, CR LF after every line.
+class CardsWriter final : public ResultWriter {
+public:
+    CardsWriter(OutputStream& out, const QString& deck)
+        : m_out(out), m_cards(deck, [this](const QString& line) {
+              m_out.appendText(line);
+              m_out.append("\r\n");
+              m_out.flushWhenFull();
+          })
+    {
+    }
+    void write(const QString& phrase, const QString& result) override
+    {
+        m_cards.write(phrase, result);
+    }
+    void write(const QString& phrase, const QStringList& words) override
+    {
+        m_cards.write(phrase, generation::sentenceOf(words));
+    }
+
+private:
+    OutputStream& m_out;
+    output::FlashcardWriter m_cards;
+};
+
 }  // namespace
 
-std::unique_ptr<ResultWriter> makeResultWriter(Format format, ResultKind kind, OutputStream& out)
+std::unique_ptr<ResultWriter> makeResultWriter(Format format, ResultKind kind, OutputStream& out,
+                                               const QString& deck)
 {
     switch (format) {
         case Format::Tsv:
@@ -182,6 +211,8 @@ std::unique_ptr<ResultWriter> makeResultWriter(Format format, ResultKind kind, O
             return std::make_unique<CsvWriter>(out);
         case Format::Json:
             return std::make_unique<JsonWriter>(out, kind);
+        case Format::Cards:
+            return std::make_unique<CardsWriter>(out, deck);
         case Format::Text:
             break;
     }

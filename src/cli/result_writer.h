@@ -8,7 +8,7 @@ namespace lexiquill::cli {
 
 class OutputStream;
 
-enum class Format { Tsv, Text, Csv, Json };
+enum class Format { Tsv, Text, Csv, Json, Cards };
 
 // What each phrase gives: its acronym, its mnemonic words, or those words as one
 // sentence (also the acrostic's).
@@ -27,6 +27,8 @@ public:
     virtual void finish() {}
 };
 
-std::unique_ptr<ResultWriter> makeResultWriter(Format format, ResultKind kind, OutputStream& out);
+// deck is the deck of the cards format.
+std::unique_ptr<ResultWriter> makeResultWriter(Format format, ResultKind kind, OutputStream& out,
+                                               const QString& deck);
 
 }  // namespace lexiquill::cli

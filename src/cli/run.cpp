@@ -12,7 +12,9 @@
 #include "cli/progress.h"
 #include "cli/result_writer.h"
 #include "generation/acronym.h"
+#include "generation/acrostic_cues.h"
 #include "generation/mnemonic.h"
+#include "generation/other_words.h"
 #include "generation/sentence.h"
 #include "platform/platform_error.h"
 
@@ -45,11 +47,31 @@ void endOnClosedPipe()
 // takes it, and the service gives a word to every such letter.
 QChar firstLetterAToZ(const QString& phrase)
 {
-    for (const QChar c : phrase) {
-        if (c >= u'A' && c <= u'Z') return c;
-        if (c >= u'a' && c <= u'z') return QChar(c.unicode() - u'a' + u'A');
+    const QString letter = generation::acrosticLetters(phrase, 1);
+    return letter.isEmpty() ? QChar() : letter.front();
+}
+
+// What request gives, or ServiceFailed naming the service when it fails.
+template <class Request>
+QStringList askService(const MnemonicService& service, Request&& request)
+{
+    try {
+        return request();
+    } catch (const platform::PlatformError& error) {
+        throw ServiceFailed{service.baseUrl + QStringLiteral(": ") +
+                            QString::fromUtf8(error.what())};
     }
-    return {};
+}
+
+// Words of the service that begin with cue, for the letter at index at (from 0) of
+// the acrostic's letters.
+QStringList askCueWords(MnemonicService& service, const QString& letters, qsizetype at, int count,
+                        const QString& cue)
+{
+    return askService(service, [&] {
+        return generation::fetchOtherWords(service.http, service.host, service.baseUrl, letters, at,
+                                           count, std::nullopt, cue);
+    });
 }
 
 // A phrase as a message names it: in quotes, and a long one cut short.
@@ -86,7 +108,7 @@ public:
           m_service(service),
           m_out(STDOUT_FILENO),
           m_input(options.files),
-          m_writer(makeResultWriter(options.format, resultKind(options), m_out))
+          m_writer(makeResultWriter(options.format, resultKind(options), m_out, options.deck))
     {
     }
 
@@ -106,6 +128,7 @@ public:
                 [&] { m_out.flush(); });
         } else if (m_options.acrostic) {
             QString letters;
+            QStringList phrases;  // those with a letter, for their cues
             allRead = m_input.forEach(
                 [&](const QString& phrase) {
                     const QChar letter = firstLetterAToZ(phrase);
@@ -114,14 +137,12 @@ public:
                                    QStringLiteral(" has no letter A to Z; it is left out"));
                     } else {
                         letters += letter;
+                        if (m_options.cues) phrases.append(phrase);
                     }
                     stepDone();
                 },
                 [] {});
-            if (!letters.isEmpty()) {
-                if (const auto words = wordsOf(letters))
-                    m_writer->write(letters, generation::sentenceOf(*words));
-            }
+            if (!letters.isEmpty()) writeAcrostic(letters, phrases);
         } else {
             allRead = m_input.forEach(
                 [&](const QString& phrase) {
@@ -141,6 +162,31 @@ public:
         m_writer->finish();
         m_out.flush();
         return allRead && !m_phraseFailed;
+    }
+
+    // One sentence, a word for each of the letters, led by its key: the letters, or
+    // with --cues the cues of the phrases, whose words then begin with their cues.
+    void writeAcrostic(const QString& letters, const QStringList& phrases)
+    {
+        const auto served = wordsOf(letters);
+        if (!served) return;
+        QStringList words = *served;
+        if (!m_options.cues) {
+            m_writer->write(letters, generation::sentenceOf(words));
+            return;
+        }
+        const QStringList wanted = generation::acrosticCues(phrases);
+        QStringList cues = wanted;
+        const QList<qsizetype> cut =
+            generation::fitToCues(words, cues, [&](qsizetype at, const QString& cue, int count) {
+                return askCueWords(*m_service, letters, at, count, cue);
+            });
+        for (const qsizetype i : cut) {
+            printError(
+                QStringLiteral("no word begins with \"%1\" for \"%2\"; it keeps the letter %3")
+                    .arg(wanted[i], phrases[i], cues[i]));
+        }
+        m_writer->write(cues.join(u' '), generation::sentenceOf(words));
     }
 
     // What was made before the service failed still goes out.

@@ -11,7 +11,7 @@
 namespace lexiquill::generation {
 
 QString otherWordsUrl(const QString& baseUrl, const QString& phrase, qsizetype at, int count,
-                      std::optional<quint64> seed)
+                      std::optional<quint64> seed, const QString& start)
 {
     QString value = QString::fromLatin1(QUrl::toPercentEncoding(phrase, " "));
     value.replace(QLatin1Char(' '), QLatin1Char('+'));
@@ -20,6 +20,7 @@ QString otherWordsUrl(const QString& baseUrl, const QString& phrase, qsizetype a
                       QStringLiteral("&at=") + QString::number(position) + QStringLiteral("&n=") +
                       QString::number(count);
     if (seed) address += QStringLiteral("&seed=") + QString::number(*seed);
+    if (!start.isEmpty()) address += QStringLiteral("&start=") + start;
     return address;
 }
 
@@ -40,10 +41,10 @@ QStringList wordsOfAnswer(const QString& answer)
 
 QStringList fetchOtherWords(platform::HttpClient& client, platform::ServiceHost& host,
                             const QString& baseUrl, const QString& phrase, qsizetype at, int count,
-                            std::optional<quint64> seed)
+                            std::optional<quint64> seed, const QString& start)
 {
-    return wordsOfAnswer(
-        askMnemonicService(client, host, baseUrl, otherWordsUrl(baseUrl, phrase, at, count, seed)));
+    return wordsOfAnswer(askMnemonicService(
+        client, host, baseUrl, otherWordsUrl(baseUrl, phrase, at, count, seed, start)));
 }
 
 QString freshWord(const QStringList& candidates, const QStringList& used, const QString& current)

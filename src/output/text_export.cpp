@@ -49,9 +49,8 @@ int exportProgress(int row, int rowCount)
 
 }  // namespace
 
-void saveResultsToTextFile(command::CommandContext& ctx)
+QString askSavePath(command::CommandContext& ctx, StepTrap& trap)
 {
-    StepTrap trap(ctx, command::kWindowModule, QStringLiteral("PushButton8_Click"));
     platform::SaveDialogOptions options;
     trap.step(106, [&] { options.fileName.clear(); });
     trap.step(108, [&] { options.flags = kSaveDialogFlags; });
@@ -61,6 +60,13 @@ void saveResultsToTextFile(command::CommandContext& ctx)
     trap.step(114, [&] { chosen = ctx.dialogs().saveFileName(options); });
     QString path;
     trap.step(116, [&] { path = chosen; });
+    return path;
+}
+
+void saveResultsToTextFile(command::CommandContext& ctx)
+{
+    StepTrap trap(ctx, command::kWindowModule, QStringLiteral("PushButton8_Click"));
+    const QString path = askSavePath(ctx, trap);
     if (trap.test(118, [&] { return path.isEmpty(); })) return;
     trap.step(120, [&] { ctx.setPointer(Pointer::Busy); });
     trap.step(122, [&] {

@@ -8,7 +8,8 @@ class ListView;
 
 namespace lexiquill::command {
 class CommandContext;
-}
+class StepTrap;
+}  // namespace lexiquill::command
 
 namespace lexiquill::output {
 
@@ -19,6 +20,10 @@ public:
     virtual void setValue(int value) = 0;
     virtual void setCaption(const QString& caption) = 0;
 };
+
+// Steps 106 to 116 of the commands that save the results: the save dialog, asked for
+// a text file. The chosen path, or empty when the user cancelled.
+QString askSavePath(command::CommandContext& context, command::StepTrap& trap);
 
 // Save Results To Text File: asks for a path and writes the ticked results there.
 void saveResultsToTextFile(command::CommandContext& context);

@@ -18,6 +18,7 @@
 #include "command/file_system.h"
 #include "command/step_trap.h"
 #include "generation/generation_run.h"
+#include "menu/flashcards.h"
 #include "menu/result_menu.h"
 #include "output/aligned_text.h"
 #include "output/clipboard_copy.h"
@@ -86,6 +87,8 @@ struct MenuItem {
 const MenuItem kResultMenu[] = {
     {"mnuDrawAgain", "Draw Again", false, menu::drawAgain},
     {"mnuCopySentence", "Copy Sentence", true, menu::copySentence},
+    {"mnuSaveFlashcards", "Save Ticked Rows as Flashcards…", true,
+     menu::saveTickedRowsAsFlashcards},
 };
 
 // The local files among the dragged data, in the order dragged. Text, remote
@@ -376,7 +379,7 @@ void MainWindow::showResultMenu(int row, const QPoint& globalPos)
     if (!opened.otherWords.isEmpty()) popup->addSeparator();
     for (const MenuItem& item : kResultMenu) {
         if (!opened.mnemonic && !item.onEveryRow) continue;
-        addItem(QString::fromLatin1(item.name), QString::fromLatin1(item.caption),
+        addItem(QString::fromLatin1(item.name), QString::fromUtf8(item.caption),
                 [this, opened, command = item.command] { command(*this, opened); });
     }
     popup->popup(globalPos);

@@ -63,7 +63,7 @@ void serveFailure(httplib::Server& server, const QString& kind)
             res.set_chunked_content_provider("text/html",
                                              [](size_t offset, httplib::DataSink& sink) {
                                                  if (offset == 0) return sink.write("<big>", 5);
-                                                 std::this_thread::sleep_for(1500ms);
+                                                 std::this_thread::sleep_for(3500ms);
                                                  return false;
                                              });
         }
@@ -199,7 +199,7 @@ private slots:
         QTest::newRow("streamed body over 16 MiB") << "long stream"
                                                    << "The page is larger than 16 MiB";
         QTest::newRow("silence after the headers") << "silent after headers"
-                                                   << "The request timed out after 0.5 seconds";
+                                                   << "The request timed out after 2.5 seconds";
     }
 
     void failuresAreReadable()
@@ -209,7 +209,8 @@ private slots:
         LoopbackServer loopback;
         serveFailure(loopback.server(), kind);
         loopback.start();
-        CurlHttpClient client(500ms);
+        // Long enough for 16 MiB through a sanitizer build on a busy machine.
+        CurlHttpClient client(2500ms);
         try {
             client.get(loopback.baseUrl() + "/");
             QFAIL("the request succeeded");

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "service/mnemonic_server.h"
+#include "support/flashcard_reader.h"
 #include "support/loopback_server.h"
 
 namespace {
@@ -109,6 +110,44 @@ private slots:
         QCOMPARE(result.status, 0);
     }
 
+    void cards_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("deck");
+        QTest::newRow("a note per phrase: GUID, the phrase read back with its quotes and tab")
+            << QStringList{"--format", "cards"} << "Lexiquill";
+        QTest::newRow("--deck names the deck")
+            << QStringList{"--format=cards", "--deck", "Anatomy::Nerves"} << "Anatomy::Nerves";
+    }
+
+    void cards()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, deck);
+        const QStringList results{"S.\".\u00dc.", "P.N.G."};
+        // The same phrase again gives no second note.
+        const Result result = run(QStringList{"--acronyms"} << arguments,
+                                  kAwkwardInput + "portable network graphics\n");
+        const lexiquill::test::FlashcardFile cards = lexiquill::test::readFlashcards(result.out);
+        QVERIFY2(cards.ok, qPrintable(cards.error));
+        QCOMPARE(cards.headers, (QMap<QString, QString>{{"separator", "tab"},
+                                                        {"html", "false"},
+                                                        {"notetype", "Basic"},
+                                                        {"deck", deck},
+                                                        {"guid column", "1"},
+                                                        {"tags column", "4"}}));
+        const QStringList phrases =
+            QString::fromUtf8(kAwkwardInput).split(QRegularExpression("\r?\n"));
+        QCOMPARE(cards.notes.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(cards.notes[i].mid(1), (QStringList{phrases[i], results[i], "lexiquill"}));
+            QVERIFY(cards.notes[i][0].contains(QRegularExpression("^lexiquill-[0-9a-f]{20}$")));
+        }
+        QVERIFY(cards.notes[0][0] != cards.notes[1][0]);
+        QVERIFY(result.out.endsWith("lexiquill\r\n"));
+        QCOMPARE(result.status, 0);
+    }
+
     void errors_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -120,7 +159,7 @@ private slots:
                                         << "Unknown option 'colour'\\." + hint << QByteArray();
         QTest::newRow("unknown format")
             << QStringList{"--acronyms", "--format", "xml"} << 2
-            << "unknown format 'xml' \\(tsv, text, csv or json\\)" + hint << QByteArray();
+            << "unknown format 'xml' \\(tsv, text, csv, json or cards\\)" + hint << QByteArray();
         QTest::newRow("--sentence without --mnemonics")
             << QStringList{"--acronyms", "--sentence"} << 2 << "--sentence needs --mnemonics" + hint
             << QByteArray();
@@ -163,6 +202,15 @@ private slots:
                    "\", \"acronym\": \"\\u0000.\"}\n";
         QTest::newRow("a folder is reported") << QStringList{"--acronyms", m_dir.path()} << 1
                                               << ": Is a directory\n$" << QByteArray();
+        QTest::newRow("--cues without --acrostic")
+            << QStringList{"--mnemonics", "--cues"} << 2 << "--cues needs --acrostic" + hint
+            << QByteArray();
+        QTest::newRow("--deck without --format cards")
+            << QStringList{"--acronyms", "--deck", "x"} << 2 << "--deck needs --format cards" + hint
+            << QByteArray();
+        QTest::newRow("a deck name with a line break")
+            << QStringList{"--acronyms", "--format=cards", "--deck", "a\nb"} << 2
+            << "--deck needs a name, without tabs or line breaks" + hint << QByteArray();
         QTest::newRow("full disk on standard output")
             << QStringList{"--acronyms", file("out.txt", "a b"), "--format", "json"} << 1
             << "^lexiquill: write error: No space left on device\n$" << QByteArray();
@@ -227,6 +275,21 @@ private slots:
             << QStringList{"--mnemonics", "--seed", "1"} << QByteArray("x&seed=abc")
             << QStringLiteral("^x&seed=abc\tX%1\n(x&seed=abc\t[SEDABC]%1\n){7}$").arg(word)
             << QString();
+        const QString cued = QStringLiteral("Ol Op Oc Tro Tri Ab F Ve G Va Ac H");
+        QTest::newRow("cranial nerves with cues: the key, each word beginning with its cue")
+            << QStringList{"--mnemonics", "--acrostic", "--cues"}
+            << QByteArray(
+                   "Olfactory\nOptic\nOculomotor\nTrochlear\nTrigeminal\nAbducens\nFacial\n"
+                   "Vestibulocochlear\nGlossopharyngeal\nVagus\nAccessory\nHypoglossal\n")
+            << "^" + cued + "\t" + QString(cued).replace(" ", word + " ") + word + "\n$"
+            << QString();
+        QTest::newRow("a cue no word begins with keeps its letter, with a warning")
+            << QStringList{"--mnemonics", "--acrostic", "--cues", "--format=json"}
+            << QByteArray("Qzar\nQuilt\n")
+            << QStringLiteral("^\\{\"phrase\": \"Q Qu\", \"sentence\": \"Q%1 Qu%1\"\\}\n$")
+                   .arg(word)
+            << QStringLiteral(
+                   "^lexiquill: no word begins with \"Qz\" for \"Qzar\"; it keeps the letter Q\n$");
     }
 
     void service()
@@ -261,6 +324,28 @@ private slots:
         QCOMPARE(seven.count('\n'), 35);
         QCOMPARE(words("7"), seven);
         QVERIFY(words("8") != seven);
+    }
+
+    void cardsKeepTheirGuidsWithOtherWords()
+    {
+        lexiquill::service::MnemonicServer server;
+        QVERIFY(server.start("127.0.0.1", 0));
+        const auto notes = [&](const char* seed) {
+            return lexiquill::test::readFlashcards(
+                       run({"--mnemonics", "--format", "cards", "--seed", seed, "--service",
+                            QStringLiteral("http://127.0.0.1:%1").arg(server.port())},
+                           "cat\ndog\n")
+                           .out)
+                .notes;
+        };
+        const QList<QStringList> one = notes("1");
+        const QList<QStringList> two = notes("2");
+        QCOMPARE(one.size(), 2);
+        QCOMPARE(two.size(), 2);
+        QVERIFY2(one[0][2].contains(QRegularExpression("^C\\S* A\\S* T\\S*$")),
+                 qPrintable(one[0][2]));
+        QVERIFY(one[0][2] != two[0][2] || one[1][2] != two[1][2]);
+        for (int i = 0; i < 2; ++i) QCOMPARE(one[i].first(2), two[i].first(2));
     }
 
     void serviceFailures_data()

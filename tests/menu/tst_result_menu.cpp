@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QMenu>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -18,6 +19,7 @@
 
 #include "adapters/curl_http_client.h"
 #include "adapters/in_process_service_host.h"
+#include "support/flashcard_reader.h"
 #include "support/loopback_server.h"
 #include "support/test_platform.h"
 #include "widgets/list_control.h"
@@ -146,7 +148,8 @@ private slots:
         QMenu* menu = openMenu(*t, 3, how);
         QVERIFY(menu);
         QCOMPARE(captions(menu),
-                 served.mid(0, 8) + QStringList({"-", "Draw Again", "Copy Sentence"}));
+                 served.mid(0, 8) + QStringList({"-", "Draw Again", "Copy Sentence",
+                                                 "Save Ticked Rows as Flashcards…"}));
         choose(menu, served[item]);
 
         QCOMPARE(words(*t, 1, 4), (QStringList{before[0], before[1], served[item], before[3]}));
@@ -202,14 +205,15 @@ private slots:
             QTest::keyClick(menu, Qt::Key_Escape);
         };
         generate(*t, {"ox", "ox"});
-        QCOMPARE(duringTheRun, (QStringList{"[Draw Again]", "[Copy Sentence]"}));
+        QCOMPARE(duringTheRun, (QStringList{"[Draw Again]", "[Copy Sentence]",
+                                            "[Save Ticked Rows as Flashcards…]"}));
         QVERIFY(!QApplication::activePopupWidget());
 
         t->pump->onYield = nullptr;
         generate(*t, {"portable network graphics"}, "Option1");  // row 3 was an O word
         QCOMPARE(toolTipOver(*t, 3), kHint);
         QMenu* menu = openMenu(*t, 3);
-        QCOMPARE(captions(menu), QStringList{"Copy Sentence"});
+        QCOMPARE(captions(menu), (QStringList{"Copy Sentence", "Save Ticked Rows as Flashcards…"}));
         choose(menu, "Copy Sentence");
         QCOMPARE(t->clipboard->text, "P.N.G.");
     }
@@ -272,6 +276,53 @@ private slots:
         choose(menu, item);
         QCOMPARE(t->rows(list), replaceRowsMeanwhile ? replaced : original);
         QCOMPARE(t->dialogs->errorReports, reports);
+    }
+
+    void flashcardsOfTheTickedRows_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("found");  // "phrase|result" of the one note, or the report
+        QTest::newRow("Mnemonic rows: a note per phrase, its ticked words as one sentence")
+            << "Option2"
+            << ""
+            << "cat\\|C\\S+ T\\S+";
+        QTest::newRow("acronym rows, a phrase twice: one note") << "Option1"
+                                                                << ""
+                                                                << "cat\\|C\\.";
+        QTest::newRow("a folder that does not exist: one error report, no file")
+            << "Option2"
+            << "missing/"
+            << "Form1.mnuSaveFlashcards_Click 122";
+    }
+
+    // Rows for cat, ox and cat again, the first and the third ticked: C and T of the
+    // first cat, or the acronyms of both cats.
+    void flashcardsOfTheTickedRows()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, folder);
+        QFETCH(QString, found);
+        auto t = windowAsking();
+        generate(*t, {"cat", "ox", "cat"}, qPrintable(mode));
+        for (const int row : {0, 2}) {
+            QVERIFY(results(*t)->model()->setData(results(*t)->model()->index(row, 0), Qt::Checked,
+                                                  Qt::CheckStateRole));
+        }
+        QMenu* menu = openMenu(*t, 2);
+        QTemporaryDir dir;
+        t->dialogs->saveAnswers = QStringList{dir.filePath(folder + "cards.txt")};
+        choose(menu, "Save Ticked Rows as Flashcards…");
+        const auto cards =
+            test::readFlashcards(test::fileBytes(dir.filePath(folder + "cards.txt")));
+        QStringList seen = test::reportedLocations(t->dialogs->errorReports);
+        for (const QStringList& note : cards.ok ? cards.notes : QList<QStringList>{}) {
+            seen.append(note.mid(1, 2).join('|'));
+        }
+        QVERIFY2(
+            seen.size() == 1 && QRegularExpression('^' + found + '$').match(seen[0]).hasMatch(),
+            qPrintable(seen.join("; ")));
+        QCOMPARE(cards.headers.value("deck"), QString(folder.isEmpty() ? "Lexiquill" : ""));
     }
 };
 

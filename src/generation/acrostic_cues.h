@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <functional>
+
+namespace lexiquill::generation {
+
+// The first count letters an acrostic takes from a phrase: its characters a to z and
+// A to Z, upper-cased, in order; every other character (digits, blanks, accented
+// letters) is skipped. Fewer when the phrase has fewer.
+QString acrosticLetters(QStringView phrase, qsizetype count);
+
+// The cue of each phrase of an acrostic, so that items sharing an initial can be told
+// apart: where two or more phrases begin with the same letter, each gets the shortest
+// start of two or three of its letters that no other phrase begins with ("Ol", "Op",
+// "Oc" for Olfactory, Optic, Oculomotor). A phrase whose initial no other shares, or
+// that has no such start of its own (two "Adams", or "Ol" beside "Olfactory"), keeps
+// its one letter. Cues are written as words begin: a capital, then lower case. A
+// phrase without a letter gets an empty cue.
+QStringList acrosticCues(const QStringList& phrases);
+
+// Up to count words for the cue of the word at index (from 0) of a sentence, familiar
+// words first.
+using CueWords = std::function<QStringList(qsizetype index, const QString& cue, int count)>;
+
+// Fits the words of an acrostic sentence to their cues: each word whose cue has two or
+// three letters is replaced by the first of cueWords that begins with the cue and is
+// no other word of the sentence, asking for enough words to pass over those. Where
+// there is none, the word stays and its cue is cut to its one letter. Returns the
+// indexes of the cues cut so.
+QList<qsizetype> fitToCues(QStringList& words, QStringList& cues, const CueWords& cueWords);
+
+}  // namespace lexiquill::generation
