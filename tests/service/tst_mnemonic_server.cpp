@@ -420,6 +420,8 @@ private slots:
         // Small answers on one connection must not wait for delayed acknowledgements (about
         // 26 ms each when the server leaves Nagle's algorithm on).
         RawConnection connection(m_port);
+        QCOMPARE(connection.get("/healthz").header("Keep-Alive"),
+                 QByteArray("timeout=10, max=100000"));
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < 100; ++i) {
