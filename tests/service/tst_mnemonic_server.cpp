@@ -114,6 +114,8 @@ private slots:
         QTest::newRow("chunk line of exactly 8 KiB is read")
             << chunked + "1;" + QByteArray(8188, 'e') + "\r\nx\r\n0\r\n\r\n"
             << 405 << QByteArray();
+        QTest::newRow("chunk size of 8 KiB of zeros with no end yet is 400 at once")
+            << chunked + QByteArray(8192, '0') << 400 << QByteArray();
         QTest::newRow("chunk line at 8 KiB with no end yet is 400 at once")
             << chunked + "1;" + QByteArray(8190, 'e') << 400 << QByteArray();
         QTest::newRow("empty lines before the request line are skipped")
