@@ -18,7 +18,7 @@ class RequestStream {
 public:
     enum class Step {
         read,    // more bytes are needed
-        write,   // answer() is ready; keepAlive() says whether more requests are read after it
+        write,   // answer() is ready; after one with Connection: close comes finish
         finish,  // nothing more is answered: stop sending, then read and drop what still comes
         close,   // stopped with nothing owed: the connection may close at once
     };
@@ -39,7 +39,6 @@ public:
     Step next(bool stopping, std::size_t unread);
 
     Answer& answer() { return m_answer; }
-    bool keepAlive() const { return !m_finished; }
     // The answered request line for the log, made printable; "-" for a request refused unread.
     std::string describe() const;
 

@@ -118,6 +118,8 @@ private slots:
         QTest::newRow("chunk line of exactly 8 KiB is read")
             << chunked + "1;" + QByteArray(8188, 'e') + "\r\nx\r\n0\r\n\r\n"
             << 405 << QByteArray();
+        QTest::newRow("chunk size of 8 KiB of zeros with no end yet is 400 at once")
+            << chunked + QByteArray(8192, '0') << 400 << QByteArray();
         QTest::newRow("chunk line at 8 KiB with no end yet is 400 at once")
             << chunked + "1;" + QByteArray(8190, 'e') << 400 << QByteArray();
         QTest::newRow("empty lines before the request line are skipped")
@@ -574,6 +576,8 @@ private slots:
         // Small answers on one connection must not wait for delayed acknowledgements (about
         // 26 ms each when the server leaves Nagle's algorithm on).
         RawConnection connection(m_port);
+        QCOMPARE(connection.get("/healthz").header("Keep-Alive"),
+                 QByteArray("timeout=10, max=100000"));
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < 100; ++i) {
