@@ -74,6 +74,8 @@ private slots:
             << QStringList{"--listen=127.0.0.1:70000"} << QByteArray("is not ADDR:PORT");
         QTest::newRow("listen with nothing after it")
             << QStringList{"--listen"} << QByteArray("needs ADDR:PORT");
+        QTest::newRow("no threads") << QStringList{"--threads=0"}
+                                    << QByteArray("'0' is not a number of threads (1 to 1024)");
     }
 
     void badArguments()
