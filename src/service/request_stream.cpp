@@ -273,11 +273,14 @@ int RequestStream::parse(bool& needMore)
         if (const int refusal = headerRefusal(pending.substr(0, size))) return refusal;
         needMore = end == std::string_view::npos;
         if (needMore) return 0;
+        // A whole header the parser cannot finish (a line ended by LF alone) is refused
+        // now, rather than held while more comes.
+        limit = {size, 400};
     }
     error_code ec;
     m_begin += parser.put(asio::buffer(pending.data(), std::min(pending.size(), limit.bytes)), ec);
     needMore = ec == http::error::need_more;
-    if (needMore) return hadHeader && pending.size() >= limit.bytes ? limit.status : 0;
+    if (needMore) return !hadHeader || pending.size() >= limit.bytes ? limit.status : 0;
     if (ec) return 400;
     if (!hadHeader && parser.is_header_done()) return checkHeader();
     return 0;

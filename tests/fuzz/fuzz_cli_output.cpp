@@ -94,8 +94,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QJsonParseError error{};
     const QJsonObject json = QJsonDocument::fromJson(lines[1], &error).object();
     check(error.error == QJsonParseError::NoError);
-    // Qt's JSON reader drops a byte-order mark at the start of a string.
-    const QString read = expected.startsWith(QChar(0xFEFF)) ? expected.mid(1) : expected;
-    check(json.value("phrase").toString() == read && json.value("acronym").toString() == read);
+    // Qt's JSON reader drops a byte-order mark at the start of a string, unless an escape
+    // follows somewhere in it.
+    const auto readBack = [&](const QString& read) {
+        return read == expected || (expected.startsWith(QChar(0xFEFF)) && read == expected.mid(1));
+    };
+    check(readBack(json.value("phrase").toString()) && readBack(json.value("acronym").toString()));
     return 0;
 }
