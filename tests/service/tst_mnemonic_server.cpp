@@ -122,8 +122,8 @@ private slots:
             << chunked + QByteArray(8192, '0') << 400 << QByteArray();
         QTest::newRow("chunk line at 8 KiB with no end yet is 400 at once")
             << chunked + "1;" + QByteArray(8190, 'e') << 400 << QByteArray();
-        QTest::newRow("header lines ended by LF alone are 400 at once")
-            << QByteArray("GET /healthz HTTP/1.1\nHost: x\n\n") << 400 << QByteArray();
+        QTest::newRow("empty line after the fields ended by LF alone is 400 at once")
+            << QByteArray("GET /healthz HTTP/1.1\r\nHost: x\r\n\n") << 400 << QByteArray();
         QTest::newRow("empty lines before the request line are skipped")
             << "\r\n\n\r\nGET /healthz" + end << 200 << QByteArray("text/plain; charset=utf-8");
         QTest::newRow("absolute-form target is served")
