@@ -49,8 +49,9 @@ private slots:
             << QString::fromUtf8("\xF0\x9F\x98\x80.S.");
         QTest::newRow("and upper-cased whole")
             << QString::fromUtf8("\xF0\x90\x90\xA8xyz") << QString::fromUtf8("\xF0\x90\x90\x80.");
-        QTest::newRow("half a pair at the end stays as it is")
-            << QString("x ") + QChar(0xD801) << QString("X.") + QChar(0xD801) + ".";
+        QTest::newRow("half a pair, after a letter or at the end, stays as it is")
+            << QString::fromUtf8("\xC3\xA9") + QChar(0xDC01) + " " + QChar(0xD801)
+            << QString::fromUtf8("\xC3\x89.") + QChar(0xD801) + ".";
         QTest::newRow("non-breaking space does not separate") << QString("a\u00A0b c") << "A.C.";
     }
 
