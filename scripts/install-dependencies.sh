@@ -20,7 +20,7 @@ if [ "$mode" = package ] || [ "$mode" = test ]; then
     packages+=(dpkg-dev file)
 fi
 if [ "$mode" = test ]; then
-    packages+=(clang-format xvfb xauth xdotool xclip x11-utils imagemagick x11-apps clang libclang-rt-14-dev
+    packages+=(clang-format xvfb xauth xdotool xclip x11-utils imagemagick x11-apps clang libclang-rt-14-dev lld
                python3-openpyxl libreoffice-calc-nogui
                lintian desktop-file-utils appstream systemd man-db)
 fi
