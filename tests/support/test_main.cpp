@@ -1,11 +1,11 @@
+#include "support/test_main.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
 #include <string_view>
-
-#include "support/test_main.h"
 
 namespace lexiquill::test {
 namespace {
@@ -44,8 +44,7 @@ int main(int argc, char* argv[])
     const auto test = argc > 1 ? tests.find(std::string_view(argv[1])) : tests.end();
     if (test == tests.end()) {
         std::fprintf(stderr, "Usage: %s TEST [Qt Test options and functions]\nTests:\n", argv[0]);
-        for (const auto& entry : tests)
-            std::fprintf(stderr, "  %s\n", entry.first.c_str());
+        for (const auto& entry : tests) std::fprintf(stderr, "  %s\n", entry.first.c_str());
         return 2;
     }
     // The test sees a command line of its own, named after it as its own executable was,

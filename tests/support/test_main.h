@@ -15,15 +15,15 @@ bool registerTest(const char* source, int (*run)(int argc, char** argv));
 
 // Qt's own wrapper (qtest.h) with its main() turned into a registered function.
 #undef QTEST_MAIN_WRAPPER
-#define QTEST_MAIN_WRAPPER(TestObject, ...)                                                  \
-    namespace {                                                                          \
-    int runTest(int argc, char* argv[])                                                  \
-    {                                                                                    \
-        QT_PREPEND_NAMESPACE(QTest::Internal::callInitMain)<TestObject>();               \
-        __VA_ARGS__                                                                      \
-        TestObject tc;                                                                   \
-        QTEST_SET_MAIN_SOURCE_PATH                                                       \
-        return QTest::qExec(&tc, argc, argv);                                            \
-    }                                                                                    \
+#define QTEST_MAIN_WRAPPER(TestObject, ...)                                                    \
+    namespace {                                                                                \
+    int runTest(int argc, char* argv[])                                                        \
+    {                                                                                          \
+        QT_PREPEND_NAMESPACE(QTest::Internal::callInitMain)<TestObject>();                     \
+        __VA_ARGS__                                                                            \
+        TestObject tc;                                                                         \
+        QTEST_SET_MAIN_SOURCE_PATH                                                             \
+        return QTest::qExec(&tc, argc, argv);                                                  \
+    }                                                                                          \
     [[maybe_unused]] const bool registered = lexiquill::test::registerTest(__FILE__, runTest); \
     }
