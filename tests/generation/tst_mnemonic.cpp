@@ -2,7 +2,7 @@
 
 #include "generation/mnemonic.h"
 
-using lexiquill::generation::extractMnemonicWords;
+using lexiquill::generation::findMnemonicWords;
 using lexiquill::generation::mnemonicQueryUrl;
 using lexiquill::generation::servedMnemonicWords;
 
@@ -20,6 +20,14 @@ QString page(const QStringList& words)
 }
 
 const QString kBase = QStringLiteral("http://127.0.0.1:47800");
+
+// The words the window finds for the phrase.
+QStringList extractMnemonicWords(const QString& phrase, const QString& page)
+{
+    QStringList words;
+    for (const auto& word : findMnemonicWords(phrase, page)) words.append(word.text);
+    return words;
+}
 
 }  // namespace
 
