@@ -49,39 +49,6 @@ QList<Word> wordsOf(QStringView item)
     return words;
 }
 
-// Where each item is known from: the item itself or, where it shares leading words with
-// another item, the first word after those that is not small and has a letter. Counting
-// how many items begin with each run of words keeps long lists linear.
-QStringList ownStarts(const QStringList& items)
-{
-    QList<QList<Word>> words;
-    words.reserve(items.size());
-    QHash<QString, int> beginning;
-    for (const QString& item : items) {
-        words.append(wordsOf(item));
-        QString run;
-        for (const Word& word : std::as_const(words.last())) {
-            run += u' ' + word.folded;
-            ++beginning[run];
-        }
-    }
-    QStringList starts;
-    starts.reserve(items.size());
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const QList<Word>& own = words[i];
-        qsizetype shared = 0;
-        for (QString run; shared < own.size(); ++shared) {
-            run += u' ' + own[shared].folded;
-            if (beginning.value(run) < 2) break;
-        }
-        const auto first = std::find_if(own.cbegin() + shared, own.cend(), [](const Word& w) {
-            return !isSmallWord(w.folded) && !acrosticLetters(w.folded, 1).isEmpty();
-        });
-        starts.append(shared > 0 && first != own.cend() ? items[i].sliced(first->at) : items[i]);
-    }
-    return starts;
-}
-
 // Counts the words of a sentence, case folded, and how many begin with each start of
 // one to three letters, so that fitting a long sentence stays linear.
 class SentenceWords {
@@ -127,17 +94,48 @@ QString cueItem(QStringView phrase)
     return phrase.sliced(first - phrase.cbegin()).left(kItemLength).toString();
 }
 
+QStringList ownStarts(const QStringList& items)
+{
+    QStringList kept;
+    kept.reserve(items.size());
+    for (const QString& item : items) kept.append(cueItem(item));
+    // Counting how many items begin with each run of words keeps long lists linear.
+    QList<QList<Word>> words;
+    words.reserve(items.size());
+    QHash<QString, int> beginning;
+    for (const QString& item : std::as_const(kept)) {
+        words.append(wordsOf(item));
+        QString run;
+        for (const Word& word : std::as_const(words.last())) {
+            run += u' ' + word.folded;
+            ++beginning[run];
+        }
+    }
+    QStringList starts;
+    starts.reserve(items.size());
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        const QList<Word>& own = words[i];
+        qsizetype shared = 0;
+        for (QString run; shared < own.size(); ++shared) {
+            run += u' ' + own[shared].folded;
+            if (beginning.value(run) < 2) break;
+        }
+        const auto first = std::find_if(own.cbegin() + shared, own.cend(), [](const Word& w) {
+            return !isSmallWord(w.folded) && !acrosticLetters(w.folded, 1).isEmpty();
+        });
+        starts.append(shared > 0 && first != own.cend() ? kept[i].sliced(first->at) : kept[i]);
+    }
+    return starts;
+}
+
 QStringList acrosticCues(const QStringList& items)
 {
-    QStringList cueItems;
-    cueItems.reserve(items.size());
-    for (const QString& item : items) cueItems.append(cueItem(item));
     QStringList starts;
     starts.reserve(items.size());
     // How many items begin with each start of one to three letters: a start is an item's
     // own when it alone begins with it.
     QHash<QString, int> begins;
-    for (const QString& start : ownStarts(cueItems)) {
+    for (const QString& start : ownStarts(items)) {
         starts.append(acrosticLetters(start, kLongestCue));
         for (qsizetype k = 1; k <= starts.last().size(); ++k) ++begins[starts.last().left(k)];
     }

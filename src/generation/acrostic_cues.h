@@ -18,15 +18,19 @@ QString acrosticLetters(QStringView phrase, qsizetype count);
 // list of huge lines is not held whole.
 QString cueItem(QStringView phrase);
 
+// Where each item of an acrostic is known from: the item (as cueItem keeps it), or
+// where it shares leading words with another item ("Catherine of Aragon", "Catherine
+// Howard"), its rest from the first word where they differ that is not a small word such
+// as "of" and "the" and has a letter A to Z ("Aragon", "Howard").
+QStringList ownStarts(const QStringList& items);
+
 // The cue of each item of an acrostic, so that items sharing an initial can be told
-// apart. Items that share leading words ("Catherine of Aragon", "Catherine Howard")
-// are known by the first word where they differ, small words such as "of" and "the"
-// passed over ("Aragon", "Howard"). Then where two or more items begin with the same
-// letter, each gets the shortest start of two or three of its letters that no other
-// item begins with ("Ol", "Op", "Oc" for Olfactory, Optic, Oculomotor). An item whose
-// initial no other shares, or that has no such start of its own (two "Adams", or "Ol"
-// beside "Olfactory"), keeps its one letter. Cues are written as words begin: a
-// capital, then lower case. An item without a letter gets an empty cue.
+// apart, made from its own start: where two or more items begin with the same letter,
+// each gets the shortest start of two or three of its letters that no other item begins
+// with ("Ol", "Op", "Oc" for Olfactory, Optic, Oculomotor). An item whose initial no
+// other shares, or that has no such start of its own (two "Adams", or "Ol" beside
+// "Olfactory"), keeps its one letter. Cues are written as words begin: a capital, then
+// lower case. An item without a letter gets an empty cue.
 QStringList acrosticCues(const QStringList& items);
 
 // Up to count words for the cue of the word at index (from 0) of a sentence, familiar
