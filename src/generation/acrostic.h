@@ -1,14 +1,7 @@
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <QStringList>
-#include <optional>
-
-namespace lexiquill::platform {
-class HttpClient;
-class ServiceHost;
-}  // namespace lexiquill::platform
+// Its failures are those of the page: PhraseRefused and the other PlatformErrors.
+#include "generation/mnemonic.h"
 
 namespace lexiquill::generation {
 
