@@ -463,6 +463,10 @@ private slots:
         QTest::newRow("from a file: the share read, and the time left")
             << list << ">/dev/null"
             << "^\\rlexiquill: 2 phrases, 100 %, [01]/s, 0 s left\\x1b\\[K\\r\\x1b\\[K$";
+        QTest::newRow("from two files: the share of both")
+            << list + " " + list << ">/dev/null"
+            << "^(\\r[^\\r]*)+\\rlexiquill: 4 phrases, 100 %, [01]/s, 0 s "
+               "left\\x1b\\[K\\r\\x1b\\[K$";
         QTest::newRow("--quiet shows nothing") << list << "--quiet >/dev/null"
                                                << "^$";
         QTest::newRow("a line left out for its length counts as read")
