@@ -22,11 +22,8 @@ std::vector<std::pair<QString, QString>> tickedNotes(command::CommandContext& ct
     platform::ListView& list = ctx.resultTable();
     std::vector<std::pair<QString, QString>> notes;
     for (int row = 1; row <= list.rowCount();) {
-        const auto [first, last] = ctx.resultOrigins().phraseRows(list, row);
-        QStringList words;
-        for (int r = first; r <= last; ++r) {
-            if (list.checked(r)) words.append(list.subText(r, 2));
-        }
+        const auto [first, last, words] =
+            ctx.resultOrigins().phraseRows(list, row, command::ResultOrigins::Words::Ticked);
         if (!words.isEmpty()) notes.emplace_back(list.text(first), generation::sentenceOf(words));
         row = last + 1;
     }
@@ -47,7 +44,7 @@ void writeFlashcards(command::CommandContext& ctx, const QString& path)
 
 }  // namespace
 
-void saveTickedRowsAsFlashcards(command::CommandContext& ctx, const RowMenu&)
+void saveTickedRowsAsFlashcards(command::CommandContext& ctx)
 {
     command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("mnuSaveFlashcards_Click"));
     const QString path = output::askSavePath(ctx, trap);
