@@ -94,7 +94,7 @@ step SN.{sg|pl}.an ,verb.now.in VI -1.7
 # The object ("Chess", "Us Nachos") and the noun of a phrase with a preposition ("On Fine
 # Glass"): a thing one can picture.
 step VT pron.obj VO 0
-end VO -0.6
+end VO -1.8
 step {VT|VO} det.{sg|pl|all} OD.{sg|pl|all} 0
 step PR det.{sg|pl|all} PD.{sg|pl|all} 0
 step {VT|VO} poss OD.all 0.2
@@ -126,10 +126,10 @@ step {O|P}M.bare noun.{pl|mass} {O|P}N 0
 # What may follow: a phrase with a preposition, another clause after a comma.
 step {VI|ON} prep PR 0
 step ON prep.of PR -0.3
-step {VI|ON|PN} ,conj S.c -1
-end VI -1.2
-end ON -0.5
-end PN 0
+step {VI|ON|PN} ,conj S.c -1.2
+end VI -2.4
+end ON -1.2
+end PN -0.8
 )";
 
 [[noreturn]] void fail(std::string_view line, std::string_view why)
@@ -304,6 +304,16 @@ Grammar GrammarReader::read(std::string_view text)
     for (std::size_t i = 1; i < m_grammar.firstStep.size(); ++i) {
         m_grammar.firstStep[i] += m_grammar.firstStep[i - 1];
     }
+    m_grammar.firstBySlot.assign(m_grammar.wordSlots.size() + 1, 0);
+    for (std::size_t slot = 0; slot < m_grammar.wordSlots.size(); ++slot) {
+        m_grammar.firstBySlot[slot] = static_cast<int>(m_grammar.stepsBySlot.size());
+        for (std::size_t s = 0; s < m_grammar.steps.size(); ++s) {
+            if (m_grammar.steps[s].slot == static_cast<int>(slot)) {
+                m_grammar.stepsBySlot.push_back(static_cast<int>(s));
+            }
+        }
+    }
+    m_grammar.firstBySlot.back() = static_cast<int>(m_grammar.stepsBySlot.size());
     return std::move(m_grammar);
 }
 

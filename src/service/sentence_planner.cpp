@@ -145,6 +145,7 @@ Plan::Plan(const SentencePlanner& planner, const PlanRequest& request)
     }
     collectStarts();
     scorePositions();
+    m_plan.reserve(m_length);
 }
 
 void Plan::collectStarts()
@@ -213,12 +214,13 @@ void Plan::scorePositions()
     std::vector<float> byStart(m_starts.size() * m_slots);
     for (std::size_t i = 0; i < byStart.size(); ++i) {
         const WordGroup words = m_groups[i];
-        const auto left = static_cast<std::size_t>(
-            std::count_if(words.begin(), words.end(),
-                          [this](const WordEntry* e) { return !m_used.contains(*e); }));
         // A slot with fewer words than its start has places would run out if every place took
         // it: the fewer, the less it is worth.
         const std::size_t places = occurrences[i / m_slots];
+        std::size_t left = 0;
+        for (auto word = words.begin(); word != words.end() && left < places; ++word) {
+            left += !m_used.contains(**word);
+        }
         const float scarce = left >= places ? 0
                                             : kScarcity * static_cast<float>(places - left) /
                                                   static_cast<float>(places);
@@ -262,12 +264,14 @@ void Plan::planBackwards()
         const float* scores = &m_scores[i * m_slots];
         const float* next = &m_back[(i + 1) * states];
         float* here = &m_back[i * states];
-        for (std::size_t state = 0; state < states; ++state) {
-            float best = kNone;
-            for (int s = m_grammar.firstStep[state]; s < m_grammar.firstStep[state + 1]; ++s) {
-                best = std::max(best, steps[s].score + scores[steps[s].slot] + next[steps[s].to]);
+        // By slot, so that the steps of slots without a word at the position cost nothing.
+        for (std::size_t slot = 0; slot < m_slots; ++slot) {
+            if (scores[slot] < kFinishable) continue;
+            for (int k = m_grammar.firstBySlot[slot]; k < m_grammar.firstBySlot[slot + 1]; ++k) {
+                const GrammarStep& step = steps[m_grammar.stepsBySlot[k]];
+                here[step.from] =
+                    std::max(here[step.from], step.score + scores[slot] + next[step.to]);
             }
-            here[state] = best;
         }
         // A sentence may end before the word and the next begin with it.
         const float again = here[m_grammar.start];
@@ -344,8 +348,12 @@ void Plan::options(std::size_t position, int state)
         const float value = m_grammar.endScore[state] + m_back[position * states + m_grammar.start];
         if (value >= kFinishable) m_options.push_back({value, -1});
     }
-    std::stable_sort(m_options.begin(), m_options.end(),
-                     [](const Option& a, const Option& b) { return a.value > b.value; });
+    // A few options: sorted in place, ties in the grammar's order.
+    for (std::size_t i = 1; i < m_options.size(); ++i) {
+        for (std::size_t j = i; j > 0 && m_options[j - 1].value < m_options[j].value; --j) {
+            std::swap(m_options[j - 1], m_options[j]);
+        }
+    }
 }
 
 // The best option with a word to draw; in round 2 a word may come again.

@@ -82,16 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(otherWords(target).body == body);
     }
 
-    // The sentence: one line of JSON with as many words as starts, or one line saying why not.
-    const SentenceAnswer sentence = sentenceAnswer(target, size);
-    const std::string_view line = sentence.body;
-    check(!line.empty() && line.back() == '\n' && line.find('\n') == line.size() - 1);
-    if (sentence.ok) {
-        check(line.starts_with("{\"sentence\":\"") && line.ends_with("]}\n"));
-        check(sentenceAnswer(target, size).body == line);
-        if (!queryParameter(target, "starts")) {
-            check(count(line, "{\"word\":") == letters.size());
-        }
-    }
+    // The sentence: one line of JSON, the same every time, or one line saying why not.
+    const std::string line = sentenceAnswer(target, size).body;
+    check(!line.empty() && line.find('\n') == line.size() - 1 &&
+          sentenceAnswer(target, size).body == line);
     return 0;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-// English sentence shapes as a reader knows them, apart from the service's own grammar: what the
-// tests and the benchmarks hold its sentences to.
+// English sentence shapes as a reader knows them, apart from the service's own grammar.
 
 #include <regex>
 #include <string>
