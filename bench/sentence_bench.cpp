@@ -117,18 +117,15 @@ void Tally::add(const std::vector<PlannedWord>& plan, const std::unordered_set<s
         if (word.after == '.') {
             ++sentences;
             shaped += readsAsSentence(letters);
-            for (auto& w : plan) std::printf("%s%c ", w.word.c_str(), w.after ? w.after : 0x20);
-            std::printf("  [%s]\n", letters.c_str());
+            fourToEight += length >= 4 && length <= 8;
+            letters.clear();
+            length = 0;
         }
-        fourToEight += length >= 4 && length <= 8;
-        letters.clear();
-        length = 0;
     }
-}
-plansWithoutRepeats += !repeated;
-// A plan where no shape fits has its words one by one, outside any slot.
-wordByWord +=
-    std::any_of(plan.begin(), plan.end(), [](const PlannedWord& w) { return w.slot < 0; });
+    plansWithoutRepeats += !repeated;
+    // A plan where no shape fits has its words one by one, outside any slot.
+    wordByWord +=
+        std::any_of(plan.begin(), plan.end(), [](const PlannedWord& w) { return w.slot < 0; });
 }
 
 void Tally::print(const char* what, bool withFamiliar) const
