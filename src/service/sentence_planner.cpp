@@ -289,10 +289,20 @@ std::vector<PlannedWord> Plan::words()
 {
     if (m_length == 0) return {};
     const UsedWords fresh = m_used;
+    std::vector<float> unstruck;
+    bool mayReplan = m_length <= kLongestReplanned;
     for (int attempt = 0;; ++attempt) {
         planBackwards();
-        if (m_back[m_grammar.start] < kFinishable) return wordByWord();
-        if (decode(attempt < kMostReplans && m_length <= kLongestReplanned)) return m_plan;
+        if (m_back[m_grammar.start] < kFinishable) {
+            if (attempt == 0) return wordByWord();
+            // Struck past what any shape can do without: the plan before, whose used-up words
+            // come round again.
+            m_scores = std::move(unstruck);
+            mayReplan = false;
+            planBackwards();
+        }
+        if (mayReplan) unstruck = m_scores;
+        if (decode(mayReplan && attempt < kMostReplans)) return m_plan;
         m_used = fresh;
         m_plan.clear();
         m_draw = Draw(m_request.seed.value_or(0));
