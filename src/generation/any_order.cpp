@@ -25,23 +25,23 @@ constexpr int kLetters = 26;
 constexpr int kFamiliarShortWords = 12000;
 constexpr qsizetype kShortestWord = 2;
 constexpr qsizetype kLongestShortWord = 4;
-// Past kExhaustiveItems the words get this long, the string of letters the rest of
-// the second.
-constexpr int kWordsSearchMs = 600;
-constexpr int kLettersSearchMs = 300;
+// Past kExhaustiveItems the search for short words ends after kWordsSearchMs, the
+// whole search after kSearchMs.
+constexpr int kWordsSearchMs = 450;
+constexpr int kSearchMs = 850;
 // Past kExhaustiveItems the letters' search keeps this many best beginnings a length.
-constexpr std::size_t kLettersBeam = 4000;
+constexpr std::size_t kLettersBeam = 1000;
 // A key of short words is looked for up to the longest sentence the service makes; its
 // search goes a word deeper for every word.
 constexpr std::size_t kLongestWordsSearch = 50;
 constexpr double kNever = std::numeric_limits<double>::infinity();
 
-// How many of each letter a to z; as a key of the search's tables, as bytes.
-using Counts = std::string;
+// How many of each letter a to z; a string, to be a key of the search's tables.
+using Counts = std::u16string;
 
 Counts countsOf(std::string_view letters)
 {
-    Counts counts(kLetters, '\0');
+    Counts counts(kLetters, u'\0');
     for (const char c : letters) ++counts[static_cast<std::size_t>(c - 'a')];
     return counts;
 }
@@ -53,6 +53,20 @@ bool holds(const Counts& counts, std::string_view letters)
         if (left[static_cast<std::size_t>(c - 'a')]-- == 0) return false;
     }
     return true;
+}
+
+qsizetype letterCount(const Counts& counts)
+{
+    qsizetype n = 0;
+    for (const char16_t c : counts) n += c;
+    return n;
+}
+
+qsizetype vowels(const Counts& counts)
+{
+    qsizetype n = 0;
+    for (const char vowel : std::string_view("aeiouy")) n += counts[std::size_t(vowel - 'a')];
+    return n;
 }
 
 void take(Counts& counts, std::string_view letters)
@@ -144,7 +158,7 @@ public:
         Counts left = countsOf(letters);
         solve(left);
         std::vector<int> words;
-        while (left.find_first_not_of('\0') != std::string::npos) {
+        while (left.find_first_not_of(u'\0') != Counts::npos) {
             const auto found = m_best.find(left);
             if (found == m_best.end() || found->second.word < 0) return {};
             words.push_back(found->second.word);
@@ -162,10 +176,16 @@ private:
 
     double solve(const Counts& left)
     {
-        const std::size_t first = left.find_first_not_of('\0');
-        if (first == std::string::npos) return 0;
+        const std::size_t first = left.find_first_not_of(u'\0');
+        if (first == Counts::npos) return 0;
         Best& known = m_best[left];
         if (known.settled || m_deadline.hasExpired()) return known.cost;
+        // Every short word has a vowel (or "y") and at most four letters: too few
+        // vowels cannot be spelt, however long the search.
+        if (vowels(left) * kLongestShortWord < letterCount(left)) {
+            known.settled = true;
+            return kNever;
+        }
         Best best;
         for (const int rank : m_lexicon.shortWordsWith[first]) {
             const std::string_view word = m_lexicon.words[static_cast<std::size_t>(rank)];
@@ -187,51 +207,62 @@ private:
 
 // The order of the letters that reads most like an English word, by how often each
 // letter follows the one before in the word list, built a letter at a time: every
-// beginning is kept up to kExhaustiveItems letters (which makes it exact), the likeliest
-// kLettersBeam beyond.
-std::string likeliestString(const Lexicon& lexicon, const std::string& letters)
+// beginning is kept up to kExhaustiveItems letters (which makes it exact); beyond, the
+// likeliest kLettersBeam, and only the likeliest once the deadline has passed.
+std::string likeliestString(const Lexicon& lexicon, const std::string& letters,
+                            QDeadlineTimer deadline)
 {
     struct Beginning {
         double score = 0;
         std::string text;
+        Counts left;
     };
-    const Counts all = countsOf(letters);
     const bool exact = qsizetype(letters.size()) <= kExhaustiveItems;
-    const QDeadlineTimer deadline(kLettersSearchMs);
-    std::vector<Beginning> layer{{}};
-    for (std::size_t length = 0; length < letters.size(); ++length) {
-        // Beginnings with the same letters and the same last letter go on alike: keep
-        // the likeliest of each.
-        std::unordered_map<std::string, Beginning> next;
+    const auto likelier = [](const Beginning& a, const Beginning& b) {
+        return a.score > b.score || (a.score == b.score && a.text < b.text);
+    };
+    std::vector<Beginning> layer{{0, {}, countsOf(letters)}};
+    while (layer.front().text.size() < letters.size() && (exact || !deadline.hasExpired())) {
+        // Beginnings with the same letters left and the same last letter go on alike:
+        // keep the likeliest of each.
+        std::unordered_map<Counts, Beginning> next;
         for (const Beginning& b : layer) {
-            Counts left = all;
-            take(left, b.text);
             const int before = b.text.empty() ? kLetters : b.text.back() - 'a';
             for (int c = 0; c < kLetters; ++c) {
-                if (left[static_cast<std::size_t>(c)] == 0) continue;
-                Beginning longer{b.score + lexicon.follows[before][c], b.text + char('a' + c)};
+                if (b.left[std::size_t(c)] == 0) continue;
+                Beginning longer{b.score + lexicon.follows[before][c], b.text + char('a' + c),
+                                 b.left};
+                --longer.left[std::size_t(c)];
                 if (longer.text.size() == letters.size())
                     longer.score += lexicon.follows[c][kLetters];
-                std::string key = countsOf(longer.text) + char('a' + c);
-                auto [at, added] = next.try_emplace(std::move(key), longer);
-                if (!added && at->second.score < longer.score) at->second = std::move(longer);
+                auto [at, added] = next.try_emplace(longer.left + char16_t(c), longer);
+                if (!added && likelier(longer, at->second)) at->second = std::move(longer);
             }
         }
         layer.clear();
         for (auto& [key, b] : next) layer.push_back(std::move(b));
-        const std::size_t keep = exact || !deadline.hasExpired() ? kLettersBeam : 1;
-        if (!exact && layer.size() > keep) {
-            std::nth_element(
-                layer.begin(), layer.begin() + std::ptrdiff_t(keep) - 1, layer.end(),
-                [](const Beginning& a, const Beginning& b) { return a.score > b.score; });
+        const std::size_t keep = exact ? layer.size() : kLettersBeam;
+        if (layer.size() > keep) {
+            std::nth_element(layer.begin(), layer.begin() + std::ptrdiff_t(keep) - 1, layer.end(),
+                             likelier);
             layer.resize(keep);
         }
     }
-    return std::max_element(layer.begin(), layer.end(),
-                            [](const Beginning& a, const Beginning& b) {
-                                return a.score < b.score || (a.score == b.score && a.text > b.text);
-                            })
-        ->text;
+    Beginning best = *std::min_element(layer.begin(), layer.end(), likelier);
+    // Out of time: the rest a letter at a time, each the likeliest after the one before.
+    while (best.text.size() < letters.size()) {
+        const int before = best.text.empty() ? kLetters : best.text.back() - 'a';
+        int chosen = -1;
+        for (int c = 0; c < kLetters; ++c) {
+            if (best.left[std::size_t(c)] > 0 &&
+                (chosen < 0 || lexicon.follows[before][c] > lexicon.follows[before][chosen])) {
+                chosen = c;
+            }
+        }
+        --best.left[std::size_t(chosen)];
+        best.text += char('a' + chosen);
+    }
+    return best.text;
 }
 
 // How the letters are best spelt, and the key that shows it.
@@ -247,7 +278,9 @@ std::pair<QString, KeySpelling> bestKey(const std::string& letters)
                 KeySpelling::Word};
     }
     const bool exact = qsizetype(letters.size()) <= kExhaustiveItems;
-    ShortWords shortWords(words, exact ? QDeadlineTimer::Forever : QDeadlineTimer(kWordsSearchMs));
+    const QDeadlineTimer deadline(exact ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                        : QDeadlineTimer(kSearchMs));
+    ShortWords shortWords(words, exact ? deadline : QDeadlineTimer(kWordsSearchMs));
     const std::vector<int> found =
         letters.size() <= kLongestWordsSearch ? shortWords.spell(letters) : std::vector<int>();
     if (!found.empty()) {
@@ -258,7 +291,8 @@ std::pair<QString, KeySpelling> bestKey(const std::string& letters)
         }
         return {key.join(u' '), KeySpelling::Words};
     }
-    return {QString::fromLatin1(likeliestString(words, letters)).toUpper(), KeySpelling::Letters};
+    return {QString::fromLatin1(likeliestString(words, letters, deadline)).toUpper(),
+            KeySpelling::Letters};
 }
 
 }  // namespace
