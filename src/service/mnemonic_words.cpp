@@ -16,19 +16,6 @@ constexpr std::uint64_t kDefaultCount = 8;
 constexpr std::uint64_t kMostCount = 50;
 constexpr std::size_t kLongestStart = 3;
 
-std::string_view partName(PartOfSpeech part)
-{
-    switch (part) {
-        case PartOfSpeech::Adjective:
-            return "adjective";
-        case PartOfSpeech::Noun:
-            return "noun";
-        case PartOfSpeech::Verb:
-            break;
-    }
-    return "verb";
-}
-
 OtherWords refused(std::string reason) { return {false, std::move(reason) + "\n"}; }
 
 // The words of the part of speech first, then the letter's others, each group in the

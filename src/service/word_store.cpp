@@ -21,6 +21,19 @@ bool isWord(std::string_view word)
 
 }  // namespace
 
+std::string_view partName(PartOfSpeech part)
+{
+    switch (part) {
+        case PartOfSpeech::Adjective:
+            return "adjective";
+        case PartOfSpeech::Noun:
+            return "noun";
+        case PartOfSpeech::Verb:
+            break;
+    }
+    return "verb";
+}
+
 WordStore::WordStore(std::string_view text) : m_text(text)
 {
     // Every listing of a word is a view of its first one: the word's key.

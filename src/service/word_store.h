@@ -8,6 +8,9 @@ namespace lexiquill::service {
 
 enum class PartOfSpeech { Adjective, Noun, Verb };
 
+// The part's name in the service's answers: "noun".
+std::string_view partName(PartOfSpeech part);
+
 // The words the service draws from, grouped by initial letter and part of speech, each group in
 // the list's order (the most familiar first). Built once from the word list compiled into the
 // program; the words are views into that list.

@@ -143,6 +143,13 @@ private slots:
                                            << QByteArray("application/json; charset=utf-8");
         QTest::newRow("other words with a final slash is 404")
             << "GET /mnemonics/words/?w=cat&at=1" + end << 404 << QByteArray();
+        QTest::newRow("sentence plan") << "GET /mnemonics/sentence?w=cat" + end << 200
+                                       << QByteArray("application/json; charset=utf-8");
+        QTest::newRow("sentence plan, start of four letters is 400")
+            << "GET /mnemonics/sentence?starts=Ol,Opti" + end << 400 << QByteArray();
+        QTest::newRow("sentence plan, request line one byte over 8 KiB is 414")
+            << "GET /mnemonics/sentence?w=" + QByteArray(8192 - 36, 'a') + end << 414
+            << QByteArray();
         QTest::newRow("other words, request line one byte over 8 KiB is 414")
             << "GET /mnemonics/words?at=1&w=" + QByteArray(8192 - 33, 'a') + end << 414
             << QByteArray();
