@@ -106,7 +106,8 @@ void SentenceDialog::createControls()
     m_words->setObjectName(QStringLiteral("lstWords"));
     m_words->addColumn(QStringLiteral("Item (tick to keep its word)"));
     m_words->addColumn(QStringLiteral("Word"));
-    m_words->setItemDelegateForColumn(2, new BoldStartDelegate(m_sentence, m_words));
+    m_words->setItemDelegateForColumn(m_words->rows().columnIndex(2),
+                                      new BoldStartDelegate(m_sentence, m_words));
     m_words->horizontalHeader()->setStretchLastSection(true);
     m_words->installEventFilter(this);
     connect(m_words, &widgets::ListControl::menuRequested, this, &SentenceDialog::showOtherWords);
@@ -188,7 +189,8 @@ void SentenceDialog::showOtherWordsAtCurrentRow()
 {
     const QModelIndex current = m_words->currentIndex();
     const int row = current.isValid() ? current.row() + 1 : 1;
-    const QRect cell = m_words->visualRect(m_words->model()->index(row - 1, 2));
+    const QRect cell =
+        m_words->visualRect(m_words->model()->index(row - 1, m_words->rows().columnIndex(2)));
     showOtherWords(row, m_words->viewport()->mapToGlobal(cell.bottomLeft()));
 }
 
