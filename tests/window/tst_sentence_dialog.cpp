@@ -81,14 +81,19 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<QString>("key");  // empty: no dialog opens
+        QTest::addColumn<bool>("running");
         QTest::newRow("planets by the Menu key: cues for the shared M")
-            << "menu key" << QStringList{"Mercury", "Venus", "Earth", "Mars"} << "Me V E Ma";
+            << "menu key" << QStringList{"Mercury", "Venus", "Earth", "Mars"} << "Me V E Ma"
+            << false;
         QTest::newRow("lakes by Shift+F10: initials run together; no item as a word")
             << "shift+f10" << QStringList{"Huron", "Ontario", "Michigan", "Erie", "Superior"}
-            << "HOMES";
+            << "HOMES" << false;
         QTest::newRow("right click; an item without a letter is left out")
-            << "right click" << QStringList{"Oxygen", "42", "Neon"} << "ON";
-        QTest::newRow("an empty list: the item is disabled") << "menu key" << QStringList{} << "";
+            << "right click" << QStringList{"Oxygen", "42", "Neon"} << "ON" << false;
+        QTest::newRow("an empty list: the item is disabled")
+            << "menu key" << QStringList{} << "" << false;
+        QTest::newRow("a run going: the item is disabled")
+            << "menu key" << QStringList{"Mars"} << "" << true;
     }
 
     void theSentenceStandsForTheItemsInOrder()
@@ -96,7 +101,9 @@ private slots:
         QFETCH(QString, how);
         QFETCH(QStringList, items);
         QFETCH(QString, key);
+        QFETCH(bool, running);
         auto t = windowWith(items);
+        t->context().setGenerating(running);
         QString item;
         window::SentenceDialog* dialog = openDialog(*t, how, &item);
         QCOMPARE(item, key.isEmpty() ? "[disabled]" : "Sentence for the List…");
@@ -153,6 +160,64 @@ private slots:
         press(dialog, Qt::Key_Space);
         QCOMPARE(t->clipboard->text, plain(sentenceHtml(dialog)));
         QVERIFY(t->dialogs->errorReports.isEmpty());
+    }
+
+    void aFailureGivesOneReportAndChangesNothing_data()
+    {
+        QTest::addColumn<QStringList>("plans");  // the plan answers in turn; "" is a 500
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<QString>("report");
+        const QString plan = R"({"sentence":"Cows Obey.","words":[{"word":"Cows","part":"noun",)"
+                             R"("start":"C"},{"word":"Obey","part":"verb","start":"O"}]})";
+        QTest::newRow("no plan: no dialog") << QStringList{""} << ""
+                                            << "Form1.mnuListSentence_Click 100";
+        QTest::newRow("a plan a word short: no dialog")
+            << QStringList{QString(plan).remove(R"(,{"word":"Obey","part":"verb","start":"O"})")}
+            << ""
+            << "Form1.mnuListSentence_Click 100";
+        QTest::newRow("a sentence a word short: no dialog")
+            << QStringList{QString(plan).replace("Cows Obey", "Obey")} << ""
+            << "Form1.mnuListSentence_Click 100";
+        QTest::newRow("Draw Again answered by an error: the words stay")
+            << QStringList{plan, ""} << "draw"
+            << "frmSentence.cmdDrawAgain_Click 100";
+        QTest::newRow("other words answered by an error: no menu")
+            << QStringList{plan} << "words"
+            << "frmSentence.lstWords_ContextMenu 100";
+        QTest::newRow("a clipboard another program holds") << QStringList{plan} << "copy"
+                                                           << "frmSentence.cmdCopy_Click 100";
+    }
+
+    void aFailureGivesOneReportAndChangesNothing()
+    {
+        QFETCH(QStringList, plans);
+        QFETCH(QString, then);
+        QFETCH(QString, report);
+        test::LoopbackServer server;
+        server.server().Get(
+            "/mnemonics/sentence", [&](const httplib::Request&, httplib::Response& res) {
+                const QString answer = plans.isEmpty() ? QString() : plans.takeFirst();
+                res.status = answer.isEmpty() ? 500 : 200;
+                res.set_content(answer.toStdString(), "application/json");
+            });
+        server.server().Get("/mnemonics/words", [](const httplib::Request&,
+                                                   httplib::Response& res) { res.status = 500; });
+        server.start();
+        auto t = windowWith({"cat", "ox"}, server.baseUrl());
+        t->clipboard->failAttempts = 1000;
+        window::SentenceDialog* dialog = openDialog(*t, "menu key");
+        QCOMPARE(dialog != nullptr, !then.isEmpty());
+        if (then == "draw") {
+            press(dialog, Qt::Key_Tab);
+            press(dialog, Qt::Key_Tab);
+        }
+        if (then == "copy")
+            for (int i = 0; i < 3; ++i) press(dialog, Qt::Key_Tab);
+        if (dialog) press(dialog, then == "words" ? Qt::Key_Return : Qt::Key_Space);
+        QVERIFY(!QApplication::activePopupWidget());
+        if (dialog) QCOMPARE(words(dialog), (QStringList{"Cows", "Obey"}));
+        QCOMPARE(test::reportedLocations(t->dialogs->errorReports), QStringList{report});
+        QCOMPARE(t->rows(t->context().wordList()), (QStringList{"cat", "ox"}));
     }
 };
 
