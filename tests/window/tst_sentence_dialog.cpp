@@ -1,6 +1,5 @@
-// The word list's sentence dialog in the real window, opened and used with real keys; the
-// plan comes through the real HTTP client from the program's own service on 127.0.0.1, or
-// from a loopback server that fails where told.
+// The word list's sentence dialog in the real window, used with real keys, asking the
+// program's own service on 127.0.0.1 through the real HTTP client, or a failing double.
 
 #include <QApplication>
 #include <QLabel>
@@ -20,54 +19,31 @@ using namespace lexiquill;
 
 namespace {
 
-std::unique_ptr<test::TestWindow> windowWith(const QStringList& items, QString base = {})
+QMenu* popup() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
+// Keys to whatever has the focus in w, as the keyboard sends them.
+void press(QWidget* w, std::initializer_list<Qt::Key> keys, Qt::KeyboardModifiers mods = {})
 {
-    if (base.isEmpty()) base = "http://127.0.0.1:" + QString::number(test::freeLoopbackPort());
-    auto t = std::make_unique<test::TestWindow>(
-        test::TestWindow::Networking{std::make_unique<adapters::CurlHttpClient>(),
-                                     std::make_unique<adapters::InProcessServiceHost>(), base});
-    for (const QString& item : items) t->context().wordList().append(item);
-    t->window->show();
-    return t;
+    for (Qt::Key k : keys) QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, k, mods);
 }
+QString html(QWidget* d) { return d->findChild<QLabel*>("lblSentence")->text(); }
+// The sentence as it reads, and its words.
+QString plain(QWidget* d) { return html(d).remove(QRegularExpression("</?b>")); }
+QStringList words(QWidget* d) { return plain(d).remove(QRegularExpression("[.,]")).split(' '); }
 
-// Sends a key to whatever has the focus in window, as the keyboard does.
-void press(QWidget* window, Qt::Key key) { QTest::keyClick(window->focusWidget(), key); }
-
-// Opens the word list's menu with the Menu key, Shift+F10 or the right button and
-// chooses its item; the dialog that opened, if any.
-window::SentenceDialog* openDialog(test::TestWindow& t, const QString& how, QString* item = nullptr)
+// The window asking the program's own service, or else answering pages in turn ("-": an
+// error) and then refusing.
+std::unique_ptr<test::TestWindow> windowAnswering(const QStringList& pages)
 {
-    auto* list = t.window->findChild<widgets::ListControl*>("ListView1");
-    list->rows().publishRows();
-    list->setFocus();
-    if (how == "right click") {
-        const QPoint at(5, 5);
-        QContextMenuEvent click(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(list->viewport(), &click);
-    } else {
-        QTest::keyClick(list, how == "menu key" ? Qt::Key_Menu : Qt::Key_F10,
-                        how == "menu key" ? Qt::NoModifier : Qt::ShiftModifier);
+    if (!pages.isEmpty()) {
+        auto t = std::make_unique<test::TestWindow>();
+        for (const QString& p : pages)
+            t->http->answers.append({p, p == "-" ? "Server replied 500" : ""});
+        return t;
     }
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (item) *item = menu->actions()[0]->isEnabled() ? menu->actions()[0]->text() : "[disabled]";
-    QTest::keyClick(menu, Qt::Key_Down);
-    QTest::keyClick(menu, Qt::Key_Return);
-    auto* dialog = t.window->findChild<window::SentenceDialog*>();
-    return dialog;
-}
-
-QString sentenceHtml(window::SentenceDialog* dialog)
-{
-    return dialog->findChild<QLabel*>("lblSentence")->text();
-}
-
-// The sentence as it reads, without the bold marks.
-QString plain(const QString& html) { return QString(html).remove(QRegularExpression("</?b>")); }
-
-QStringList words(window::SentenceDialog* dialog)
-{
-    return plain(sentenceHtml(dialog)).remove(QRegularExpression("[.,]")).split(' ');
+    return std::make_unique<test::TestWindow>(test::TestWindow::Networking{
+        std::make_unique<adapters::CurlHttpClient>(),
+        std::make_unique<adapters::InProcessServiceHost>(),
+        "http://127.0.0.1:" + QString::number(test::freeLoopbackPort())});
 }
 
 }  // namespace
@@ -78,146 +54,100 @@ class TestSentenceDialog : public QObject {
 private slots:
     void theSentenceStandsForTheItemsInOrder_data()
     {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QStringList>("items");
-        QTest::addColumn<QString>("key");  // empty: no dialog opens
-        QTest::addColumn<bool>("running");
-        QTest::newRow("planets by the Menu key: cues for the shared M")
-            << "menu key" << QStringList{"Mercury", "Venus", "Earth", "Mars"} << "Me V E Ma"
-            << false;
-        QTest::newRow("lakes by Shift+F10: initials run together; no item as a word")
-            << "shift+f10" << QStringList{"Huron", "Ontario", "Michigan", "Erie", "Superior"}
-            << "HOMES" << false;
-        QTest::newRow("right click; an item without a letter is left out")
-            << "right click" << QStringList{"Oxygen", "42", "Neon"} << "ON" << false;
-        QTest::newRow("an empty list: the item is disabled")
-            << "menu key" << QStringList{} << "" << false;
-        QTest::newRow("a run going: the item is disabled")
-            << "menu key" << QStringList{"Mars"} << "" << true;
+        QTest::addColumn<QString>("items");      // split at commas; "run": a run is going
+        QTest::addColumn<QString>("starts");     // the key; none: the item is disabled
+        QTest::addColumn<QStringList>("pages");  // the service's answers; none: the real service
+        QTest::addColumn<QString>("report");     // the one failure, after which nothing changes
+        const auto row = [](const char* name, QString items, QString key, QStringList pages = {},
+                            QString report = {}) {
+            QTest::newRow(name) << items << key << pages << report;
+        };
+        const QString cows = R"({"sentence":"Cows Obey.","words":[{"word":"Cows","part":"noun",)"
+                             R"("start":"C"},{"word":"Obey","part":"verb","start":"O"}]})";
+        const QString opening = "Form1.mnuListSentence_Click 100", cmd = "frmSentence.cmd";
+        row("planets by the Menu key: cues for the shared M", "Mercury,Venus,Earth,Mars",
+            "Me V E Ma");
+        row("lakes by Shift+F10: initials, no item as a word",
+            "Huron,Ontario,Michigan,Erie,Superior", "HOMES");
+        row("an item without a letter is left out", "Ox,42,Ne,Ar", "ONA");
+        row("an empty list: the item is disabled", "", "");
+        row("a run going: the item is disabled", "run", "");
+        row("no plan: no dialog", "Cat,Ox", "CO", {"-"}, opening);
+        row("a sentence a word short", "Cat,Ox", "CO", {QString(cows).remove(" Obey")}, opening);
+        row("a plan a word short", "Cat,Ox", "CO",
+            {cows.left(cows.indexOf(",{\"word\":\"O")) + "]}"}, opening);
+        row("other words refused", "Cat,Ox", "CO", {cows}, "frmSentence.lstWords_ContextMenu 100");
+        row("Draw Again refused", "Cat,Ox", "CO", {cows, R"({"words":["Ox","Owl","Oak"]})"},
+            cmd + "DrawAgain_Click 100");
+        row("a clipboard another program holds", "Cat,Ox,Yak", "COY", {}, cmd + "Copy_Click 100");
     }
 
+    // Opens the dialog from the word list's menu; then Return offers other words for the
+    // second item, Space keeps the first, Draw Again draws only the others, Copy puts the
+    // sentence on the clipboard, Escape closes.
     void theSentenceStandsForTheItemsInOrder()
     {
-        QFETCH(QString, how);
-        QFETCH(QStringList, items);
-        QFETCH(QString, key);
-        QFETCH(bool, running);
-        auto t = windowWith(items);
-        t->context().setGenerating(running);
-        QString item;
-        window::SentenceDialog* dialog = openDialog(*t, how, &item);
-        QCOMPARE(item, key.isEmpty() ? "[disabled]" : "Sentence for the List…");
-        QCOMPARE(dialog != nullptr, !key.isEmpty());
-        if (!dialog) return;
-        QCOMPARE(dialog->findChild<QLabel*>("lblKey")->text(), "Key: " + key);
-        const QStringList starts =
-            key.contains(' ') ? key.split(' ') : key.split("", Qt::SkipEmptyParts);
-        const QStringList shown = words(dialog);
-        QCOMPARE(shown.size(), starts.size());
-        for (int i = 0; i < starts.size(); ++i) {
-            QVERIFY2(sentenceHtml(dialog).contains("<b>" + starts[i] + "</b>" +
-                                                   shown[i].mid(starts[i].size())),
-                     qPrintable(sentenceHtml(dialog)));
-            QVERIFY(!items.contains(shown[i], Qt::CaseInsensitive));
-        }
-        // Each word beside the item it stands for.
-        QStringList rows = items.filter(QRegularExpression("[A-Za-z]"));
-        for (int i = 0; i < rows.size(); ++i) rows[i] += "|" + shown[i];
-        QCOMPARE(t->rows(*dialog->findChild<widgets::ListControl*>("lstWords")), rows);
-        press(dialog, Qt::Key_Escape);
-        QTRY_VERIFY(!t->window->findChild<window::SentenceDialog*>());
-        QCOMPARE(t->rows(t->context().wordList()), items);
-    }
-
-    // Return offers other words for the second; Space keeps the first; Draw Again
-    // replaces only the others; Copy puts the sentence on the clipboard as one line.
-    void theKeyboardChoosesKeepsDrawsAndCopies()
-    {
-        auto t = windowWith({"Mercury", "Venus", "Earth", "Mars", "Jupiter", "Saturn"});
-        window::SentenceDialog* dialog = openDialog(*t, "menu key");
-        const QStringList first = words(dialog);
-        press(dialog, Qt::Key_Down);
-        press(dialog, Qt::Key_Return);
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        const QString chosen = menu->actions()[1]->text();
-        QVERIFY(chosen.startsWith('V') && chosen != first[1]);
-        QTest::keyClick(menu, Qt::Key_Down);
-        QTest::keyClick(menu, Qt::Key_Down);
-        QTest::keyClick(menu, Qt::Key_Return);
-        QCOMPARE(words(dialog), QStringList({first[0], chosen}) + first.mid(2));
-        press(dialog, Qt::Key_Up);
-        press(dialog, Qt::Key_Space);  // keeps the first; the chosen word is kept already
-        press(dialog, Qt::Key_Tab);
-        press(dialog, Qt::Key_Tab);  // Other Words…, Draw Again
-        const QString before = plain(sentenceHtml(dialog));
-        for (int i = 0; i < 10 && plain(sentenceHtml(dialog)) == before; ++i)
-            press(dialog, Qt::Key_Space);
-        const QStringList drawn = words(dialog);
-        QCOMPARE(drawn.mid(0, 2), (QStringList{first[0], chosen}));
-        QVERIFY(drawn.mid(2) != first.mid(2));
-        press(dialog, Qt::Key_Tab);  // Copy
-        press(dialog, Qt::Key_Space);
-        QCOMPARE(t->clipboard->text, plain(sentenceHtml(dialog)));
-        QVERIFY(t->dialogs->errorReports.isEmpty());
-    }
-
-    void aFailureGivesOneReportAndChangesNothing_data()
-    {
-        QTest::addColumn<QStringList>("plans");  // the plan answers in turn; "" is a 500
-        QTest::addColumn<QString>("then");
-        QTest::addColumn<QString>("report");
-        const QString plan = R"({"sentence":"Cows Obey.","words":[{"word":"Cows","part":"noun",)"
-                             R"("start":"C"},{"word":"Obey","part":"verb","start":"O"}]})";
-        QTest::newRow("no plan: no dialog") << QStringList{""} << ""
-                                            << "Form1.mnuListSentence_Click 100";
-        QTest::newRow("a plan a word short: no dialog")
-            << QStringList{QString(plan).remove(R"(,{"word":"Obey","part":"verb","start":"O"})")}
-            << ""
-            << "Form1.mnuListSentence_Click 100";
-        QTest::newRow("a sentence a word short: no dialog")
-            << QStringList{QString(plan).replace("Cows Obey", "Obey")} << ""
-            << "Form1.mnuListSentence_Click 100";
-        QTest::newRow("Draw Again answered by an error: the words stay")
-            << QStringList{plan, ""} << "draw"
-            << "frmSentence.cmdDrawAgain_Click 100";
-        QTest::newRow("other words answered by an error: no menu")
-            << QStringList{plan} << "words"
-            << "frmSentence.lstWords_ContextMenu 100";
-        QTest::newRow("a clipboard another program holds") << QStringList{plan} << "copy"
-                                                           << "frmSentence.cmdCopy_Click 100";
-    }
-
-    void aFailureGivesOneReportAndChangesNothing()
-    {
-        QFETCH(QStringList, plans);
-        QFETCH(QString, then);
+        QFETCH(QString, items);
+        QFETCH(QString, starts);
+        QFETCH(QStringList, pages);
         QFETCH(QString, report);
-        test::LoopbackServer server;
-        server.server().Get(
-            "/mnemonics/sentence", [&](const httplib::Request&, httplib::Response& res) {
-                const QString answer = plans.isEmpty() ? QString() : plans.takeFirst();
-                res.status = answer.isEmpty() ? 500 : 200;
-                res.set_content(answer.toStdString(), "application/json");
-            });
-        server.server().Get("/mnemonics/words", [](const httplib::Request&,
-                                                   httplib::Response& res) { res.status = 500; });
-        server.start();
-        auto t = windowWith({"cat", "ox"}, server.baseUrl());
-        t->clipboard->failAttempts = 1000;
-        window::SentenceDialog* dialog = openDialog(*t, "menu key");
-        QCOMPARE(dialog != nullptr, !then.isEmpty());
-        if (then == "draw") {
-            press(dialog, Qt::Key_Tab);
-            press(dialog, Qt::Key_Tab);
+        auto t = windowAnswering(pages);
+        const auto failed = [&] { return !t->dialogs->errorReports.isEmpty(); };
+        t->context().setGenerating(items == "run");
+        t->clipboard->failAttempts = report.contains("Copy") ? 1000 : 0;
+        for (const QString& i : items.split(',', Qt::SkipEmptyParts))
+            t->context().wordList().append(i);
+        t->window->show();
+        t->window->findChild<widgets::ListControl*>("ListView1")->rows().publishRows();
+        press(t->window.get(), {items.startsWith('H') ? Qt::Key_F10 : Qt::Key_Menu},
+              items.startsWith('H') ? Qt::ShiftModifier : Qt::NoModifier);
+        QCOMPARE(popup()->actions()[0]->text(), "Sentence for the List…");
+        QCOMPARE(popup()->actions()[0]->isEnabled(), !starts.isEmpty());
+        press(popup(),
+              {Qt::Key_Down, Qt::Key_Return, starts.isEmpty() ? Qt::Key_Escape : Qt::Key_Down});
+        QWidget* dialog = t->window->findChild<window::SentenceDialog*>();
+        QCOMPARE(dialog != nullptr, !starts.isEmpty() && !report.startsWith("Form1"));
+        QStringList shown;
+        if (dialog) {
+            QCOMPARE(dialog->findChild<QLabel*>("lblKey")->text(), "Key: " + starts);
+            const QStringList start =
+                starts.split(starts.contains(' ') ? " " : "", Qt::SkipEmptyParts);
+            QStringList rows = items.split(',').filter(QRegularExpression("[A-Z]"));
+            shown = words(dialog);
+            QCOMPARE(shown.size(), start.size());
+            for (int i = 0; i < start.size(); ++i) {
+                QVERIFY(html(dialog).contains("<b>" + start[i] + "</b>" +
+                                              shown[i].mid(start[i].size())));
+                QVERIFY(!items.split(',').contains(shown[i], Qt::CaseInsensitive));
+                rows[i] += "|" + shown[i];  // each word beside the item it stands for
+            }
+            QCOMPARE(t->rows(*dialog->findChild<widgets::ListControl*>("lstWords")), rows);
+            press(dialog, {Qt::Key_Down, Qt::Key_Return});
         }
-        if (then == "copy")
-            for (int i = 0; i < 3; ++i) press(dialog, Qt::Key_Tab);
-        if (dialog) press(dialog, then == "words" ? Qt::Key_Return : Qt::Key_Space);
-        QVERIFY(!QApplication::activePopupWidget());
-        if (dialog) QCOMPARE(words(dialog), (QStringList{"Cows", "Obey"}));
-        QCOMPARE(test::reportedLocations(t->dialogs->errorReports), QStringList{report});
-        QCOMPARE(t->rows(t->context().wordList()), (QStringList{"cat", "ox"}));
+        if (dialog && !failed()) {
+            QVERIFY(popup()->actions()[1]->text() != shown[1]);
+            shown[1] = popup()->actions()[1]->text();
+            press(popup(), {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
+            QCOMPARE(words(dialog), shown);
+            // Keeps the first; the chosen one is kept already. Then Other Words…, Draw Again.
+            press(dialog, {Qt::Key_Up, Qt::Key_Space, Qt::Key_Tab, Qt::Key_Tab});
+            for (int i = 0; i < 10 && words(dialog) == shown && !failed(); ++i)
+                press(dialog, {Qt::Key_Space});
+        }
+        if (dialog && !failed()) {
+            QCOMPARE(words(dialog).mid(0, 2), shown.mid(0, 2));
+            QVERIFY(words(dialog) != shown);
+            shown = words(dialog);
+            press(dialog, {Qt::Key_Tab, Qt::Key_Space});  // Copy
+            QCOMPARE(t->clipboard->text, failed() ? "" : plain(dialog));
+        }
+        QVERIFY(!popup());
+        if (dialog) QCOMPARE(words(dialog), shown);
+        QCOMPARE(test::reportedLocations(t->dialogs->errorReports),
+                 report.isEmpty() ? QStringList{} : QStringList{report});
+        if (dialog) press(dialog, {Qt::Key_Escape});
+        QTRY_VERIFY(!t->window->findChild<window::SentenceDialog*>());
+        QCOMPARE(t->rows(t->context().wordList()), items.split(',', Qt::SkipEmptyParts));
     }
 };
 
