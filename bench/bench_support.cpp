@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -49,6 +50,21 @@ platform::Platform windowPlatform(test::FakeDialogs*& boxes)
     p.skinEngine = std::make_unique<adapters::PlainSkinEngine>();
     p.programFolder = QCoreApplication::applicationDirPath();
     return p;
+}
+
+QList<List> readLists(const QString& path)
+{
+    QFile file(path);
+    QList<List> lists;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return lists;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        if (line.startsWith(QLatin1String("# "))) {
+            lists.append({line.mid(2), {}});
+        } else if (!line.isEmpty() && !line.startsWith(u'#') && !lists.isEmpty()) {
+            lists.last().items.append(line);
+        }
+    }
+    return lists;
 }
 
 }  // namespace lexiquill::bench

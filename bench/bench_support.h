@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include "platform/platform.h"
@@ -33,5 +35,13 @@ long peakMemoryMiB();
 // the real event pump and the plain skin engine, the executable's folder. The driver
 // adds the adapters of the command it times.
 platform::Platform windowPlatform(test::FakeDialogs*& boxes);
+
+// A list of bench/data: its "# title (field)" and its items.
+struct List {
+    QString title;
+    QStringList items;
+};
+// The lists of a file of bench/data; none when it cannot be read.
+QList<List> readLists(const QString& path);
 
 }  // namespace lexiquill::bench

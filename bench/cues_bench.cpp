@@ -11,7 +11,6 @@
 // Each figure is a line. Exits with 1 when a check fails.
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <cstdio>
@@ -25,26 +24,6 @@ using lexiquill::generation::acrosticCues;
 using lexiquill::generation::acrosticLetters;
 
 namespace {
-
-struct List {
-    QString title;
-    QStringList items;
-};
-
-QList<List> readLists(const QString& path)
-{
-    QFile file(path);
-    QList<List> lists;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return lists;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
-        if (line.startsWith(QLatin1String("# "))) {
-            lists.append({line.mid(2), {}});
-        } else if (!line.isEmpty() && !line.startsWith(u'#') && !lists.isEmpty()) {
-            lists.last().items.append(line);
-        }
-    }
-    return lists;
-}
 
 // How many items of the list begin with the letters of cue.
 qsizetype itemsBeginningWith(const QStringList& items, const QString& cue)

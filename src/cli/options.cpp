@@ -117,8 +117,8 @@ Choice readOptions(const QCommandLineParser& parser)
             return usage(QStringLiteral("--deck needs --format cards"));
         }
         options.deck = parser.value(kDeck);
-        if (!output::isDeckName(options.deck)) {
-            return usage(QStringLiteral("--deck needs a name, without tabs or line breaks"));
+        if (const QString problem = output::deckNameProblem(options.deck); !problem.isEmpty()) {
+            return usage(QStringLiteral("--deck: the deck name ") + problem);
         }
     }
     if (parser.isSet(kSeed)) {

@@ -27,8 +27,9 @@ public:
     virtual void finish() {}
 };
 
-// deck is the deck of the cards format.
+// deck is the deck of the cards format; listFile the file the list came from, or
+// empty for several files or standard input.
 std::unique_ptr<ResultWriter> makeResultWriter(Format format, ResultKind kind, OutputStream& out,
-                                               const QString& deck);
+                                               const QString& deck, const QString& listFile);
 
 }  // namespace lexiquill::cli

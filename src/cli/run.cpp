@@ -108,7 +108,8 @@ public:
           m_service(service),
           m_out(STDOUT_FILENO),
           m_input(options.files),
-          m_writer(makeResultWriter(options.format, resultKind(options), m_out, options.deck))
+          m_writer(makeResultWriter(options.format, resultKind(options), m_out, options.deck,
+                                    listFile(options)))
     {
     }
 
@@ -199,6 +200,14 @@ public:
     }
 
 private:
+    // The one file the phrases come from, if it is one.
+    static QString listFile(const Options& options)
+    {
+        return options.files.size() == 1 && options.files.front() != QLatin1String("-")
+                   ? options.files.front()
+                   : QString();
+    }
+
     static ResultKind resultKind(const Options& options)
     {
         if (options.mode == Mode::Acronyms) return ResultKind::Acronym;
