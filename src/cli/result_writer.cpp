@@ -167,18 +167,14 @@ private:
 // Notes for the flashcard program, one per phrase: the same bytes as the window's
 // Save Ticked Rows as Flashcards, CR LF after every line. The list is named by its file,
 // or by its first phrase (see output::listTitle).
-class CardsWriter final : public ResultWriter {
+class CardsWriter final : public ResultWriter, private output::CardSink {
 public:
     CardsWriter(OutputStream& out, ResultKind kind, const QString& deck, const QString& listFile)
         : m_out(out),
           m_kind(kind == ResultKind::Acronym ? output::CardKind::Acronym
                                              : output::CardKind::Mnemonic),
           m_listFile(listFile),
-          m_cards(deck, [this](const QString& line) {
-              m_out.appendText(line);
-              m_out.append("\r\n");
-              m_out.flushWhenFull();
-          })
+          m_cards(deck, *this)
     {
     }
     void write(const QString& phrase, const QString& result) override
@@ -190,8 +186,17 @@ public:
     {
         write(phrase, generation::sentenceOf(words));
     }
+    void finish() override { m_cards.finish(); }
 
 private:
+    void append(QStringView piece) override { m_out.appendText(piece); }
+    void appendUtf8(std::string_view piece) override { m_out.append(piece); }
+    void endLine() override
+    {
+        m_out.append("\r\n");
+        m_out.flushWhenFull();
+    }
+
     OutputStream& m_out;
     output::CardKind m_kind;
     QString m_listFile;

@@ -55,9 +55,9 @@ void writeFlashcards(command::CommandContext& ctx, const QString& path)
     // The results came from the word list in its order: its first phrase names it.
     const QString list = ctx.resultTable().rowCount() > 0 ? ctx.resultTable().text(1) : QString();
     const std::unique_ptr<platform::TextStream> stream = ctx.textFiles().createTextFile(path);
-    output::FlashcardWriter cards(output::kDefaultDeck,
-                                  [&](const QString& line) { stream->writeLine(line); });
+    output::FlashcardWriter cards(output::kDefaultDeck, *stream);
     for (const Note& note : notes) cards.writePhrase(note.kind, list, note.phrase, note.result);
+    cards.finish();
     stream->close();
 }
 

@@ -1,54 +1,66 @@
 #include "output/flashcard_file.h"
 
-#include <QCryptographicHash>
-#include <QtEndian>
 #include <algorithm>
 #include <utility>
 
 #include "output/delimited_field.h"
 #include "output/study_list.h"
+#include "platform/text_file.h"
 
 namespace lexiquill::output {
 
 namespace {
 
-// 80 bits of a SHA-256: no two notes of any collection share them.
-constexpr int kGuidBytes = 10;
-const QString kGuidPrefix = QStringLiteral("lexiquill-");
 const QString kTags = QStringLiteral("lexiquill");
 
-QByteArrayView kindName(CardKind kind)
+QStringView kindName(CardKind kind)
 {
     switch (kind) {
         case CardKind::Acronym:
-            return "acronym";
+            return u"acronym";
         case CardKind::Mnemonic:
-            return "mnemonic";
+            return u"mnemonic";
         case CardKind::List:
             break;
     }
-    return "list";
+    return u"list";
 }
 
-// Text as HTML shows it: "&", "<" and ">" as entities, each line break as <br>.
+// The HTML of a character that is not itself in a field, or nothing. Besides what HTML
+// needs, the characters that would end a field or make the importer read it as quoted
+// are entities too: a field is then written as it is, and read back as it was.
+QLatin1String entityOf(QChar c)
+{
+    switch (c.unicode()) {
+        case u'&':
+            return QLatin1String("&amp;");
+        case u'<':
+            return QLatin1String("&lt;");
+        case u'>':
+            return QLatin1String("&gt;");
+        case u'"':
+            return QLatin1String("&quot;");
+        case u'\t':
+            return QLatin1String("&#9;");
+        case u'\r':
+            return QLatin1String("&#13;");
+        case u'\n':
+            return QLatin1String("<br>");
+        default:
+            break;
+    }
+    return {};
+}
+
+// Text as HTML shows it.
 void appendHtml(QString& html, QStringView text)
 {
     for (const QChar c : text) {
-        switch (c.unicode()) {
-            case u'&':
-                html += QLatin1String("&amp;");
-                break;
-            case u'<':
-                html += QLatin1String("&lt;");
-                break;
-            case u'>':
-                html += QLatin1String("&gt;");
-                break;
-            case u'\n':
-                html += QLatin1String("<br>");
-                break;
-            default:
-                html += c;
+        const QLatin1String entity = entityOf(c);
+        if (entity.isNull()) {
+            html += c;
+        } else {
+            html += entity;
         }
     }
 }
@@ -91,6 +103,12 @@ QString listBack(const StudyList& list)
     return html;
 }
 
+// Writes the low digits hexadecimal digits of value at to.
+void appendHex(char* to, quint64 value, int digits)
+{
+    for (int i = digits - 1; i >= 0; --i, value >>= 4) to[i] = "0123456789abcdef"[value & 0xf];
+}
+
 }  // namespace
 
 QString deckNameProblem(const QString& name)
@@ -114,61 +132,133 @@ QString deckNameProblem(const QString& name)
     return {};
 }
 
-FlashcardWriter::FlashcardWriter(const QString& deck, LineSink sink) : m_sink(std::move(sink))
+namespace {
+
+// Gathers the pieces of a line for a text file, which takes whole lines.
+class LineGatherer final : public CardSink {
+public:
+    explicit LineGatherer(platform::TextStream& file) : m_file(file) {}
+    void append(QStringView piece) override { m_line += piece; }
+    void appendUtf8(std::string_view piece) override
+    {
+        m_line += QString::fromUtf8(piece.data(), qsizetype(piece.size()));
+    }
+    void endLine() override
+    {
+        m_file.writeLine(m_line);
+        m_line.resize(0);  // not clear(), which would give back the room the next line reuses
+    }
+
+private:
+    platform::TextStream& m_file;
+    QString m_line;
+};
+
+}  // namespace
+
+FlashcardWriter::FlashcardWriter(const QString& deck, CardSink& sink) : m_sink(sink)
 {
-    appendDelimitedField(deck, u'\t', [this](QStringView piece) { m_deckField += piece; });
+    writeHeader(deck);
+}
+
+FlashcardWriter::FlashcardWriter(const QString& deck, platform::TextStream& file)
+    : m_fileSink(std::make_unique<LineGatherer>(file)), m_sink(*m_fileSink)
+{
+    writeHeader(deck);
+}
+
+FlashcardWriter::~FlashcardWriter() = default;
+
+void FlashcardWriter::writeHeader(const QString& deck)
+{
+    QString deckAndTags = QStringLiteral("\t");
+    appendDelimitedField(deck, u'\t', [&](QStringView piece) { deckAndTags += piece; });
+    deckAndTags += u'\t';
+    deckAndTags += kTags;
+    m_deckAndTags = deckAndTags.toStdString();
     // No "#notetype": see the class. "#deck" would only choose a deck that exists.
-    for (const QString& line : {QStringLiteral("#separator:Tab"), QStringLiteral("#html:true"),
-                                QStringLiteral("#guid column:1"), QStringLiteral("#deck column:4"),
-                                QStringLiteral("#tags column:5")}) {
-        m_sink(line);
+    for (const QStringView line : {u"#separator:Tab", u"#html:true", u"#guid column:1",
+                                   u"#deck column:4", u"#tags column:5"}) {
+        m_sink.append(line);
+        m_sink.endLine();
     }
 }
 
 void FlashcardWriter::writePhrase(CardKind kind, const QString& list, const QString& phrase,
                                   const QString& result)
 {
-    // Anki skips a note whose first field is blank.
-    if (phrase.trimmed().isEmpty()) return;
-    QString front;
-    appendHtml(front, phrase);
-    QString back;
-    appendHtml(back, result);
-    writeNote(kind, list, phrase, front, back);
+    if (std::all_of(phrase.cbegin(), phrase.cend(), [](QChar c) { return c.isSpace(); })) return;
+    Note note{guidOf(kind, list, phrase), phrase, result, false};
+    // The note waits for a few more: meanwhile the slot of its digest comes from
+    // memory, a wait that over a million phrases would be most of the time they take.
+    m_written.prefetch(note.guid.first);
+    if (m_pending.size() == kNotesAhead) {
+        writeNote(m_pending.front());
+        m_pending.pop_front();
+    }
+    m_pending.push_back(std::move(note));
 }
 
 void FlashcardWriter::writeList(const StudyList& list)
 {
+    finish();
     if (list.items.isEmpty()) return;
-    writeNote(CardKind::List, list.title, QString(), listFront(list), listBack(list));
+    const Note note{guidOf(CardKind::List, list.title, QString()), listFront(list), listBack(list),
+                    true};
+    m_written.prefetch(note.guid.first);
+    writeNote(note);
 }
 
-void FlashcardWriter::writeNote(CardKind kind, const QString& list, const QString& key,
-                                const QString& front, const QString& back)
+void FlashcardWriter::finish()
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(kindName(kind));
-    const QByteArray listBytes = list.toUtf8();
-    // The length keeps a list and a phrase apart whatever characters they hold.
-    hash.addData(QByteArray::number(listBytes.size()) + ':');
-    hash.addData(listBytes);
-    hash.addData(key.toUtf8());
-    const QByteArray digest = hash.result().left(kGuidBytes);
-    if (m_written.contains(qFromBigEndian<quint64>(digest.constData()))) return;
-    m_written.insert(qFromBigEndian<quint64>(digest.constData()));
-    const auto field = [this](QStringView piece) { m_line += piece; };
+    for (const Note& note : m_pending) writeNote(note);
+    m_pending.clear();
+}
+
+std::pair<quint64, quint64> FlashcardWriter::guidOf(CardKind kind, const QString& list,
+                                                    const QString& key)
+{
+    // Every phrase of a run has the same kind and list: their digest is taken once.
+    if (kind != m_digestKind || list != m_digestList || m_digestList.isNull()) {
+        m_listDigest = NoteDigest();
+        m_listDigest.add(kindName(kind));
+        m_listDigest.add(list);
+        m_digestKind = kind;
+        m_digestList = list.isNull() ? QLatin1String("") : list;
+    }
+    NoteDigest digest = m_listDigest;
+    digest.add(key);
+    return digest.result();
+}
+
+void FlashcardWriter::writeNote(const Note& note)
+{
+    const auto [high, low] = note.guid;
+    if (!m_written.insert(high)) return;
     // The GUID comes first: a line starting with "#" would be a comment to the
     // importer, and a GUID never does, whatever the phrase.
-    m_line = kGuidPrefix + QString::fromLatin1(digest.toHex());
-    m_line += u'\t';
-    appendDelimitedField(front, u'\t', field);
-    m_line += u'\t';
-    appendDelimitedField(back, u'\t', field);
-    m_line += u'\t';
-    m_line += m_deckField;
-    m_line += u'\t';
-    m_line += kTags;
-    m_sink(m_line);
+    char guid[31] = "lexiquill-";
+    appendHex(guid + 10, high, 16);
+    appendHex(guid + 26, low, 4);
+    guid[30] = '\t';
+    m_sink.appendUtf8(std::string_view(guid, 31));
+    writeField(note.front, note.html);
+    m_sink.appendUtf8("\t");
+    writeField(note.back, note.html);
+    m_sink.appendUtf8(m_deckAndTags);
+    m_sink.endLine();
+}
+
+void FlashcardWriter::writeField(const QString& text, bool html)
+{
+    if (html ||
+        std::none_of(text.cbegin(), text.cend(), [](QChar c) { return !entityOf(c).isNull(); })) {
+        m_sink.append(text);
+        return;
+    }
+    m_html.resize(0);
+    appendHtml(m_html, text);
+    m_sink.append(m_html);
 }
 
 }  // namespace lexiquill::output
