@@ -3,17 +3,24 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <algorithm>
+#include <numeric>
 
 #include "command/command_context.h"
 #include "command/step_trap.h"
 #include "generation/acrostic_cues.h"
+#include "generation/any_order.h"
 #include "generation/other_words.h"
 #include "generation/sentence_plan.h"
 #include "menu/result_menu.h"
 #include "output/clipboard_copy.h"
+#include "output/flashcard_file.h"
 #include "output/list_reading.h"
+#include "output/study_list.h"
+#include "output/text_export.h"
+#include "platform/dialogs.h"
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
+#include "platform/text_file.h"
 
 namespace lexiquill::menu {
 
@@ -69,6 +76,16 @@ QString serviceAddress(command::CommandContext& ctx)
     return ctx.mnemonicBaseUrl();
 }
 
+// The keep= of a plan: the words kept (kept[i] for the word at i), the others free.
+QStringList keptWords(const ListSentence& sentence, const QList<bool>& kept)
+{
+    QStringList keep;
+    for (qsizetype i = 0; i < sentence.words.size(); ++i) {
+        keep.append(kept.value(i) ? sentence.words[i] : QString());
+    }
+    return keep;
+}
+
 // A new draw each time: Draw Again must not give the same words back.
 generation::SentencePlan askPlan(command::CommandContext& ctx, const ListSentence& sentence,
                                  const QStringList& keep)
@@ -86,7 +103,9 @@ ListSentence readItems(command::CommandContext& ctx)
     for (int row = 1; row <= list.rowCount(); ++row) {
         const QString item = list.text(row);
         // An item without a letter has no initial to give the sentence.
-        if (!generation::acrosticLetters(item, 1).isEmpty()) sentence.items.append(item);
+        if (generation::acrosticLetters(item, 1).isEmpty()) continue;
+        sentence.items.append(item);
+        sentence.positions.append(row - 1);
     }
     if (sentence.items.isEmpty()) {
         throw platform::PlatformError(
@@ -119,6 +138,7 @@ std::optional<ListSentence> planListSentence(command::CommandContext& ctx)
 
 QString keyOf(const ListSentence& sentence)
 {
+    if (!sentence.spelled.isEmpty()) return sentence.spelled;
     const bool cues = std::any_of(sentence.starts.cbegin(), sentence.starts.cend(),
                                   [](const QString& start) { return start.size() > 1; });
     return sentence.starts.join(cues ? QStringLiteral(" ") : QString());
@@ -163,12 +183,8 @@ bool drawAgain(command::CommandContext& ctx, ListSentence& sentence, const QList
 {
     command::StepTrap trap(ctx, kSentenceModule, QStringLiteral("cmdDrawAgain_Click"));
     return output::attempt(trap, 100, [&] {
-        QStringList keep;
-        for (qsizetype i = 0; i < sentence.words.size(); ++i) {
-            keep.append(kept.value(i) ? sentence.words[i] : QString());
-        }
         ListSentence drawn = sentence;
-        takePlan(drawn, askPlan(ctx, sentence, keep));
+        takePlan(drawn, askPlan(ctx, sentence, keptWords(sentence, kept)));
         sentence = std::move(drawn);
     });
 }
@@ -177,6 +193,95 @@ void copyListSentence(command::CommandContext& ctx, const ListSentence& sentence
 {
     command::StepTrap trap(ctx, kSentenceModule, QStringLiteral("cmdCopy_Click"));
     trap.step(100, [&] { placeSentence(ctx.clipboard(), sentence.sentence); });
+}
+
+namespace {
+
+// The items in order: order[i] is the index of the item that goes to i.
+template <class T>
+QList<T> reordered(const QList<T>& entries, const QList<qsizetype>& order)
+{
+    QList<T> out;
+    for (const qsizetype i : order) out.append(entries[i]);
+    return out;
+}
+
+}  // namespace
+
+bool setAnyOrder(command::CommandContext& ctx, ListSentence& sentence, QList<bool>& kept,
+                 bool anyOrder)
+{
+    command::StepTrap trap(ctx, kSentenceModule, QStringLiteral("chkAnyOrder_Click"));
+    QList<qsizetype> order(sentence.items.size());
+    std::iota(order.begin(), order.end(), 0);
+    ListSentence next = sentence;
+    next.spelled.clear();
+    if (anyOrder) {
+        const generation::SpellingOrder spelling = generation::orderThatSpells(sentence.starts);
+        order = spelling.order;
+        next.spelled = spelling.key;
+    } else {
+        std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+            return sentence.positions[a] < sentence.positions[b];
+        });
+    }
+    next.items = reordered(sentence.items, order);
+    next.positions = reordered(sentence.positions, order);
+    next.starts = reordered(sentence.starts, order);
+    next.words = reordered(sentence.words, order);
+    const QList<bool> nextKept = reordered(kept, order);
+    const QStringList keep = keptWords(next, nextKept);
+    if (!output::attempt(trap, 100, [&] { takePlan(next, askPlan(ctx, next, keep)); }))
+        return false;
+    sentence = std::move(next);
+    kept = nextKept;
+    return true;
+}
+
+output::StudyList studyListOf(const ListSentence& sentence)
+{
+    output::StudyList list{
+        output::listTitle({}, sentence.items), keyOf(sentence), sentence.sentence, {}};
+    for (qsizetype i = 0; i < sentence.items.size(); ++i) {
+        list.items.append({sentence.items[i], sentence.starts[i], sentence.words[i]});
+    }
+    return list;
+}
+
+namespace {
+
+// Asks for a path with filter and writes there what write puts on the stream, under
+// procedure's steps: 106 to 116 ask, 118 finds the user cancelled, 120 writes.
+void saveList(command::CommandContext& ctx, const QString& procedure, const QString& filter,
+              const std::function<void(platform::TextStream&)>& write)
+{
+    command::StepTrap trap(ctx, kSentenceModule, procedure);
+    const QString path = output::askSavePath(ctx, trap, filter);
+    if (trap.test(118, [&] { return path.isEmpty(); })) return;
+    trap.step(120, [&] {
+        const std::unique_ptr<platform::TextStream> stream = ctx.textFiles().createTextFile(path);
+        write(*stream);
+        stream->close();
+    });
+}
+
+}  // namespace
+
+void saveListFlashcards(command::CommandContext& ctx, const ListSentence& sentence)
+{
+    saveList(ctx, QStringLiteral("cmdSaveFlashcards_Click"), {}, [&](platform::TextStream& file) {
+        output::FlashcardWriter cards(output::kDefaultDeck, file);
+        cards.writeList(studyListOf(sentence));
+        cards.finish();
+    });
+}
+
+void saveStudySheet(command::CommandContext& ctx, const ListSentence& sentence,
+                    const std::function<QByteArray(const output::StudyList&)>& pdf)
+{
+    saveList(ctx, QStringLiteral("cmdSaveSheet_Click"),
+             QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*|"),
+             [&](platform::TextStream& file) { file.write(pdf(studyListOf(sentence))); });
 }
 
 }  // namespace lexiquill::menu

@@ -2,17 +2,24 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBoxLayout>
+#include <QBuffer>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
+#include <QPageSize>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
+#include <algorithm>
 
 #include "command/command_context.h"
 #include "command/step_trap.h"
+#include "output/study_list.h"
+#include "output/study_sheet.h"
 #include "widgets/list_control.h"
 
 namespace lexiquill::window {
@@ -63,6 +70,15 @@ private:
     const menu::ListSentence& m_sentence;
 };
 
+// The study sheet of a list as PDF bytes, on the paper of where the user lives.
+QByteArray studySheetPdf(const output::StudyList& list)
+{
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    output::writeStudySheet(pdf, list, output::studySheetPaper(QLocale()));
+    return pdf.data();
+}
+
 }  // namespace
 
 void openSentenceDialog(command::CommandContext& context, QWidget* mainWindow)
@@ -72,6 +88,8 @@ void openSentenceDialog(command::CommandContext& context, QWidget* mainWindow)
     if (auto* open = mainWindow->findChild<SentenceDialog*>()) open->close();
     auto* dialog = new SentenceDialog(context, std::move(*planned), mainWindow);
     dialog->show();
+    // Opened from the keyboard, it is where the keys go next.
+    dialog->activateWindow();
 }
 
 SentenceDialog::SentenceDialog(command::CommandContext& context, menu::ListSentence sentence,
@@ -83,16 +101,14 @@ SentenceDialog::SentenceDialog(command::CommandContext& context, menu::ListSente
     createControls();
     m_words->setColumnWidth(1, 2700);
     m_words->setColumnWidth(2, 3300);
-    for (const QString& item : std::as_const(m_sentence.items)) m_words->append(item);
-    m_words->rows().publishRows();
-    showSentence();
-    m_words->setCurrentIndex(m_words->model()->index(0, 1));
+    showItems({});
     m_words->setFocus();
 }
 
 void SentenceDialog::createControls()
 {
     auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
     m_key = new QLabel(this);
     m_key->setObjectName(QStringLiteral("lblKey"));
     QFont large = m_key->font();
@@ -100,7 +116,15 @@ void SentenceDialog::createControls()
     large.setBold(true);
     m_key->setFont(large);
     m_key->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(m_key);
+    top->addWidget(m_key, 1);
+    m_anyOrder = new QCheckBox(QStringLiteral("&Any order"), this);
+    m_anyOrder->setObjectName(QStringLiteral("chkAnyOrder"));
+    m_anyOrder->setToolTip(
+        QStringLiteral("Put the items in an order whose initials spell a word, for a list "
+                       "whose order does not matter"));
+    connect(m_anyOrder, &QCheckBox::toggled, this, &SentenceDialog::setAnyOrder);
+    top->addWidget(m_anyOrder);
+    layout->addLayout(top);
 
     m_words = new widgets::ListControl(true, this);
     m_words->setObjectName(QStringLiteral("lstWords"));
@@ -135,10 +159,37 @@ void SentenceDialog::createControls()
         run(QStringLiteral("cmdCopy_Click"),
             [this] { menu::copyListSentence(m_context, m_sentence); });
     });
+    addButton("cmdSaveFlashcards", QStringLiteral("Save as &Flashcards…"), [this] {
+        run(QStringLiteral("cmdSaveFlashcards_Click"),
+            [this] { menu::saveListFlashcards(m_context, m_sentence); });
+    });
+    addButton("cmdSaveSheet", QStringLiteral("Save &Study Sheet…"), [this] {
+        run(QStringLiteral("cmdSaveSheet_Click"),
+            [this] { menu::saveStudySheet(m_context, m_sentence, studySheetPdf); });
+    });
     buttons->addStretch(1);
     addButton("cmdClose", QStringLiteral("Close"), &QDialog::close);
     layout->addLayout(buttons);
-    resize(560, 460);
+    // Room for the rows of a short list; a long one scrolls.
+    const int rows = static_cast<int>(std::clamp<qsizetype>(m_sentence.items.size(), 3, 14));
+    m_words->setMinimumHeight(m_words->horizontalHeader()->sizeHint().height() +
+                              rows * m_words->verticalHeader()->defaultSectionSize() +
+                              2 * m_words->frameWidth());
+}
+
+void SentenceDialog::showItems(const QList<bool>& kept)
+{
+    m_words->clear();
+    for (const QString& item : std::as_const(m_sentence.items)) {
+        const int row = m_words->append(item);
+        if (kept.value(row - 1)) {
+            m_words->model()->setData(m_words->model()->index(row - 1, 0), Qt::Checked,
+                                      Qt::CheckStateRole);
+        }
+    }
+    m_words->rows().publishRows();
+    m_words->setCurrentIndex(m_words->model()->index(0, 1));
+    showSentence();
 }
 
 void SentenceDialog::showSentence()
@@ -216,12 +267,31 @@ void SentenceDialog::showOtherWords(int row, const QPoint& globalPos)
     popup->popup(globalPos);
 }
 
-void SentenceDialog::drawAgain()
+QList<bool> SentenceDialog::kept() const
 {
     QList<bool> kept;
     for (int row = 1; row <= m_words->rowCount(); ++row) kept.append(m_words->checked(row));
-    run(QStringLiteral("cmdDrawAgain_Click"), [&] {
-        if (menu::drawAgain(m_context, m_sentence, kept)) showSentence();
+    return kept;
+}
+
+void SentenceDialog::drawAgain()
+{
+    run(QStringLiteral("cmdDrawAgain_Click"), [this] {
+        if (menu::drawAgain(m_context, m_sentence, kept())) showSentence();
+    });
+}
+
+void SentenceDialog::setAnyOrder(bool anyOrder)
+{
+    run(QStringLiteral("chkAnyOrder_Click"), [this, anyOrder] {
+        QList<bool> keep = kept();
+        if (menu::setAnyOrder(m_context, m_sentence, keep, anyOrder)) {
+            showItems(keep);
+        } else {
+            // The order stays as it was, and so does the box.
+            const QSignalBlocker quiet(m_anyOrder);
+            m_anyOrder->setChecked(!anyOrder);
+        }
     });
 }
 

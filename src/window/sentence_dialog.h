@@ -4,6 +4,7 @@
 
 #include "menu/list_sentence.h"
 
+class QCheckBox;
 class QLabel;
 
 namespace lexiquill::command {
@@ -37,7 +38,12 @@ protected:
 
 private:
     void createControls();
+    // The items in their order, those of kept (kept[i] for the item at i) ticked, and
+    // the sentence.
+    void showItems(const QList<bool>& kept);
     void showSentence();
+    // The ticks: kept[i] for the item at i.
+    QList<bool> kept() const;
     // Runs a command that may ask the service. The window system may close the dialog
     // meanwhile: it then goes once the command is over, not under its feet.
     void run(const QString& procedure, const std::function<void()>& body);
@@ -45,6 +51,7 @@ private:
     void showOtherWords(int row, const QPoint& globalPos);
     void showOtherWordsAtCurrentRow();
     void drawAgain();
+    void setAnyOrder(bool anyOrder);
 
     command::CommandContext& m_context;
     menu::ListSentence m_sentence;
@@ -53,6 +60,7 @@ private:
     QLabel* m_key = nullptr;
     widgets::ListControl* m_words = nullptr;
     QLabel* m_text = nullptr;
+    QCheckBox* m_anyOrder = nullptr;
 };
 
 }  // namespace lexiquill::window

@@ -69,12 +69,12 @@ public:
         : m_real(std::move(real)), m_writer(writer)
     {
     }
-    void writeLine(const QString& line) override
+    void write(const QByteArray& bytes) override
     {
         if (++m_writer.linesWritten == m_writer.failWriteAt) {
             throw platform::PlatformError(QStringLiteral("No space left on device"));
         }
-        m_real->writeLine(line);
+        m_real->write(bytes);
     }
     void close() override
     {
