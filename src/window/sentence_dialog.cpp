@@ -175,6 +175,9 @@ void SentenceDialog::createControls()
     m_words->setMinimumHeight(m_words->horizontalHeader()->sizeHint().height() +
                               rows * m_words->verticalHeader()->defaultSectionSize() +
                               2 * m_words->frameWidth());
+    // A size of its own: left to find one, the dialog would lay the wrapped sentence
+    // out again and again to fit its height to a width, which a long list makes slow.
+    resize(680, minimumSizeHint().height());
 }
 
 void SentenceDialog::showItems(const QList<bool>& kept)
