@@ -66,72 +66,93 @@ void addOptions(QCommandLineParser& parser)
         QStringLiteral("[FILE...]"));
 }
 
-Choice readOptions(const QCommandLineParser& parser)
+namespace {
+
+// A usage error when the options do not go together in a run without the window, or
+// when no such run is asked for and an option or argument would need one.
+QString modeError(const QCommandLineParser& parser)
 {
     const bool acronyms = parser.isSet(kAcronyms);
     const bool mnemonics = parser.isSet(kMnemonics);
     if (acronyms && mnemonics) {
-        return usage(QStringLiteral("--acronyms and --mnemonics cannot be used together"));
+        return QStringLiteral("--acronyms and --mnemonics cannot be used together");
     }
     for (const QString& option : {kSentence, kAcrostic, kCues, kSeed}) {
         if (parser.isSet(option) && !mnemonics) {
-            return usage(QStringLiteral("--%1 needs --mnemonics").arg(option));
+            return QStringLiteral("--%1 needs --mnemonics").arg(option);
         }
     }
-    if (!acronyms && !mnemonics) {
-        for (const QString& option : {kFormat, kDeck, kQuiet}) {
-            if (parser.isSet(option)) {
-                return usage(QStringLiteral("--%1 needs --acronyms or --mnemonics").arg(option));
-            }
+    if (acronyms || mnemonics) return {};
+    for (const QString& option : {kFormat, kDeck, kQuiet}) {
+        if (parser.isSet(option)) {
+            return QStringLiteral("--%1 needs --acronyms or --mnemonics").arg(option);
         }
-        if (!parser.positionalArguments().isEmpty()) {
-            return usage(QStringLiteral("unexpected argument '%1'")
-                             .arg(parser.positionalArguments().first()));
-        }
-        return {};
     }
+    if (!parser.positionalArguments().isEmpty()) {
+        return QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
+    }
+    return {};
+}
 
+QString readFormat(const QCommandLineParser& parser, Options& options)
+{
+    if (!parser.isSet(kFormat)) return {};
+    const QString name = parser.value(kFormat);
+    const auto* found = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                     [&](const FormatName& f) { return name == f.name; });
+    if (found == std::end(kFormats)) {
+        return QStringLiteral("unknown format '%1' (tsv, text, csv, json or cards)").arg(name);
+    }
+    options.format = found->format;
+    return {};
+}
+
+QString readCues(const QCommandLineParser& parser, Options& options)
+{
+    options.cues = parser.isSet(kCues);
+    return options.cues && !options.acrostic ? QStringLiteral("--cues needs --acrostic")
+                                             : QString();
+}
+
+QString readDeck(const QCommandLineParser& parser, Options& options)
+{
+    options.deck = output::kDefaultDeck;
+    if (!parser.isSet(kDeck)) return {};
+    if (options.format != Format::Cards) return QStringLiteral("--deck needs --format cards");
+    options.deck = parser.value(kDeck);
+    const QString problem = output::deckNameProblem(options.deck);
+    return problem.isEmpty() ? QString() : QStringLiteral("--deck: the deck name ") + problem;
+}
+
+QString readSeed(const QCommandLineParser& parser, Options& options)
+{
+    if (!parser.isSet(kSeed)) return {};
+    bool ok = false;
+    const QString text = parser.value(kSeed);
+    const quint64 seed = text.toULongLong(&ok);
+    // toULongLong also takes a sign and blanks; the service takes digits only.
+    if (!ok || text.isEmpty() ||
+        !std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        return QStringLiteral("--seed needs a whole number, not '%1'").arg(text);
+    }
+    options.seed = seed;
+    return {};
+}
+
+}  // namespace
+
+Choice readOptions(const QCommandLineParser& parser)
+{
+    if (const QString error = modeError(parser); !error.isEmpty()) return usage(error);
+    if (!parser.isSet(kAcronyms) && !parser.isSet(kMnemonics)) return {};
     Options options;
-    options.mode = acronyms ? Mode::Acronyms : Mode::Mnemonics;
+    options.mode = parser.isSet(kAcronyms) ? Mode::Acronyms : Mode::Mnemonics;
     options.sentence = parser.isSet(kSentence);
     options.acrostic = parser.isSet(kAcrostic);
     options.quiet = parser.isSet(kQuiet);
     options.files = parser.positionalArguments();
-    if (parser.isSet(kFormat)) {
-        const QString name = parser.value(kFormat);
-        const auto* found = std::find_if(std::begin(kFormats), std::end(kFormats),
-                                         [&](const FormatName& f) { return name == f.name; });
-        if (found == std::end(kFormats)) {
-            return usage(
-                QStringLiteral("unknown format '%1' (tsv, text, csv, json or cards)").arg(name));
-        }
-        options.format = found->format;
-    }
-    if (parser.isSet(kCues) && !options.acrostic) {
-        return usage(QStringLiteral("--cues needs --acrostic"));
-    }
-    options.cues = parser.isSet(kCues);
-    options.deck = output::kDefaultDeck;
-    if (parser.isSet(kDeck)) {
-        if (options.format != Format::Cards) {
-            return usage(QStringLiteral("--deck needs --format cards"));
-        }
-        options.deck = parser.value(kDeck);
-        if (const QString problem = output::deckNameProblem(options.deck); !problem.isEmpty()) {
-            return usage(QStringLiteral("--deck: the deck name ") + problem);
-        }
-    }
-    if (parser.isSet(kSeed)) {
-        bool ok = false;
-        const QString text = parser.value(kSeed);
-        const quint64 seed = text.toULongLong(&ok);
-        // toULongLong also takes a sign and blanks; the service takes digits only.
-        if (!ok || text.isEmpty() || !std::all_of(text.cbegin(), text.cend(), [](QChar c) {
-                return c >= u'0' && c <= u'9';
-            })) {
-            return usage(QStringLiteral("--seed needs a whole number, not '%1'").arg(text));
-        }
-        options.seed = seed;
+    for (const auto read : {readFormat, readCues, readDeck, readSeed}) {
+        if (const QString error = read(parser, options); !error.isEmpty()) return usage(error);
     }
     return Choice{options, QString()};
 }

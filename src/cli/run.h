@@ -1,23 +1,9 @@
 #pragma once
 
-#include <QString>
-
-namespace lexiquill::platform {
-class HttpClient;
-class ServiceHost;
-}  // namespace lexiquill::platform
-
 namespace lexiquill::cli {
 
+struct MnemonicService;
 struct Options;
-
-// Where mnemonics come from: the program's HTTP client and its in-process service,
-// for the service at baseUrl.
-struct MnemonicService {
-    platform::HttpClient& http;
-    platform::ServiceHost& host;
-    QString baseUrl;
-};
 
 // Runs lexiquill --acronyms or --mnemonics: reads the phrases, writes the results on
 // standard output and says what went wrong on standard error. Returns the exit status:

@@ -67,6 +67,18 @@ private:
     QString m_procedure;
 };
 
+// Runs one step through the trap; true when it succeeded.
+template <class Action>
+bool attempt(StepTrap& trap, int line, Action&& action)
+{
+    bool done = false;
+    trap.step(line, [&] {
+        action();
+        done = true;
+    });
+    return done;
+}
+
 // Runs a handler of the main window (or of another of its windows, named by module) so
 // that nothing is ever thrown into the event loop: a failure that no step trap caught
 // is reported as line 0 of the handler, and a command abandoned because the program is

@@ -11,6 +11,9 @@ class ServiceHost;
 
 namespace lexiquill::generation {
 
+// The most words the service gives for one request.
+inline constexpr int kMostOtherWords = 50;
+
 // The address that asks the mnemonic service at baseUrl for count words that could
 // stand for the character at index at (from 0) of phrase, in that letter's place of
 // the phrase's sentence: familiar words first, or a reproducible draw with a seed;

@@ -29,20 +29,16 @@ std::vector<Note> tickedNotes(command::CommandContext& ctx)
     platform::ListView& list = ctx.resultTable();
     std::vector<Note> notes;
     for (int row = 1; row <= list.rowCount();) {
-        const auto [first, last] = ctx.resultOrigins().phraseRows(list, row);
-        QStringList words;
-        bool ticked = false;
-        for (int r = first; r <= last; ++r) {
-            ticked = ticked || list.checked(r);
-            words.append(list.subText(r, 2));
-        }
-        // Mnemonic rows know the character they were made for; an acronym's row has none.
-        const bool mnemonic = ctx.resultOrigins().characterOf(list, first).has_value();
-        if (ticked) {
+        using Words = command::ResultOrigins::Words;
+        const auto ticked = ctx.resultOrigins().phraseRows(list, row, Words::Ticked);
+        if (!ticked.words.isEmpty()) {
+            const auto all = ctx.resultOrigins().phraseRows(list, row, Words::All);
+            // Mnemonic rows know the character they were made for; an acronym's has none.
+            const bool mnemonic = ctx.resultOrigins().characterOf(list, all.first).has_value();
             notes.push_back({mnemonic ? output::CardKind::Mnemonic : output::CardKind::Acronym,
-                             list.text(first), generation::sentenceOf(words)});
+                             list.text(all.first), generation::sentenceOf(all.words)});
         }
-        row = last + 1;
+        row = ticked.last + 1;
     }
     return notes;
 }
@@ -63,7 +59,7 @@ void writeFlashcards(command::CommandContext& ctx, const QString& path)
 
 }  // namespace
 
-void saveTickedRowsAsFlashcards(command::CommandContext& ctx, const RowMenu&)
+void saveTickedRowsAsFlashcards(command::CommandContext& ctx)
 {
     command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("mnuSaveFlashcards_Click"));
     const QString path = output::askSavePath(ctx, trap);

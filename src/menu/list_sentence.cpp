@@ -12,12 +12,9 @@
 #include "generation/other_words.h"
 #include "generation/sentence_plan.h"
 #include "menu/result_menu.h"
-#include "output/clipboard_copy.h"
 #include "output/flashcard_file.h"
-#include "output/list_reading.h"
 #include "output/study_list.h"
 #include "output/text_export.h"
-#include "platform/dialogs.h"
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
 #include "platform/text_file.h"
@@ -182,7 +179,7 @@ void chooseWord(ListSentence& sentence, int index, const QString& word)
 bool drawAgain(command::CommandContext& ctx, ListSentence& sentence, const QList<bool>& kept)
 {
     command::StepTrap trap(ctx, kSentenceModule, QStringLiteral("cmdDrawAgain_Click"));
-    return output::attempt(trap, 100, [&] {
+    return command::attempt(trap, 100, [&] {
         ListSentence drawn = sentence;
         takePlan(drawn, askPlan(ctx, sentence, keptWords(sentence, kept)));
         sentence = std::move(drawn);
@@ -231,7 +228,7 @@ bool setAnyOrder(command::CommandContext& ctx, ListSentence& sentence, QList<boo
     next.words = reordered(sentence.words, order);
     const QList<bool> nextKept = reordered(kept, order);
     const QStringList keep = keptWords(next, nextKept);
-    if (!output::attempt(trap, 100, [&] { takePlan(next, askPlan(ctx, next, keep)); }))
+    if (!command::attempt(trap, 100, [&] { takePlan(next, askPlan(ctx, next, keep)); }))
         return false;
     sentence = std::move(next);
     kept = nextKept;

@@ -3,9 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace lexiquill::command {
-class CommandContext;
-}
+#include "command/list_watch.h"
+
 namespace lexiquill::platform {
 class Clipboard;
 }
@@ -15,9 +14,9 @@ namespace lexiquill::menu {
 // The results list's context menu as it was opened on one row.
 struct RowMenu {
     int row;
-    // The list's change count when the menu opened: once rows have gone since, the
-    // row may be another one, and the menu's items change nothing.
-    quint64 changeCount;
+    // The list as the menu opened: once rows have gone since, the row may be another
+    // one, and the menu's items change nothing.
+    command::ListWatch rows;
     bool mnemonic;  // the row holds a word made for a letter of its phrase
     bool enabled;   // no generation run is going
     QStringList otherWords;

@@ -1,6 +1,7 @@
 #include "output/flashcard_file.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "output/delimited_field.h"
@@ -10,8 +11,6 @@
 namespace lexiquill::output {
 
 namespace {
-
-const QString kTags = QStringLiteral("lexiquill");
 
 QStringView kindName(CardKind kind)
 {
@@ -29,7 +28,7 @@ QStringView kindName(CardKind kind)
 // The HTML of a character that is not itself in a field, or nothing. Besides what HTML
 // needs, the characters that would end a field or make the importer read it as quoted
 // are entities too: a field is then written as it is, and read back as it was.
-QLatin1String entityOf(QChar c)
+constexpr QLatin1String entityOf(QChar c)
 {
     switch (c.unicode()) {
         case u'&':
@@ -171,14 +170,12 @@ FlashcardWriter::~FlashcardWriter() = default;
 
 void FlashcardWriter::writeHeader(const QString& deck)
 {
-    QString deckAndTags = QStringLiteral("\t");
-    appendDelimitedField(deck, u'\t', [&](QStringView piece) { deckAndTags += piece; });
-    deckAndTags += u'\t';
-    deckAndTags += kTags;
-    m_deckAndTags = deckAndTags.toStdString();
+    QString deckField = QStringLiteral("\t");
+    appendDelimitedField(deck, u'\t', [&](QStringView piece) { deckField += piece; });
+    m_deckField = deckField.toStdString();
     // No "#notetype": see the class. "#deck" would only choose a deck that exists.
-    for (const QStringView line : {u"#separator:Tab", u"#html:true", u"#guid column:1",
-                                   u"#deck column:4", u"#tags column:5"}) {
+    for (const QStringView line : {u"#separator:Tab", u"#html:true", u"#tags:lexiquill",
+                                   u"#guid column:1", u"#deck column:4"}) {
         m_sink.append(line);
         m_sink.endLine();
     }
@@ -237,15 +234,15 @@ void FlashcardWriter::writeNote(const Note& note)
     if (!m_written.insert(high)) return;
     // The GUID comes first: a line starting with "#" would be a comment to the
     // importer, and a GUID never does, whatever the phrase.
-    char guid[31] = "lexiquill-";
-    appendHex(guid + 10, high, 16);
-    appendHex(guid + 26, low, 4);
-    guid[30] = '\t';
-    m_sink.appendUtf8(std::string_view(guid, 31));
+    char guid[21];
+    appendHex(guid, high, 16);
+    appendHex(guid + 16, low, 4);
+    guid[20] = '\t';
+    m_sink.appendUtf8(std::string_view(guid, 21));
     writeField(note.front, note.html);
     m_sink.appendUtf8("\t");
     writeField(note.back, note.html);
-    m_sink.appendUtf8(m_deckAndTags);
+    m_sink.appendUtf8(m_deckField);
     m_sink.endLine();
 }
 

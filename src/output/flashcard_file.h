@@ -45,8 +45,9 @@ public:
 };
 
 // Writes cards for Anki in its text-import format: UTF-8 lines, first the header lines
-// that tell the importer how to read the rest, then one note a line: its GUID, the
-// front, the back, the deck and the tag lexiquill. The fields are HTML: the items of a
+// that tell the importer how to read the rest (the tag lexiquill for every note among
+// them), then one note a line: its GUID, the front, the back and the deck. The fields
+// are HTML: the items of a
 // list stand on lines of their own and their starts are bold. No note type is named:
 // the stock ones have translated names, so Anki's own choice (the type last used) is
 // the one that exists; the deck is a column, which Anki creates on the first import.
@@ -90,9 +91,9 @@ private:
 
     std::unique_ptr<CardSink> m_fileSink;  // for a text file
     CardSink& m_sink;
-    std::string m_deckAndTags;  // the last two columns in UTF-8, the same on every line
-    QString m_html;             // reused for every field that needs entities
-    DigestSet m_written;        // a digest of each GUID written
+    std::string m_deckField;  // the deck's column in UTF-8, the same on every line
+    QString m_html;           // reused for every field that needs entities
+    DigestSet m_written;      // a digest of each GUID written
     // Notes wait for this many more before they are written: time for their slots in
     // m_written to come from memory.
     static constexpr std::size_t kNotesAhead = 16;

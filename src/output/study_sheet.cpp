@@ -1,6 +1,7 @@
 #include "output/study_sheet.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QIODevice>
 #include <QLocale>
 #include <QPageSize>
@@ -21,6 +22,8 @@ constexpr qreal kTitlePoints = 20;
 constexpr qreal kKeyPoints = 40;
 constexpr qreal kTextPoints = 13;
 constexpr qreal kItemPoints = 12;
+// The longest piece of a paragraph laid out at once.
+constexpr qsizetype kLongestPiece = 1000;
 // The space after the title, the key and the sentence, in lines of their font.
 constexpr qreal kGapLines = 0.6;
 
@@ -31,6 +34,13 @@ constexpr QLocale::Territory kLetterTerritories[] = {
     QLocale::Guatemala,    QLocale::Nicaragua, QLocale::Panama,   QLocale::PuertoRico,
     QLocale::ElSalvador,   QLocale::Venezuela,
 };
+
+QTextLayout::FormatRange boldRange(qsizetype start, qsizetype length)
+{
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    return {int(start), int(length), bold};
+}
 
 // Text on the pages one paragraph under the other, going on to a new page where the
 // page is full.
@@ -47,6 +57,62 @@ public:
     // One paragraph, wrapped to the page's width; the characters of bold in bold.
     void paragraph(const QString& text, qreal points, bool allBold,
                    const QList<QTextLayout::FormatRange>& bold = {})
+    {
+        // Qt takes a time to lay a paragraph out that grows faster than its length: a
+        // very long one (the key or the sentence of thousands of items) goes in pieces,
+        // each ending at a blank where it has one.
+        if (text.size() <= kLongestPiece || !bold.isEmpty()) {
+            layOut(text, points, allBold, bold);
+            return;
+        }
+        for (qsizetype at = 0; at < text.size();) {
+            qsizetype end = std::min(at + kLongestPiece, text.size());
+            const qsizetype blank = text.lastIndexOf(u' ', end - 1);
+            if (end < text.size() && blank > at) end = blank + 1;
+            layOut(text.mid(at, end - at), points, allBold, {});
+            at = end;
+        }
+    }
+
+    // One line of runs of text, the odd ones bold, when it fits the page's width; a
+    // wrapped paragraph when it does not. Most items are short: drawing them at once
+    // takes a fraction of laying out a paragraph each.
+    void line(const QStringList& runs, qreal points)
+    {
+        QFont fonts[2];
+        fonts[0].setPointSizeF(points);
+        fonts[1] = fonts[0];
+        fonts[1].setBold(true);
+        const QFontMetricsF metrics[2] = {QFontMetricsF(fonts[0], &m_writer),
+                                          QFontMetricsF(fonts[1], &m_writer)};
+        qreal width = 0;
+        for (qsizetype i = 0; i < runs.size(); ++i)
+            width += metrics[i % 2].horizontalAdvance(runs[i]);
+        if (width > m_page.width()) {
+            QList<QTextLayout::FormatRange> bold;
+            qsizetype at = 0;
+            for (qsizetype i = 0; i < runs.size(); at += runs[i].size(), ++i) {
+                if (i % 2 == 1) bold.append(boldRange(at, runs[i].size()));
+            }
+            paragraph(runs.join(QString()), points, false, bold);
+            return;
+        }
+        if (m_y > 0 && m_y + metrics[0].height() > m_page.height()) newPage();
+        qreal x = 0;
+        for (qsizetype i = 0; i < runs.size(); ++i) {
+            if (runs[i].isEmpty()) continue;
+            m_painter.setFont(fonts[i % 2]);
+            m_painter.drawText(QPointF(x, m_y + metrics[0].ascent()), runs[i]);
+            x += metrics[i % 2].horizontalAdvance(runs[i]);
+        }
+        m_y += metrics[0].height();
+    }
+
+    void gap(qreal points) { m_y += points / 72 * m_writer.resolution() * kGapLines; }
+
+private:
+    void layOut(const QString& text, qreal points, bool allBold,
+                const QList<QTextLayout::FormatRange>& bold)
     {
         QFont font;
         font.setPointSizeF(points);
@@ -70,9 +136,6 @@ public:
         }
     }
 
-    void gap(qreal points) { m_y += points / 72 * m_writer.resolution() * kGapLines; }
-
-private:
     void newPage()
     {
         if (!m_writer.newPage()) throw platform::PlatformError(QStringLiteral("cannot add a page"));
@@ -84,13 +147,6 @@ private:
     QRectF m_page;
     qreal m_y = 0;
 };
-
-QTextLayout::FormatRange boldRange(qsizetype start, qsizetype length)
-{
-    QTextCharFormat bold;
-    bold.setFontWeight(QFont::Bold);
-    return {int(start), int(length), bold};
-}
 
 }  // namespace
 
@@ -123,11 +179,13 @@ void writeStudySheet(QIODevice& device, const StudyList& list, const QPageSize& 
     pages.paragraph(list.sentence, kTextPoints, false);
     pages.gap(kTextPoints);
     for (const StudyItem& item : list.items) {
-        const QString line = item.item + QStringLiteral("  \u2013  ") + item.word;
-        pages.paragraph(
-            line, kItemPoints, false,
-            {boldRange(0, startLength(item.item, item.start)),
-             boldRange(line.size() - item.word.size(), startLength(item.word, item.start))});
+        // Plain and bold runs by turns: the item's start bold, then the word's.
+        const qsizetype itemBold = startLength(item.item, item.start);
+        const qsizetype wordBold = startLength(item.word, item.start);
+        pages.line({QString(), item.item.left(itemBold),
+                    item.item.mid(itemBold) + QStringLiteral("  \u2013  "),
+                    item.word.left(wordBold), item.word.mid(wordBold)},
+                   kItemPoints);
     }
     painter.end();
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "command/command_context.h"
+#include "command/list_watch.h"
 #include "command/path_helpers.h"
 #include "command/step_trap.h"
 #include "output/aligned_text.h"
@@ -211,7 +212,7 @@ private:
     command::CommandContext& m_ctx;
     StepTrap& m_trap;
     platform::ListView& m_list;
-    const ListWatch m_watch;
+    const command::ListWatch m_watch;
     ProgressIndicator* m_progress;
     const QString m_fileName;
     const QString m_writing;

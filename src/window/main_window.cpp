@@ -90,7 +90,9 @@ const MenuItem kResultMenu[] = {
     {"mnuDrawAgain", "Draw Again", false, menu::drawAgain},
     {"mnuCopySentence", "Copy Sentence", true, menu::copySentence},
     {"mnuSaveFlashcards", "Save Ticked Rows as Flashcards…", true,
-     menu::saveTickedRowsAsFlashcards},
+     [](command::CommandContext& ctx, const menu::RowMenu&) {
+         menu::saveTickedRowsAsFlashcards(ctx);
+     }},
 };
 
 // The local files among the dragged data, in the order dragged. Text, remote

@@ -187,9 +187,10 @@ private slots:
             << QStringList{"--acronyms", "no-such.txt", file("ok.txt", "as soon as possible")} << 1
             << "^lexiquill: no-such.txt: No such file or directory\n$"
             << QByteArray("as soon as possible\tA.S.A.P.\n");
-        QTest::newRow("control characters in a name are shown escaped")
-            << QStringList{"--acronyms", "no\x1b[2J\x01"} << 1
-            << "^lexiquill: no\\\\x1b\\[2J\\\\x01: No such file" << QByteArray();
+        QTest::newRow("control characters in a name, DEL and C1 ones too, are shown escaped")
+            << QStringList{"--acronyms", "no\x1b[2J\x01\x7f\xc2\x85\xc2\x9b"} << 1
+            << "^lexiquill: no\\\\x1b\\[2J\\\\x01\\\\x7f\\\\x85\\\\x9b: No such file"
+            << QByteArray();
         QTest::newRow("a line over 64 MiB is named and left out, the run goes on")
             << QStringList{"--acronyms",
                            file("long.txt", "a\n" + QByteArray((64 << 20) + 1, 'x') + "\nb")}
@@ -211,6 +212,15 @@ private slots:
         QTest::newRow("a deck name with a line break")
             << QStringList{"--acronyms", "--format=cards", "--deck", "a\nb"} << 2
             << "--deck needs a name, without tabs or line breaks" + hint << QByteArray();
+        QTest::newRow("a list too long for one sentence says so")
+            << QStringList{"--mnemonics", "--acrostic",
+                           file("many.txt", QByteArray("t\n").repeated(10000)), "--service",
+                           QStringLiteral("http://127.0.0.1:%1")
+                               .arg(lexiquill::test::freeLoopbackPort())}
+            << 1
+            << "^lexiquill: The list has 10000 items, too many for one sentence: it takes at most "
+               "8163\n$"
+            << QByteArray();
         QTest::newRow("full disk on standard output")
             << QStringList{"--acronyms", file("out.txt", "a b"), "--format", "json"} << 1
             << "^lexiquill: write error: No space left on device\n$" << QByteArray();
@@ -283,13 +293,18 @@ private slots:
                    "Vestibulocochlear\nGlossopharyngeal\nVagus\nAccessory\nHypoglossal\n")
             << "^" + cued + "\t" + QString(cued).replace(" ", word + " ") + word + "\n$"
             << QString();
-        QTest::newRow("a cue no word begins with keeps its letter, with a warning")
+        QTest::newRow(
+            "a cue no word begins with keeps its letter, its phrase named by 60 characters")
             << QStringList{"--mnemonics", "--acrostic", "--cues", "--format=json"}
-            << QByteArray("Qzar\nQuilt\n")
+            << "Qzar" + QByteArray(70, 'x') + "\nQuilt\n"
             << QStringLiteral("^\\{\"phrase\": \"Q Qu\", \"sentence\": \"Q%1 Qu%1\"\\}\n$")
                    .arg(word)
-            << QStringLiteral(
-                   "^lexiquill: no word begins with \"Qz\" for \"Qzar\"; it keeps the letter Q\n$");
+            << "^lexiquill: no word begins with \"Qz\" for \"Qzar" + QString(56, 'x') +
+                   "...\"; it keeps the letter Q\n$";
+        QTest::newRow("items sharing leading words: the key shows where they differ")
+            << QStringList{"--mnemonics", "--acrostic", "--cues"}
+            << QByteArray("Catherine of Aragon\nCatherine Howard\nNew York\nNew Hampshire\n")
+            << QStringLiteral("^A Ho Y Ha\tA%1 Ho%1 Y%1 Ha%1\n$").arg(word) << QString();
     }
 
     void service()
@@ -448,8 +463,18 @@ private slots:
         QTest::newRow("from a file: the share read, and the time left")
             << list << ">/dev/null"
             << "^\\rlexiquill: 2 phrases, 100 %, [01]/s, 0 s left\\x1b\\[K\\r\\x1b\\[K$";
+        QTest::newRow("from two files: the share of both")
+            << list + " " + list << ">/dev/null"
+            << "^(\\r[^\\r]*)+\\rlexiquill: 4 phrases, 100 %, [01]/s, 0 s "
+               "left\\x1b\\[K\\r\\x1b\\[K$";
         QTest::newRow("--quiet shows nothing") << list << "--quiet >/dev/null"
                                                << "^$";
+        QTest::newRow("a line left out for its length counts as read")
+            << file("skipped.txt", QByteArray((64 << 20) + 1, 'x') + "\ncat\ndog")
+            << ">/dev/null || true"
+            << "^lexiquill: [^\\n]*skipped.txt: line 1 is longer than 64 MiB; it is left out\r\n"
+               "(\\rlexiquill: 1 phrases, 99 %, [01]/s, 0 s left\\x1b\\[K)?"
+               "\\rlexiquill: 2 phrases, 100 %, [01]/s, 0 s left\\x1b\\[K\\r\\x1b\\[K$";
         QTest::newRow("a message takes the line away first")
             << list << "no-such.txt >/dev/null || true"
             << "^\\rlexiquill: 2 phrases, [01]/s\\x1b\\[K\\r\\x1b\\[Klexiquill: no-such.txt: No "

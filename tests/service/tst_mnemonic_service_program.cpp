@@ -71,7 +71,7 @@ private slots:
         QTest::newRow("listen without a port")
             << QStringList{"--listen", "127.0.0.1"} << QByteArray("is not ADDR:PORT");
         QTest::newRow("port out of range")
-            << QStringList{"--listen=127.0.0.1:70000"} << QByteArray("is not ADDR:PORT");
+            << QStringList{"--listen=127.0.0.1:65536"} << QByteArray("is not ADDR:PORT");
         QTest::newRow("listen with nothing after it")
             << QStringList{"--listen"} << QByteArray("needs ADDR:PORT");
         QTest::newRow("no threads") << QStringList{"--threads=0"}
