@@ -1,12 +1,12 @@
 #include "menu/list_sentence.h"
 
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <algorithm>
 #include <numeric>
 
 #include "command/command_context.h"
 #include "command/step_trap.h"
+#include "generation/acrostic.h"
 #include "generation/acrostic_cues.h"
 #include "generation/any_order.h"
 #include "generation/other_words.h"
@@ -23,27 +23,10 @@ namespace lexiquill::menu {
 
 namespace {
 
-// The service gives at most this many words to one request.
-constexpr int kMostWordsAsked = 50;
-
 // The sentence's words as the text has them, each with the punctuation that follows it.
 QStringList sentenceTokens(const QString& sentence)
 {
     return sentence.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
-// The words of the items, each once, whatever their case: "New York" and "New
-// Hampshire" give New, York, Hampshire.
-QStringList itemWords(const QStringList& items)
-{
-    static const QRegularExpression notLetters(QStringLiteral("[^\\p{L}]+"));
-    QStringList words;
-    for (const QString& item : items) {
-        for (const QString& word : item.split(notLetters, Qt::SkipEmptyParts)) {
-            if (!words.contains(word, Qt::CaseInsensitive)) words.append(word);
-        }
-    }
-    return words;
 }
 
 // Takes the plan's words into sentence. The dialog lines each word up with its item
@@ -110,7 +93,7 @@ ListSentence readItems(command::CommandContext& ctx)
     }
     sentence.starts = generation::acrosticCues(sentence.items);
     sentence.words.resize(sentence.items.size());
-    sentence.avoid = itemWords(sentence.items);
+    sentence.avoid = generation::itemWords(sentence.items);
     return sentence;
 }
 
@@ -157,7 +140,8 @@ std::optional<QStringList> otherWordsFor(command::CommandContext& ctx, const Lis
         for (const QString& s : sentence.starts) letters += s.front();
         QStringList words = generation::fetchOtherWords(
             ctx.httpClient(), ctx.serviceHost(), serviceAddress(ctx), letters, index,
-            static_cast<int>(std::min<qsizetype>(kOtherWords + passed, kMostWordsAsked)),
+            static_cast<int>(
+                std::min<qsizetype>(kOtherWords + passed, generation::kMostOtherWords)),
             std::nullopt, start);
         words.removeIf([&](const QString& word) {
             return used.contains(word, Qt::CaseInsensitive) ||
