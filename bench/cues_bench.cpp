@@ -12,7 +12,6 @@
 // Each figure is a line. Exits with 1 when a check fails.
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <cstdio>
@@ -27,26 +26,6 @@ using lexiquill::generation::acrosticLetters;
 using lexiquill::generation::ownStarts;
 
 namespace {
-
-struct List {
-    QString title;
-    QStringList items;
-};
-
-QList<List> readLists(const QString& path)
-{
-    QFile file(path);
-    QList<List> lists;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return lists;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
-        if (line.startsWith(QLatin1String("# "))) {
-            lists.append({line.mid(2), {}});
-        } else if (!line.isEmpty() && !line.startsWith(u'#') && !lists.isEmpty()) {
-            lists.last().items.append(line);
-        }
-    }
-    return lists;
-}
 
 // How many of the items' own starts begin with the letters of cue.
 qsizetype itemsBeginningWith(const QStringList& items, const QString& cue)

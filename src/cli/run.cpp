@@ -43,13 +43,14 @@ ResultKind resultKind(const Options& options)
 // standard output.
 class Run {
 public:
-    Run(const Options& options, MnemonicService* service)
+    Run(const Options& options, MnemonicService* service, const SheetWriter& sheets)
         : m_options(options),
           m_service(service),
           m_out(STDOUT_FILENO),
           m_input(options.files),
-          m_writer(makeResultWriter(options.format, resultKind(options), m_out, options.deck)),
-          m_job(makeJob(options, service, *m_writer, m_out))
+          m_writer(makeResultWriter(options.format, resultKind(options), m_out, options.deck,
+                                    listFile(options))),
+          m_job(makeJob(options, service, *m_writer, m_out, sheets))
     {
     }
 
@@ -105,10 +106,10 @@ private:
 
 }  // namespace
 
-int run(const Options& options, MnemonicService* service)
+int run(const Options& options, MnemonicService* service, const SheetWriter& sheets)
 {
     endOnClosedPipe();
-    Run run(options, service);
+    Run run(options, service, sheets);
     try {
         return run.writeResults() ? 0 : 1;
     } catch (const ServiceFailed&) {
