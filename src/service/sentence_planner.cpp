@@ -23,21 +23,6 @@ constexpr float kScarcity = 0.8f;
 constexpr std::size_t kLongestReplanned = 64;
 constexpr int kMostReplans = 12;
 
-std::string lowerLetters(std::string_view text)
-{
-    std::string lower;
-    for (const char c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            lower += static_cast<char>(c - 'A' + 'a');
-        } else if (c >= 'a' && c <= 'z') {
-            lower += c;
-        } else {
-            return {};
-        }
-    }
-    return lower;
-}
-
 // One position given by the user: the entry it is, when the store knows the word.
 struct KeptWord {
     std::string text;
@@ -128,7 +113,7 @@ Plan::Plan(const SentencePlanner& planner, const PlanRequest& request)
         if (request.keep[i].empty()) continue;
         KeptWord& kept = m_kept[i];
         kept.text = request.keep[i];
-        const std::string lower = lowerLetters(kept.text);
+        const std::string lower = lowerCaseLetters(kept.text).value_or("");
         kept.entries.assign(m_slots, nullptr);
         for (const WordEntry* entry : store.entriesWithForm(lower)) {
             m_used.forbid(*entry);
