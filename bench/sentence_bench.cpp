@@ -185,23 +185,8 @@ std::vector<PlanRequest> listRequests(const List& list, std::uint64_t seed)
     return {initials, cues};
 }
 
-}  // namespace
-
-int main(int argc, char* argv[])
+void judgeStudyLists(const std::unordered_set<std::string>& known)
 {
-    const std::unordered_set<std::string> known =
-        argc > 1 ? readWords(QString::fromLocal8Bit(argv[1]), false)
-                 : std::unordered_set<std::string>();
-    const SentencePlanner& planner = SentencePlanner::builtIn();
-
-    Tally random;
-    Draw draw(20261208);
-    for (std::uint64_t seed = 0; seed < 1000; ++seed) {
-        random.add(planner.plan(letterRequest(randomLetters(draw, 1 + draw.below(24)), seed)),
-                   known);
-    }
-    random.print("random letters", !known.empty());
-
     Tally lists;
     long items = 0, itemsUsed = 0;
     QList<List> all = readLists(QStringLiteral(LEXIQUILL_BENCH_DATA "/shared-initials.txt"));
@@ -209,7 +194,7 @@ int main(int argc, char* argv[])
     for (const List& list : all) {
         for (std::uint64_t seed = 0; seed < 4; ++seed) {
             for (const PlanRequest& request : listRequests(list, seed)) {
-                const std::vector<PlannedWord> plan = planner.plan(request);
+                const std::vector<PlannedWord> plan = SentencePlanner::builtIn().plan(request);
                 lists.add(plan, known);
                 for (const PlannedWord& word : plan) {
                     ++items;
@@ -226,7 +211,11 @@ int main(int argc, char* argv[])
     lists.print("study lists", !known.empty());
     std::printf("study lists: words that are an item of their list: %ld of %ld\n", itemsUsed,
                 items);
+}
 
+// Words of the block list (with -s and -es) and those the learners named.
+void countExcluded(Draw& draw)
+{
     const std::unordered_set<std::string> excluded =
         readWords(QStringLiteral(LEXIQUILL_BLOCKLIST), true);
     long excludedWords = 0, checked = 0;
@@ -234,8 +223,8 @@ int main(int argc, char* argv[])
                            "inmate",  "cigarette", "toilet",  "grub",     "notch",
                            "overlay", "tramp",     "fell",    "avail",    "understudy"};
     for (std::uint64_t seed = 0; seed < 10000; ++seed) {
-        for (const PlannedWord& word :
-             planner.plan(letterRequest(randomLetters(draw, 1 + draw.below(24)), seed))) {
+        for (const PlannedWord& word : SentencePlanner::builtIn().plan(
+                 letterRequest(randomLetters(draw, 1 + draw.below(24)), seed))) {
             ++checked;
             for (const WordEntry* e : entriesOf(word)) {
                 const std::string base(e->word);
@@ -247,7 +236,10 @@ int main(int argc, char* argv[])
     }
     std::printf("10,000 plans: words a classroom excludes or learners call obscure: %ld of %ld\n",
                 excludedWords, checked);
+}
 
+std::size_t timePages(Draw& draw)
+{
     std::size_t bytes = 0;
     std::vector<std::string> pages(1000);
     for (std::string& letters : pages) letters = randomLetters(draw, 24);
@@ -262,5 +254,25 @@ int main(int argc, char* argv[])
         std::printf("%zu-letter page: %.3f us of CPU a letter\n", length,
                     (cpuMicroseconds() - begin) / rounds / length);
     }
-    return bytes == 0;
+    return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    const std::unordered_set<std::string> known =
+        argc > 1 ? readWords(QString::fromLocal8Bit(argv[1]), false)
+                 : std::unordered_set<std::string>();
+    Tally random;
+    Draw draw(20261208);
+    for (std::uint64_t seed = 0; seed < 1000; ++seed) {
+        random.add(SentencePlanner::builtIn().plan(
+                       letterRequest(randomLetters(draw, 1 + draw.below(24)), seed)),
+                   known);
+    }
+    random.print("random letters", !known.empty());
+    judgeStudyLists(known);
+    countExcluded(draw);
+    return timePages(draw) == 0;
 }

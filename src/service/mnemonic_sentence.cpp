@@ -11,8 +11,6 @@ namespace lexiquill::service {
 
 namespace {
 
-constexpr std::size_t kLongestStart = 3;
-
 SentenceAnswer refused(std::string reason) { return {false, false, std::move(reason) + "\n"}; }
 
 // The entries of a comma-separated list; an absent list has none, an empty one has one.
@@ -27,22 +25,6 @@ std::vector<std::string> entries(const std::optional<std::string>& list)
         if (comma == std::string::npos) return out;
         from = comma + 1;
     }
-}
-
-// Lower-cases the letters a to z of an entry; nothing when it holds anything else.
-std::optional<std::string> lowerLetters(std::string_view text)
-{
-    std::string lower;
-    for (const char c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            lower += static_cast<char>(c - 'A' + 'a');
-        } else if (c >= 'a' && c <= 'z') {
-            lower += c;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return lower;
 }
 
 void appendJsonString(std::string& out, std::string_view text)
@@ -116,7 +98,7 @@ SentenceAnswer sentenceAnswer(std::string_view target, std::uint64_t freshSeed,
     }
     if (const std::optional<std::string> starts = queryParameter(target, "starts")) {
         for (const std::string& entry : entries(starts)) {
-            const std::optional<std::string> start = lowerLetters(entry);
+            const std::optional<std::string> start = lowerCaseLetters(entry);
             if (!start || start->empty() || start->size() > kLongestStart) {
                 return refused("starts must be a comma-separated list of 1 to " +
                                std::to_string(kLongestStart) + " letters A to Z each");

@@ -14,7 +14,6 @@ namespace {
 
 constexpr std::uint64_t kDefaultCount = 8;
 constexpr std::uint64_t kMostCount = 50;
-constexpr std::size_t kLongestStart = 3;
 
 OtherWords refused(std::string reason) { return {false, std::move(reason) + "\n"}; }
 
@@ -131,12 +130,8 @@ OtherWords otherWords(std::string_view target, const SentencePlanner& planner)
 
     std::string start(1, lower);
     if (const std::optional<std::string> text = queryParameter(target, "start")) {
-        start.clear();
-        for (const char c : *text) {
-            if (c >= 'A' && c <= 'Z') start += static_cast<char>(c - 'A' + 'a');
-            if (c >= 'a' && c <= 'z') start += c;
-        }
-        if (text->empty() || start.size() != text->size() || start.size() > kLongestStart) {
+        start = lowerCaseLetters(*text).value_or("");
+        if (start.empty() || start.size() > kLongestStart) {
             return refused("start must be 1 to " + std::to_string(kLongestStart) +
                            " letters A to Z");
         }

@@ -95,41 +95,34 @@ step SN.{sg|pl}.an ,verb.now.in VI -1.7
 # Glass"): a thing one can picture.
 step VT pron.obj VO 0
 end VO -1.8
-step {VT|VO} det.{sg|pl|all} OD.{sg|pl|all} 0
-step PR det.{sg|pl|all} PD.{sg|pl|all} 0
-step {VT|VO} poss OD.all 0.2
-step PR poss PD.all 0.2
-step {VT|VO} adj OA 0
-step PR adj PA 0
-step {VT|VO} degree OA.d -0.2
-step PR degree PA.d -0.2
-step {VT|VO} noun.{pl|mass} ON 0
-step PR noun.{pl|mass} PN 0
-step {O|P}D.{sg|pl|all} adj {O|P}DA.{sg|pl|all} 0
-step {O|P}DA.{sg|pl|all} adj {O|P}DA2.{sg|pl|all} -0.5
-step {O|P}D.{sg|pl|all} degree {O|P}DD.{sg|pl|all} -0.2
-step {O|P}DD.{sg|pl|all} adj {O|P}DA.{sg|pl|all} 0.3
-step {O|P}{D|DA|DA2}.sg noun.sg {O|P}N 0
-step {O|P}{D|DA|DA2}.pl noun.pl {O|P}N 0
-step {O|P}{D|DA|DA2}.all noun.{sg|pl|mass} {O|P}N 0
-step {O|P}A adj {O|P}A2 -0.5
-step {O|P}A.d adj {O|P}A 0.3
-step {O|P}{A|A2} noun.{pl|mass} {O|P}N 0
-step {O|P}{D|DA|DA2}.{sg|pl|all} noun.mod {O|P}M.{sg|pl|all} -0.3
-step {VT|VO} noun.mod OM.bare -0.3
-step PR noun.mod PM.bare -0.3
-step {O|P}{A|A2} noun.mod {O|P}M.bare -0.3
-step {O|P}M.{sg|pl} noun.{sg|pl} {O|P}N 0
-step {O|P}M.all noun.{sg|pl|mass} {O|P}N 0
-step {O|P}M.bare noun.{pl|mass} {O|P}N 0
+step {VT|VO|PR} det.{sg|pl|all} OD.{sg|pl|all} 0
+step {VT|VO|PR} poss OD.all 0.2
+step {VT|VO|PR} adj OA 0
+step {VT|VO|PR} degree OA.d -0.2
+step {VT|VO|PR} noun.{pl|mass} ON 0
+step {VT|VO|PR} noun.mod OM.bare -0.3
+step OD.{sg|pl|all} adj ODA.{sg|pl|all} 0
+step ODA.{sg|pl|all} adj ODA2.{sg|pl|all} -0.5
+step OD.{sg|pl|all} degree ODD.{sg|pl|all} -0.2
+step ODD.{sg|pl|all} adj ODA.{sg|pl|all} 0.3
+step {OD|ODA|ODA2}.sg noun.sg ON 0
+step {OD|ODA|ODA2}.pl noun.pl ON 0
+step {OD|ODA|ODA2}.all noun.{sg|pl|mass} ON 0
+step OA adj OA2 -0.5
+step OA.d adj OA 0.3
+step {OA|OA2} noun.{pl|mass} ON 0
+step {OD|ODA|ODA2}.{sg|pl|all} noun.mod OM.{sg|pl|all} -0.3
+step {OA|OA2} noun.mod OM.bare -0.3
+step OM.{sg|pl} noun.{sg|pl} ON 0
+step OM.all noun.{sg|pl|mass} ON 0
+step OM.bare noun.{pl|mass} ON 0
 
 # What may follow: a phrase with a preposition, another clause after a comma.
-step {VI|ON} prep PR 0
-step ON prep.of PR -0.3
-step {VI|ON|PN} ,conj S.c -1.2
+step {VI|ON} prep PR -0.3
+step ON prep.of PR -0.6
+step {VI|ON} ,conj S.c -1.2
 end VI -2.4
-end ON -1.2
-end PN -0.8
+end ON -1.0
 )";
 
 [[noreturn]] void fail(std::string_view line, std::string_view why)

@@ -23,21 +23,6 @@ constexpr float kScarcity = 0.8f;
 constexpr std::size_t kLongestReplanned = 64;
 constexpr int kMostReplans = 12;
 
-std::string lowerLetters(std::string_view text)
-{
-    std::string lower;
-    for (const char c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            lower += static_cast<char>(c - 'A' + 'a');
-        } else if (c >= 'a' && c <= 'z') {
-            lower += c;
-        } else {
-            return {};
-        }
-    }
-    return lower;
-}
-
 // One position given by the user: the entry it is, when the store knows the word.
 struct KeptWord {
     std::string text;
@@ -105,6 +90,7 @@ private:
     std::vector<PlannedWord> m_plan;
     std::vector<Option> m_options;
     std::size_t m_longestStart = 0;
+    bool m_forbids = false;   // some word may not be used at all
     WordTraits m_needed = 0;  // what the previous word asks of the next
 };
 
@@ -120,16 +106,18 @@ Plan::Plan(const SentencePlanner& planner, const PlanRequest& request)
     const WordStore& store = planner.store();
     for (const std::string& avoided : request.avoid) {
         for (const WordEntry* entry : store.entriesWithForm(avoided)) m_used.forbid(*entry);
+        m_forbids = m_forbids || !store.entriesWithForm(avoided).empty();
     }
     m_kept.resize(m_length);
     for (std::size_t i = 0; i < m_length && i < request.keep.size(); ++i) {
         if (request.keep[i].empty()) continue;
         KeptWord& kept = m_kept[i];
         kept.text = request.keep[i];
-        const std::string lower = lowerLetters(kept.text);
+        const std::string lower = lowerCaseLetters(kept.text).value_or("");
         kept.entries.assign(m_slots, nullptr);
         for (const WordEntry* entry : store.entriesWithForm(lower)) {
             m_used.forbid(*entry);
+            m_forbids = true;
             for (std::size_t slot = 0; slot < m_slots; ++slot) {
                 const GrammarSlot& s = m_grammar.wordSlots[slot];
                 if (s.fits(*entry) && entry->form(s.form) == lower) kept.entries[slot] = entry;
@@ -217,8 +205,8 @@ void Plan::scorePositions()
         // A slot with fewer words than its start has places would run out if every place took
         // it: the fewer, the less it is worth.
         const std::size_t places = occurrences[i / m_slots];
-        std::size_t left = 0;
-        for (auto word = words.begin(); word != words.end() && left < places; ++word) {
+        std::size_t left = m_forbids ? 0 : std::min(words.size(), places);
+        for (auto word = words.begin(); m_forbids && word != words.end() && left < places; ++word) {
             left += !m_used.contains(**word);
         }
         const float scarce = left >= places ? 0

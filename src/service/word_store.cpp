@@ -84,6 +84,21 @@ std::optional<PartOfSpeech> partNamed(std::string_view name)
     return std::nullopt;
 }
 
+std::optional<std::string> lowerCaseLetters(std::string_view text)
+{
+    std::string lower;
+    for (const char c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            lower += static_cast<char>(c - 'A' + 'a');
+        } else if (c >= 'a' && c <= 'z') {
+            lower += c;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return lower;
+}
+
 std::optional<WordTraits> traitNamed(std::string_view field)
 {
     for (std::size_t i = 0; i < std::size(kTraitNames); ++i) {

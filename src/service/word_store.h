@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -54,6 +55,9 @@ struct WordEntry {
 };
 
 using WordGroup = std::span<const WordEntry* const>;
+
+// The text in lower case when it is letters A to Z only (any case); nothing otherwise.
+std::optional<std::string> lowerCaseLetters(std::string_view text);
 
 // The words the service draws from, grouped by initial letter and part of speech, each group in
 // the list's order (the most familiar first). Built once from the word list compiled into the

@@ -27,7 +27,7 @@ inline char partLetter(std::string_view part)
 inline bool readsAsSentence(const std::string& letters)
 {
     static const std::string np = "(D?(B?J)*N?N|R)";
-    static const std::string rest = "(R?" + np + ")?(P" + np + ")?";
+    static const std::string rest = "(R?" + np + ")?(P" + np + ")*";
     static const std::string clause = np + "B?V" + rest;
     static const std::regex shape("(I,)?(" + clause + "|(" + np + ",)?V" + rest + ")(,C" + clause +
                                   ")*");
