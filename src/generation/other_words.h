@@ -1,13 +1,7 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
-#include <optional>
-
-namespace lexiquill::platform {
-class HttpClient;
-class ServiceHost;
-}  // namespace lexiquill::platform
+// The words are asked as the page is, and fail as it does.
+#include "generation/mnemonic.h"
 
 namespace lexiquill::generation {
 

@@ -110,13 +110,15 @@ void copySentence(command::CommandContext& ctx, const RowMenu& menu)
 {
     command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("mnuCopySentence_Click"));
     if (menu.rows.listChanged()) return;
-    trap.step(100, [&] {
-        if (!output::setClipboardText(ctx.clipboard(), phraseSentence(ctx, menu.row), 0)) {
-            throw platform::PlatformError(
-                QStringLiteral("The sentence could not be placed on the clipboard: another "
-                               "program holds it."));
-        }
-    });
+    trap.step(100, [&] { placeSentence(ctx.clipboard(), phraseSentence(ctx, menu.row)); });
+}
+
+void placeSentence(platform::Clipboard& clipboard, const QString& sentence)
+{
+    if (!output::setClipboardText(clipboard, sentence, 0)) {
+        throw platform::PlatformError(QStringLiteral(
+            "The sentence could not be placed on the clipboard: another program holds it."));
+    }
 }
 
 }  // namespace lexiquill::menu

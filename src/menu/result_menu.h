@@ -5,6 +5,10 @@
 
 #include "command/list_watch.h"
 
+namespace lexiquill::platform {
+class Clipboard;
+}
+
 namespace lexiquill::menu {
 
 // The results list's context menu as it was opened on one row.
@@ -38,6 +42,10 @@ void drawAgain(command::CommandContext& context, const RowMenu& menu);
 // Puts the sentence of the row's phrase on the clipboard, as one line without a line
 // end; for a row of its own, such as an acronym, its Result.
 void copySentence(command::CommandContext& context, const RowMenu& menu);
+
+// Places a sentence on the clipboard as one line, trying again as the clipboard copy
+// does; a PlatformError when another program holds the clipboard.
+void placeSentence(platform::Clipboard& clipboard, const QString& sentence);
 
 // The sentence of a Mnemonic row's phrase; empty for any other row.
 QString mnemonicSentence(command::CommandContext& context, int row);

@@ -50,13 +50,13 @@ int exportProgress(int row, int rowCount)
 
 }  // namespace
 
-QString askSavePath(command::CommandContext& ctx, StepTrap& trap)
+QString askSavePath(command::CommandContext& ctx, StepTrap& trap, const QString& filter)
 {
     platform::SaveDialogOptions options;
     trap.step(106, [&] { options.fileName.clear(); });
     trap.step(108, [&] { options.flags = kSaveDialogFlags; });
     trap.step(110, [&] { options.title = QStringLiteral("Save"); });
-    trap.step(112, [&] { options.filter = kTextFileFilter; });
+    trap.step(112, [&] { options.filter = filter.isEmpty() ? kTextFileFilter : filter; });
     QString chosen = options.fileName;
     trap.step(114, [&] { chosen = ctx.dialogs().saveFileName(options); });
     QString path;
