@@ -60,6 +60,8 @@ private slots:
         row("no plan: no dialog", "Cat,Ox", "CO", {"Not Found"}, opening);
         row("a sentence a word short", "Cat,Ox", "CO", {QString(cows).remove(" Obey")}, opening);
         row("a plan a word short", "Cat,Ox", "CO", {oneWord}, opening);
+        row("a sentence of other words", "Cat,Ox", "CO",
+            {QString(cows).replace("Obey\"", "Owls\"")}, opening);
         row("Any order refused", "Cat,Ox", "CO>", {cows}, "frmSentence.chkAnyOrder_Click 100");
         row("other words refused", "Cat,Ox", "CO", {cows}, "frmSentence.lstWords_ContextMenu 100");
         row("Draw Again refused", "Cat,Ox", "CO", {cows, others}, cmd + "DrawAgain_Click 100");
