@@ -142,6 +142,7 @@ private slots:
             const auto card = test::readFlashcards(test::fileBytes(cards)).notes.value(0);
             QVERIFY(card.value(2).contains(plain(d)));  // the back
             QVERIFY(test::fileBytes(dir.filePath("sheet.pdf")).startsWith("%PDF-"));
+            QVERIFY(t->dialogs->saveDialogs.value(1).filter.startsWith("PDF Files (*.pdf)|*.pdf|"));
         }
         QVERIFY(!popup());
         QCOMPARE(words(d), shown);
