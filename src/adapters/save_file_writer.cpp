@@ -19,12 +19,14 @@ namespace {
 
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
+QByteArray lineBytes(const QString& line) { return line.toUtf8() + "\r\n"; }
+
 [[noreturn]] void throwWriteFailure(const QString& path, const QString& reason)
 {
     throw platform::PlatformError(QStringLiteral("Cannot write the file %1: %2").arg(path, reason));
 }
 
-// Bytes into a temporary file beside the target, renamed over it on close.
+// Lines into a temporary file beside the target, renamed over it on close.
 class SaveFileStream final : public platform::TextStream {
 public:
     explicit SaveFileStream(const QString& path)
@@ -39,10 +41,11 @@ public:
         }
     }
 
-    void write(const QByteArray& bytes) override
+    void writeLine(const QString& line) override { writeBytes(lineBytes(line)); }
+    void writeBytes(QByteArrayView bytes) override
     {
         errno = 0;
-        if (m_file.write(bytes) != bytes.size()) fail(errno);
+        if (m_file.write(bytes.data(), bytes.size()) != bytes.size()) fail(errno);
     }
 
     void close() override
@@ -67,7 +70,7 @@ private:
     QSaveFile m_file;
 };
 
-// A device or a named pipe: there is nothing to put in its place, so the bytes go
+// A device or a named pipe: there is nothing to put in its place, so the lines go
 // straight into it. The descriptor stays non-blocking: while the reader takes nothing,
 // the export yields, so that the window answers and can be closed.
 class DeviceStream final : public platform::TextStream {
@@ -89,7 +92,8 @@ public:
     DeviceStream(const DeviceStream&) = delete;
     DeviceStream& operator=(const DeviceStream&) = delete;
 
-    void write(const QByteArray& bytes) override
+    void writeLine(const QString& line) override { writeBytes(lineBytes(line)); }
+    void writeBytes(QByteArrayView bytes) override
     {
         for (qsizetype done = 0; done < bytes.size();) {
             const ssize_t n = writeWithoutSignal(bytes.constData() + done, bytes.size() - done);

@@ -1,16 +1,25 @@
 #include <QApplication>
+#include <QBuffer>
 #include <QCommandLineParser>
+#include <QLocale>
+#include <QPageSize>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "adapters/curl_http_client.h"
 #include "adapters/in_process_service_host.h"
+#include "adapters/qt_event_pump.h"
+#include "adapters/save_file_writer.h"
 #include "app/real_platform.h"
 #include "cli/jobs.h"
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/run.h"
 #include "command/service_address.h"
+#include "output/study_list.h"
+#include "output/study_sheet.h"
+#include "platform/text_file.h"
 #include "window/main_window.h"
 
 namespace {
@@ -125,18 +134,43 @@ Request readCommandLine(int argc, char* argv[])
     return readRequest(parser);
 }
 
+// The application object of a run without the window: Qt Core's, or for a study sheet,
+// whose fonts take Qt Gui, Qt Gui's on the platform that draws off screen, so that no
+// display is needed still.
+std::unique_ptr<QCoreApplication> commandLineApplication(int& argc, char* argv[], bool drawsSheet)
+{
+    if (!drawsSheet) return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 // What asking the mnemonic service from the command line takes. The HTTP client waits
-// for answers in Qt's event loop; nothing here draws.
+// for answers in Qt's event loop.
 struct CommandLineService {
-    CommandLineService(int& argc, char* argv[], const QString& url)
-        : core(argc, argv), service{http, host, url}
+    CommandLineService(int& argc, char* argv[], const QString& url, bool drawsSheet)
+        : app(commandLineApplication(argc, argv, drawsSheet)), service{http, host, url}
     {
     }
-    QCoreApplication core;
+    std::unique_ptr<QCoreApplication> app;
     adapters::CurlHttpClient http;
     adapters::InProcessServiceHost host;
     cli::MnemonicService service;
 };
+
+// --sheet: the PDF on the paper of the user's locale, into the file as the window saves
+// its files (a device or a pipe written in place, any other file replaced only once
+// the new one is whole).
+void writeSheet(const QString& path, const output::StudyList& list)
+{
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    output::writeStudySheet(pdf, list, output::studySheetPaper(QLocale::system()));
+    adapters::QtEventPump pump;
+    adapters::SaveFileWriter files(pump);
+    const std::unique_ptr<platform::TextStream> file = files.createTextFile(path);
+    file->writeBytes(pdf.data());
+    file->close();
+}
 
 // lexiquill --acronyms or --mnemonics: no window, no display.
 int runWithoutWindow(int& argc, char* argv[], const cli::Options& options,
@@ -150,8 +184,8 @@ int runWithoutWindow(int& argc, char* argv[], const cli::Options& options,
         return 1;
     }
     std::optional<CommandLineService> service;
-    if (asksService) service.emplace(argc, argv, address.url);
-    return cli::run(options, service ? &service->service : nullptr);
+    if (asksService) service.emplace(argc, argv, address.url, !options.sheet.isEmpty());
+    return cli::run(options, service ? &service->service : nullptr, writeSheet);
 }
 
 }  // namespace

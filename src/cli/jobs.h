@@ -1,12 +1,17 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace lexiquill::platform {
 class HttpClient;
 class ServiceHost;
 }  // namespace lexiquill::platform
+
+namespace lexiquill::output {
+struct StudyList;
+}
 
 namespace lexiquill::cli {
 
@@ -22,10 +27,15 @@ struct MnemonicService {
     QString baseUrl;
 };
 
+// Writes the study sheet of a list to path; a platform::PlatformError that says why
+// when it cannot.
+using SheetWriter = std::function<void(const QString& path, const output::StudyList& list)>;
+
 // What a run does with the phrases in one mode, handing its results to a writer. A job
 // asks the service through the generation functions and lets their failures through:
 // a generation::PhraseRefused when the service gave nothing for a phrase (or, from
-// finish, for the list), any other platform::PlatformError when the service failed.
+// finish, for the list, or the study sheet could not be written), any other
+// platform::PlatformError when the service failed.
 class Job {
 public:
     virtual ~Job() = default;
@@ -37,8 +47,9 @@ public:
 
 // The job of the options' mode: acronyms, mnemonic words (or their sentences), or one
 // acrostic for the whole list. service is needed for --mnemonics only; out is flushed
-// whenever a phrase waited for the service, so that its rows show meanwhile.
+// whenever a phrase waited for the service, so that its rows show meanwhile; sheets is
+// needed for --sheet only.
 std::unique_ptr<Job> makeJob(const Options& options, MnemonicService* service, ResultWriter& writer,
-                             OutputStream& out);
+                             OutputStream& out, const SheetWriter& sheets);
 
 }  // namespace lexiquill::cli

@@ -19,6 +19,8 @@ const QString kSeed = QStringLiteral("seed");
 const QString kQuiet = QStringLiteral("quiet");
 const QString kCues = QStringLiteral("cues");
 const QString kDeck = QStringLiteral("deck");
+const QString kAnyOrder = QStringLiteral("any-order");
+const QString kSheet = QStringLiteral("sheet");
 
 struct FormatName {
     const char* name;
@@ -33,6 +35,13 @@ constexpr FormatName kFormats[] = {{"tsv", Format::Tsv},
 Choice usage(const QString& error) { return Choice{std::nullopt, error}; }
 
 }  // namespace
+
+QString listFile(const Options& options)
+{
+    return options.files.size() == 1 && options.files.front() != QLatin1String("-")
+               ? options.files.front()
+               : QString();
+}
 
 void addOptions(QCommandLineParser& parser)
 {
@@ -49,6 +58,12 @@ void addOptions(QCommandLineParser& parser)
                                    "for the first letter A to Z of each phrase.")},
         {kCues, QStringLiteral("With --acrostic: phrases that share an initial get words that "
                                "begin with their first two or three letters.")},
+        {kAnyOrder, QStringLiteral("With --acrostic: the phrases in the order whose initials "
+                                   "spell an English word, or short words, or what reads "
+                                   "most like one.")},
+        {kSheet,
+         QStringLiteral("With --acrostic: also write a study sheet of the list to FILE (PDF)."),
+         QStringLiteral("FILE")},
         {kDeck,
          QStringLiteral("With --format cards: the deck the cards go to (default \"%1\").")
              .arg(output::kDefaultDeck),
@@ -77,7 +92,7 @@ QString modeError(const QCommandLineParser& parser)
     if (acronyms && mnemonics) {
         return QStringLiteral("--acronyms and --mnemonics cannot be used together");
     }
-    for (const QString& option : {kSentence, kAcrostic, kCues, kSeed}) {
+    for (const QString& option : {kSentence, kAcrostic, kCues, kAnyOrder, kSheet, kSeed}) {
         if (parser.isSet(option) && !mnemonics) {
             return QStringLiteral("--%1 needs --mnemonics").arg(option);
         }
@@ -107,11 +122,20 @@ QString readFormat(const QCommandLineParser& parser, Options& options)
     return {};
 }
 
-QString readCues(const QCommandLineParser& parser, Options& options)
+// --cues, --any-order and --sheet, which only an acrostic takes.
+QString readAcrosticOptions(const QCommandLineParser& parser, Options& options)
 {
+    for (const QString& option : {kCues, kAnyOrder, kSheet}) {
+        if (parser.isSet(option) && !options.acrostic) {
+            return QStringLiteral("--%1 needs --acrostic").arg(option);
+        }
+    }
     options.cues = parser.isSet(kCues);
-    return options.cues && !options.acrostic ? QStringLiteral("--cues needs --acrostic")
-                                             : QString();
+    options.anyOrder = parser.isSet(kAnyOrder);
+    options.sheet = parser.value(kSheet);
+    if (parser.isSet(kSheet) && options.sheet.isEmpty())
+        return QStringLiteral("--sheet needs a file name");
+    return {};
 }
 
 QString readDeck(const QCommandLineParser& parser, Options& options)
@@ -151,7 +175,7 @@ Choice readOptions(const QCommandLineParser& parser)
     options.acrostic = parser.isSet(kAcrostic);
     options.quiet = parser.isSet(kQuiet);
     options.files = parser.positionalArguments();
-    for (const auto read : {readFormat, readCues, readDeck, readSeed}) {
+    for (const auto read : {readFormat, readAcrosticOptions, readDeck, readSeed}) {
         if (const QString error = read(parser, options); !error.isEmpty()) return usage(error);
     }
     return Choice{options, QString()};

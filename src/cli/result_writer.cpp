@@ -186,6 +186,7 @@ public:
     {
         write(phrase, generation::sentenceOf(words));
     }
+    void writeList(const output::StudyList& list) override { m_cards.writeList(list); }
     void finish() override { m_cards.finish(); }
 
 private:
@@ -205,6 +206,8 @@ private:
 };
 
 }  // namespace
+
+void ResultWriter::writeList(const output::StudyList& list) { write(list.key, list.sentence); }
 
 std::unique_ptr<ResultWriter> makeResultWriter(Format format, ResultKind kind, OutputStream& out,
                                                const QString& deck, const QString& listFile)

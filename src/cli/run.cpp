@@ -39,26 +39,18 @@ ResultKind resultKind(const Options& options)
     return options.sentence || options.acrostic ? ResultKind::Sentence : ResultKind::Words;
 }
 
-// The one file the phrases come from, if they come from one: it names the list.
-QString listFile(const Options& options)
-{
-    return options.files.size() == 1 && options.files.front() != QLatin1String("-")
-               ? options.files.front()
-               : QString();
-}
-
 // The phrases, read from the input, through the job of the mode and its writer to
 // standard output.
 class Run {
 public:
-    Run(const Options& options, MnemonicService* service)
+    Run(const Options& options, MnemonicService* service, const SheetWriter& sheets)
         : m_options(options),
           m_service(service),
           m_out(STDOUT_FILENO),
           m_input(options.files),
           m_writer(makeResultWriter(options.format, resultKind(options), m_out, options.deck,
                                     listFile(options))),
-          m_job(makeJob(options, service, *m_writer, m_out))
+          m_job(makeJob(options, service, *m_writer, m_out, sheets))
     {
     }
 
@@ -114,10 +106,10 @@ private:
 
 }  // namespace
 
-int run(const Options& options, MnemonicService* service)
+int run(const Options& options, MnemonicService* service, const SheetWriter& sheets)
 {
     endOnClosedPipe();
-    Run run(options, service);
+    Run run(options, service, sheets);
     try {
         return run.writeResults() ? 0 : 1;
     } catch (const ServiceFailed&) {

@@ -285,7 +285,7 @@ void saveStudySheet(command::CommandContext& ctx, const ListSentence& sentence,
 {
     saveList(ctx, QStringLiteral("cmdSaveSheet_Click"),
              QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*|"),
-             [&](platform::TextStream& file) { file.write(pdf(studyListOf(sentence))); });
+             [&](platform::TextStream& file) { file.writeBytes(pdf(studyListOf(sentence))); });
 }
 
 }  // namespace lexiquill::menu

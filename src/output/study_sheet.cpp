@@ -35,6 +35,17 @@ constexpr QLocale::Territory kLetterTerritories[] = {
     QLocale::ElSalvador,   QLocale::Venezuela,
 };
 
+// The font of the sheet's text at a size. Shaped, text in Latin letters gets ligatures
+// ("ffi" as one glyph), and text copied or searched in a PDF viewer is then not the
+// letters of the words.
+QFont sheetFont(qreal points)
+{
+    QFont font;
+    font.setPointSizeF(points);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
 QTextLayout::FormatRange boldRange(qsizetype start, qsizetype length)
 {
     QTextCharFormat bold;
@@ -79,9 +90,7 @@ public:
     // takes a fraction of laying out a paragraph each.
     void line(const QStringList& runs, qreal points)
     {
-        QFont fonts[2];
-        fonts[0].setPointSizeF(points);
-        fonts[1] = fonts[0];
+        QFont fonts[2] = {sheetFont(points), sheetFont(points)};
         fonts[1].setBold(true);
         const QFontMetricsF metrics[2] = {QFontMetricsF(fonts[0], &m_writer),
                                           QFontMetricsF(fonts[1], &m_writer)};
@@ -114,8 +123,7 @@ private:
     void layOut(const QString& text, qreal points, bool allBold,
                 const QList<QTextLayout::FormatRange>& bold)
     {
-        QFont font;
-        font.setPointSizeF(points);
+        QFont font = sheetFont(points);
         font.setBold(allBold);
         QTextLayout layout(text, font, &m_writer);
         QTextOption option;

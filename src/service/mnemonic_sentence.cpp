@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "service/mnemonic_page.h"
 #include "service/mnemonic_query.h"
 #include "service/sentence_planner.h"
 
@@ -103,7 +104,7 @@ std::string json(const std::vector<PlannedWord>& plan, const PlanRequest& reques
 }  // namespace
 
 SentenceAnswer sentenceAnswer(std::string_view target, std::uint64_t freshSeed,
-                              const WordStore& store)
+                              const SentencePlanner& planner)
 {
     PlanRequest request;
     request.seed = freshSeed;
@@ -123,9 +124,8 @@ SentenceAnswer sentenceAnswer(std::string_view target, std::uint64_t freshSeed,
             request.starts.push_back(*start);
         }
     } else {
-        for (const char letter : mnemonicLetters(queryParameter(target, "w").value_or(""))) {
-            request.starts.emplace_back(1, static_cast<char>(letter - 'A' + 'a'));
-        }
+        request.starts =
+            letterRequest(mnemonicLetters(queryParameter(target, "w").value_or("")), {}).starts;
     }
     request.keep = entries(queryParameter(target, "keep"));
     if (request.keep.size() > request.starts.size()) {
@@ -149,7 +149,7 @@ SentenceAnswer sentenceAnswer(std::string_view target, std::uint64_t freshSeed,
             word.clear();
         }
     }
-    return {true, seed.has_value(), json(planSentence(request, store), request)};
+    return {true, seed.has_value(), json(planner.plan(request), request)};
 }
 
 }  // namespace lexiquill::service

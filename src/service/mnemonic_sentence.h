@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "service/word_store.h"
+#include "service/sentence_planner.h"
 
 namespace lexiquill::service {
 
@@ -21,6 +21,6 @@ struct SentenceAnswer {
 };
 
 SentenceAnswer sentenceAnswer(std::string_view target, std::uint64_t freshSeed,
-                              const WordStore& store = WordStore::builtIn());
+                              const SentencePlanner& planner = SentencePlanner::builtIn());
 
 }  // namespace lexiquill::service
