@@ -30,21 +30,28 @@ QStringList sentenceTokens(const QString& sentence)
 }
 
 // Takes the plan's words into sentence. The dialog lines each word up with its item
-// and edits the text word by word, so a plan of another length is no plan.
+// and edits the text word by word: a plan whose text does not hold its words, one for
+// each item, is no plan.
 void takePlan(ListSentence& sentence, const generation::SentencePlan& plan)
 {
+    static const QRegularExpression punctuation(QStringLiteral("[.,]"));
     const qsizetype count = sentence.items.size();
-    if (plan.words.size() != count || sentenceTokens(plan.sentence).size() != count) {
+    const QStringList tokens = sentenceTokens(plan.sentence);
+    bool fits = plan.words.size() == count && tokens.size() == count;
+    for (qsizetype i = 0; fits && i < count; ++i) {
+        fits = QString(tokens[i]).remove(punctuation) == plan.words[i].word;
+    }
+    if (!fits) {
         throw platform::PlatformError(QStringLiteral(
-            "The mnemonic service gave a sentence with another number of words than the list "
-            "has items"));
+            "The mnemonic service gave a sentence that is not one word for each item of the "
+            "list"));
     }
     for (qsizetype i = 0; i < count; ++i) {
         sentence.words[i] = plan.words[i].word;
         // The service says where it had no word for a cue and took its initial instead.
         sentence.starts[i] = plan.words[i].start;
     }
-    sentence.sentence = plan.sentence;
+    sentence.sentence = tokens.join(QLatin1Char(' '));
 }
 
 // The mnemonic service's address, or a PlatformError saying why it cannot be asked.
