@@ -204,7 +204,7 @@ POS_OF_SS_TYPE = {"1": "n", "2": "v", "3": "a", "4": "r", "5": "a"}
 
 
 class Synset:
-    __slots__ = ("pos", "offset", "lexfile", "satellite", "lemmas", "pointers", "frames", "gloss")
+    __slots__ = ("pos", "offset", "lexfile", "satellite", "lemmas", "names", "pointers", "frames", "gloss")
 
     def __init__(self, pos, line):
         head, _, gloss = line.partition(" | ")
@@ -213,7 +213,10 @@ class Synset:
         self.satellite = fields[2] == "s"
         count = int(fields[3], 16)
         # Adjectives carry their position in brackets ("galore(ip)").
-        self.lemmas = [re.sub(r"\(.*\)$", "", fields[4 + 2 * i]).lower() for i in range(count)]
+        words = [re.sub(r"\(.*\)$", "", fields[4 + 2 * i]) for i in range(count)]
+        self.lemmas = [word.lower() for word in words]
+        # Lemmas written with a capital here: names ("Quiche", a people), not the word.
+        self.names = {word.lower() for word in words if not word.islower()}
         at = 4 + 2 * count
         self.pointers = []
         for _ in range(int(fields[at])):
@@ -278,9 +281,18 @@ class WordNet:
                 counts[(lemma, pos)][self.synsets[keys[sense]].lexfile] += count
         return counts
 
+    def main_sense(self, lemma, pos):
+        """The lemma's most frequent sense in the tagged texts; where none was seen, the first
+        in WordNet's order that is not a name."""
+        senses = self.sense_list(lemma, pos)
+        counts = self.sense_counts(lemma, pos)
+        if any(counts):
+            return senses[counts.index(max(counts))]
+        return next((s for s in senses if lemma not in s.names), senses[0])
+
     def first_lexfiles(self):
         """Maps (lemma, pos) to the lexicographer file of its most frequent sense."""
-        return {key: self.synsets[offsets[0]].lexfile for key, offsets in self.senses.items()}
+        return {(lemma, pos): self.main_sense(lemma, pos).lexfile for lemma, pos in self.senses}
 
 
 def exceptions(name):
@@ -316,7 +328,7 @@ CLASSROOM_KINDS = {
         military_action.n.01 murder.n.01 killing.n.02 homicide.n.01 execution.n.01 killer.n.01
         torture.n.05 torture.n.02 bully.n.01 bully.n.02 attacker.n.01 terrorist.n.01 gang.n.01
         kill.v.01 kill.v.09 kill.v.10 murder.v.01 attack.v.01 attack.v.03 attack.v.04 injure.v.01
-        wound.v.01 steal.v.01 rob.v.01 stab.v.01 beat.v.02 punch.v.01 strike.v.01 hit.v.03
+        wound.v.01 steal.v.01 rob.v.01 stab.v.01 beat.v.02 punch.v.01
         fight.v.01 torture.v.02 poison.v.02 hang.v.03 kidnap.v.01 violent.a.01 cruel.a.01""",
     "prisons": """prison.n.01 jail.n.01 correctional_institution.n.01 prisoner.n.01 convict.n.01
         convict.n.02 cell.n.07 imprisonment.n.01 imprison.v.01 arrest.v.01 arrest.n.01""",
@@ -338,11 +350,17 @@ CLASSROOM_USAGES = ("disparagement", "ethnic_slur", "obscenity", "vulgarism")
 KIND_POINTERS = ("~", "~i", "&")
 PART_POINTERS = ("%p",)
 PRIVATE_PARTS = ("genitalia.n.01", "reproductive_organ.n.01", "buttocks.n.01", "breast.n.02")
-# A word with an unsuitable sense among others ("bar", "pot", "shot") is left out when that
-# sense is among its first few (WordNet orders senses by frequency) or makes up this share of
-# the word's tagged uses: a pupil may well know the other sense.
-UNSUITABLE_FIRST_SENSES = {"n": 2, "v": 1, "a": 1, "r": 1}
-UNSUITABLE_SHARE = 0.2
+# A word with an unsuitable sense among others ("bar", "shell") is left out when that sense is
+# its first (WordNet orders senses by how often they were seen) or, where the word was seen
+# often enough to tell, makes up this share of its tagged uses: a pupil may well know it. The
+# block list adds those whose unsuitable sense is common in speech but rare in WordNet's
+# texts ("pot", "shot").
+UNSUITABLE_FIRST_SENSES = 1
+UNSUITABLE_SHARE = 0.25
+SEEN_OFTEN = 3
+# A word's unsuitable senses as another part of speech count where that part makes up more
+# than this share of the word's tagged uses.
+MOSTLY = 0.5
 
 
 class Classroom:
@@ -354,26 +372,20 @@ class Classroom:
         self.kind_of = {}
         for kind, names in CLASSROOM_KINDS.items():
             for name in names.split():
-                self._mark(self.wordnet.synset(name), kind, name in PRIVATE_PARTS)
+                self._mark(self.wordnet.synset(name), kind, name in PRIVATE_PARTS, name)
         usages = {key for key, s in wordnet.synsets.items() if set(s.lemmas) & set(CLASSROOM_USAGES)}
         for key, synset in wordnet.synsets.items():
-            if any(symbol == ";u" and (pos, offset) in usages for symbol, pos, offset, _ in synset.pointers):
-                self.kind_of.setdefault(key, "insults")
-        # A word made from an unsuitable one shares its sense ("smoker", "thief", "sickly").
-        derived = {}
-        for key, kind in self.kind_of.items():
-            for symbol, pos, offset, _ in self.wordnet.synsets[key].pointers:
-                if symbol in ("+", "\\", "=") and (pos, offset) not in self.kind_of:
-                    derived.setdefault((pos, offset), kind)
-        self.kind_of.update(derived)
+            for symbol, pos, offset, _ in synset.pointers:
+                if symbol == ";u" and (pos, offset) in usages:
+                    self.kind_of.setdefault(key, ("insults", "usage " + wordnet.synsets[(pos, offset)].lemmas[0]))
 
-    def _mark(self, key, kind, with_parts):
+    def _mark(self, key, kind, with_parts, name):
         stack = [key]
         while stack:
             key = stack.pop()
             if key in self.kind_of:
                 continue
-            self.kind_of[key] = kind
+            self.kind_of[key] = (kind, name)
             synset = self.wordnet.synsets[key]
             for symbol, pos, offset, _ in synset.pointers:
                 # A satellite's "&" leads back to its head, which is wider than the satellite.
@@ -382,19 +394,26 @@ class Classroom:
                 if symbol in KIND_POINTERS or (with_parts and symbol in PART_POINTERS):
                     stack.append((pos, offset))
 
-    def why_unsuitable(self, word, parts=CONTENT_PARTS):
-        """Why the word is kept out of a classroom, or None."""
+    def why_unsuitable(self, word, part=None):
+        """Why the word, as the part of speech ("n", "v", "a", "r"; None: as any), is kept out
+        of a classroom, or None. Its other parts count where they are how the word is mostly
+        used: "fire" names a flame though the verb shoots, "bar" is mostly the room."""
         if word in self.blocked:
             return "block list"
-        for pos in parts:
+        counts = {pos: self.wordnet.sense_counts(word, pos) for pos in CONTENT_PARTS}
+        total = sum(map(sum, counts.values()))
+        for pos in CONTENT_PARTS:
+            if part not in (None, pos) and sum(counts[pos]) <= MOSTLY * total:
+                continue
             senses = self.wordnet.senses.get((word, pos), ())
-            counts = self.wordnet.sense_counts(word, pos)
             bad = [i for i, key in enumerate(senses) if key in self.kind_of]
             if not bad:
                 continue
-            share = sum(counts[i] for i in bad) / max(1, sum(counts))
-            if bad[0] < UNSUITABLE_FIRST_SENSES[pos] or share >= UNSUITABLE_SHARE:
-                return f"{self.kind_of[senses[bad[0]]]} ({word}.{pos}.{bad[0] + 1:02d})"
+            share = sum(counts[pos][i] for i in bad) / max(1, sum(counts[pos]))
+            seen = sum(counts[pos]) >= SEEN_OFTEN
+            if bad[0] < UNSUITABLE_FIRST_SENSES or (seen and share >= UNSUITABLE_SHARE):
+                kind, root = self.kind_of[senses[bad[0]]]
+                return f"{kind} ({word}.{pos}.{bad[0] + 1:02d} under {root})"
         return None
 
 
@@ -568,9 +587,10 @@ TIERS = [
 ]
 PICTURABLE_TIERS = 3
 # Verb frames (WordNet's frame numbers, wninput(5WN)): which take an object, which stand
-# alone, and which have a thing rather than a person as subject.
+# alone (or with no more than a preposition's phrase: "Somebody ----s PP"), and which have a
+# thing rather than a person as subject.
 TRANSITIVE_FRAMES = {8, 9, 10, 11, 14, 15, 16, 17, 18, 19, 20, 21, 30, 31}
-INTRANSITIVE_FRAMES = {1, 2}
+INTRANSITIVE_FRAMES = {1, 2, 4, 22}
 THING_SUBJECT_FRAMES = {1, 3, 4, 5, 6, 10, 11, 12, 34, 35}
 # A verb's senses that count for its frames: those seen at least this share as often as its
 # most frequent one (or the first, where none was seen).
@@ -607,23 +627,23 @@ class Sources:
         self.spoken = subtlex_counts()
         self.unsuitable = {}
 
-    def why_unsuitable(self, word):
-        if word not in self.unsuitable:
-            self.unsuitable[word] = self.classroom.why_unsuitable(word)
-        return self.unsuitable[word]
+    def why_unsuitable(self, word, pos=None):
+        if (word, pos) not in self.unsuitable:
+            self.unsuitable[(word, pos)] = self.classroom.why_unsuitable(word, pos)
+        return self.unsuitable[(word, pos)]
 
     def spelled(self, form):
         """A form SCOWL vouches for, and no blocked word."""
         return self.sizes.get(form, 999) <= FORM_SIZE and form not in self.classroom.blocked
 
-    def usable(self, word, max_size):
+    def usable(self, word, max_size, pos, picked_by_hand=False):
         size = self.sizes.get(word, 999)
         # "john", "mars": a lower-case word that is more often a name.
-        if self.capitalized.get(word, 999) <= size + 5:
+        if self.capitalized.get(word, 999) <= size + 5 and not picked_by_hand:
             return False
-        if not WORD.match(word) or size > max_size or word in self.unpicturable:
+        if not WORD.match(word) or size > max_size or (word in self.unpicturable and not picked_by_hand):
             return False
-        return not self.why_unsuitable(word)
+        return not self.why_unsuitable(word, pos)
 
     def graded_adjective(self, word):
         if word in self.graded:
@@ -701,8 +721,11 @@ class Sources:
         return irregular
 
     def kind(self, noun):
-        """The kind of thing the noun names: that of its most frequent sense of a kind."""
-        lexfiles = (s.lexfile for s in self.wordnet.sense_list(noun, "n"))
+        """The kind of thing the noun names: that of its most frequent sense, or where that is
+        of no kind (words picked by hand), of its first sense of a kind that is not a name."""
+        if self.first.get((noun, "n")) in NOUN_KINDS:
+            return NOUN_KINDS[self.first[(noun, "n")]]
+        lexfiles = (s.lexfile for s in self.wordnet.sense_list(noun, "n") if noun not in s.names)
         return next((NOUN_KINDS[f] for f in lexfiles if f in NOUN_KINDS), None)
 
     def frames(self, verb):
@@ -762,7 +785,7 @@ class Sources:
         """The lemmas of the part of speech that the tier takes."""
         found = []
         for lemma in self.lemmas[pos]:
-            if not self.usable(lemma, tier["size"]):
+            if not self.usable(lemma, tier["size"], pos):
                 continue
             # The rarest words that pass the size test still need to have been seen in
             # WordNet's tagged texts often enough, except in the widest tiers.
@@ -805,7 +828,7 @@ def gather_pool(sources):
         pos = {name: p for p, name in PART_NAMES.items()}[part]
         forms_known = pos != "v" or (sources.third_person(lemma) and sources.past(lemma) and
                                      sources.frames(lemma) & (TRANSITIVE_FRAMES | INTRANSITIVE_FRAMES))
-        if sources.usable(lemma, 60) and forms_known and (pos != "n" or sources.kind(lemma)):
+        if sources.usable(lemma, 60, pos, picked_by_hand=True) and forms_known and (pos != "n" or sources.kind(lemma)):
             pool[pos][lemma[0]][lemma] = 0
     return pool
 
@@ -997,7 +1020,7 @@ def broken_rules(lines, pool, grammar, sources):
             if word in OBSCURE_EXAMPLES:
                 problems.append(f"{word}: a word learners call obscure, drawn for sentences")
     for word in UNSUITABLE_EXAMPLES:
-        why = sources.classroom.why_unsuitable(word)
+        why = sources.why_unsuitable(word, "n")
         if any(w == word for _l, _r, _p, w, _f in lines) or not why or why == "block list":
             problems.append(f"{word}: not kept out of a classroom by its kind ({why})")
     for part, words in NEEDED_GRAMMAR.items():
@@ -1026,7 +1049,7 @@ def entry_problems(part, word, fields, of_grammar, sources):
     forms = [word, *values.values()]
     # Words of grammar are picked by hand; a sense of theirs as a content word does not count.
     if not of_grammar:
-        why = sources.why_unsuitable(word)
+        why = sources.why_unsuitable(word, {name: p for p, name in PART_NAMES.items()}[part])
         if why:
             problems.append(f"unsuitable for a classroom: {why}")
     problems += [f"{form}: blocked" for form in forms if form in sources.classroom.blocked]
@@ -1087,7 +1110,7 @@ def removed_words(sources):
     removed = {}
     for pos in "nva":
         for lemma in sources.lemmas[pos]:
-            why = sources.why_unsuitable(lemma)
+            why = sources.why_unsuitable(lemma, pos)
             if why and WORD.match(lemma) and sources.sizes.get(lemma, 999) <= TIERS[-1]["size"] \
                     and sources.rank(lemma, pos) < WIDE_RANK:
                 removed[lemma] = why
