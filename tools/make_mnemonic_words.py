@@ -77,7 +77,7 @@ CHANGE_VERBS = {30: "change", 39: "perception"}
 # chooses another shape where a letter is short of one part of speech.
 FAMILIAR_OF_EACH = 12
 FAMILIAR_PER_LETTER = 30
-FEWEST_OF_EACH = 4
+FEWEST_OF_EACH = 3
 FEWEST_IN_ALL = 10
 # The wide tier: the other words of the tiers below the last among this many most frequent
 # spoken words, bar people (the kind of noun most often used as an insult). The service offers
@@ -140,12 +140,11 @@ def subtlex_ranks(names_too=True):
     return ranks
 
 
-def subtlex_counts():
-    """Maps each lower-case word form to how often it was spoken."""
-    counts = {}
-    for entry in subtlex_entries():
-        counts.setdefault(entry["word"].lower(), entry["count"])
-    return counts
+def subtlex_counts(names_too=True):
+    """Maps each lower-case word form to how often it was spoken; names_too=False leaves out
+    forms SUBTLEX lists with a capital, mostly names ("Reeves")."""
+    return {entry["word"].lower(): entry["count"] for entry in subtlex_entries()
+            if names_too or entry["word"].islower()}
 
 
 def familiar_words():
@@ -316,13 +315,13 @@ def exceptions(name):
 CLASSROOM_KINDS = {
     "alcohol and drugs": """alcohol.n.01 mixed_drink.n.01 barroom.n.01 nightclub.n.01 drunkard.n.01
         drunkenness.n.01 drunkenness.n.02 drunkenness.n.03 drinker.n.02 drug_of_abuse.n.01
-        narcotic.n.01 marijuana.n.01 marijuana.n.02 drug_addict.n.01 drug_addiction.n.01
+        tavern.n.01 pub.n.01 bartender.n.01 narcotic.n.01 marijuana.n.01 marijuana.n.02 drug_addict.n.01 drug_addiction.n.01
         drink.v.02 drink.v.05 drunk.a.01 brewery.n.01 distillery.n.01""",
     "tobacco": """tobacco.n.01 tobacco.n.02 cigarette.n.01 cigar.n.01 pipe.n.01 smoking.n.01
         smoker.n.01 smoke.v.01""",
     "weapons": """weapon.n.01 weaponry.n.01 ammunition.n.01 projectile.n.01 explosive.n.01
         explosive_device.n.01 gunman.n.01 gunman.n.02 shoot.v.01 shoot.v.02 shoot.v.03
-        shooting.n.01 shooter.n.01""",
+        shooting.n.01 shooter.n.01 warship.n.01 military_vehicle.n.01""",
     "violence and crime": """crime.n.01 crime.n.02 wrongdoing.n.02 criminal.n.01 wrongdoer.n.01
         violence.n.01 violence.n.03 attack.n.01 attack.n.05 battle.n.01 fight.n.02 war.n.01
         military_action.n.01 murder.n.01 killing.n.02 homicide.n.01 execution.n.01 killer.n.01
@@ -346,10 +345,10 @@ CLASSROOM_KINDS = {
 # A sense is unsuitable too where WordNet labels its use so.
 CLASSROOM_USAGES = ("disparagement", "ethnic_slur", "obscenity", "vulgarism")
 # Pointers followed from a kind: hyponyms (and instances), an adjective's satellites; for the
-# body's private parts also their parts.
+# body's private parts and for weapons also their parts ("trigger").
 KIND_POINTERS = ("~", "~i", "&")
 PART_POINTERS = ("%p",)
-PRIVATE_PARTS = ("genitalia.n.01", "reproductive_organ.n.01", "buttocks.n.01", "breast.n.02")
+WITH_PARTS = ("genitalia.n.01", "reproductive_organ.n.01", "buttocks.n.01", "breast.n.02", "weapon.n.01")
 # A word with an unsuitable sense among others ("bar", "shell") is left out when that sense is
 # its first (WordNet orders senses by how often they were seen) or, where the word was seen
 # often enough to tell, makes up this share of its tagged uses: a pupil may well know it. The
@@ -372,7 +371,7 @@ class Classroom:
         self.kind_of = {}
         for kind, names in CLASSROOM_KINDS.items():
             for name in names.split():
-                self._mark(self.wordnet.synset(name), kind, name in PRIVATE_PARTS, name)
+                self._mark(self.wordnet.synset(name), kind, name in WITH_PARTS, name)
         usages = {key for key, s in wordnet.synsets.items() if set(s.lemmas) & set(CLASSROOM_USAGES)}
         for key, synset in wordnet.synsets.items():
             for symbol, pos, offset, _ in synset.pointers:
@@ -400,12 +399,15 @@ class Classroom:
         used: "fire" names a flame though the verb shoots, "bar" is mostly the room."""
         if word in self.blocked:
             return "block list"
-        counts = {pos: self.wordnet.sense_counts(word, pos) for pos in CONTENT_PARTS}
+        counts = {pos: [c for c, key in zip(self.wordnet.sense_counts(word, pos), self.wordnet.senses.get((word, pos), ()))
+                        if word not in self.wordnet.synsets[key].names] for pos in CONTENT_PARTS}
         total = sum(map(sum, counts.values()))
         for pos in CONTENT_PARTS:
             if part not in (None, pos) and sum(counts[pos]) <= MOSTLY * total:
                 continue
-            senses = self.wordnet.senses.get((word, pos), ())
+            # Senses in which the word is a name ("Bourbon", a dynasty) are not the word.
+            senses = [key for key in self.wordnet.senses.get((word, pos), ())
+                      if word not in self.wordnet.synsets[key].names]
             bad = [i for i, key in enumerate(senses) if key in self.kind_of]
             if not bad:
                 continue
@@ -422,17 +424,20 @@ class Classroom:
 
 IRREGULAR_THIRD_PERSON = {"be": "is", "have": "has"}
 IRREGULAR_BASE = {form: base for base, form in IRREGULAR_THIRD_PERSON.items()}
-# Nouns whose plural is the singular, which WordNet's exceptions leave out.
-ZERO_PLURALS = set("sheep deer fish moose bison salmon trout squid aircraft spacecraft offspring "
-                   "species series cod".split())
+# Nouns whose plural is the singular, which WordNet's exceptions leave out; so are those of
+# nouns that end in one ("goldfish", "reindeer").
+ZERO_PLURALS = tuple("sheep deer fish moose bison salmon trout squid aircraft spacecraft offspring "
+                     "species series cod".split())
+# Nouns already plural, with no singular a sentence could use ("cattle graze").
+PLURAL_ONLY = set("cattle police people clergy bacteria".split())
 # Verbs whose past is their base form, which WordNet's exceptions leave out too.
 SAME_PAST = set("beat bet bid burst cast cost cut fit hit hurt let put quit read set shed shut slit "
                 "split spread thrust upset broadcast forecast".split())
 # A noun whose plural is spoken less than this share of its singular is used as a mass noun
 # ("milk", "salt", "furniture") and takes neither "a" nor a plural. Substances and food mostly
-# are, things seldom ("roof": 0.034), people and animals never.
+# are, things seldom ("roof": 0.034, "ballroom": 0.005), people and animals never.
 MASS_SHARE = {"substance": 0.12, "food": 0.06, "person": 0, "animal": 0}
-OTHER_MASS_SHARE = 0.01
+OTHER_MASS_SHARE = 0.003
 # Past participles among WordNet's irregular forms ("eaten", "flown", "worn", "lain"): the
 # simple past is the other form ("ate").
 PARTICIPLE = re.compile(r"(en|wn|rn|ain|one)$")
@@ -483,7 +488,7 @@ def verb_base(form, verbs):
 def plural_candidates(noun, irregular):
     """Every plural English spelling might give the noun, WordNet's irregular ones first."""
     found = list(irregular.get(noun, ()))
-    if noun in ZERO_PLURALS:
+    if noun.endswith(ZERO_PLURALS):
         found.append(noun)
     found.append(noun + "s")
     if re.search(r"(s|x|z|ch|sh|o)$", noun):
@@ -624,7 +629,12 @@ class Sources:
         self.irregular_verb_forms = {form for forms in self.verb_exceptions.values() for form in forms}
         # Words listed with a capital count as unranked: their count is mostly a name's.
         self.ranks = subtlex_ranks(names_too=False)
-        self.spoken = subtlex_counts()
+        self.ranks_with_names = subtlex_ranks()
+        # How often a form is spoken tells which of two spellings is the word's ("reefs", not
+        # the name "Reeves"); how often with names too, whether a plural is in use at all
+        # ("Rivers" is mostly a name, yet "rivers" is a plural).
+        self.spoken = subtlex_counts(names_too=False)
+        self.spoken_with_names = subtlex_counts()
         self.unsuitable = {}
 
     def why_unsuitable(self, word, pos=None):
@@ -691,12 +701,16 @@ class Sources:
 
     def plural_of(self, noun):
         """The noun's plural, or None for a mass noun or one whose plural SCOWL does not spell."""
-        forms = [f for f in plural_candidates(noun, self.noun_exceptions) if f == noun or self.spelled(f)]
+        # WordNet's irregular plurals include rare ones that are words of their own: "cola",
+        # as the plural of "colon".
+        forms = [f for f in plural_candidates(noun, self.noun_exceptions)
+                 if f == noun or self.spelled(f) and not (f in self.noun_exceptions.get(noun, ())
+                                                          and (f, "n") in self.first)]
         plural = self.most_spoken(forms)
         if plural is None:
             return None
         share = MASS_SHARE.get(self.kind(noun), OTHER_MASS_SHARE)
-        if self.spoken.get(plural, 0) < share * self.spoken.get(noun, 0):
+        if self.spoken_with_names.get(plural, 0) < share * self.spoken_with_names.get(noun, 0):
             return None
         return plural
 
@@ -751,7 +765,7 @@ class Sources:
             return False
         # "eggs", "irons", "colors": WordNet lists some plurals as nouns of their own. The
         # singular, if it is a noun one can picture, is a candidate on its own merits.
-        return not self.plural(lemma)
+        return not self.plural(lemma) and lemma not in PLURAL_ONLY
 
     def verb_fits(self, lemma, tier, seen):
         if self.first[(lemma, "v")] not in tier["verbs"] or not seen:
@@ -973,7 +987,8 @@ def entries(chosen, wide, grammar, sources):
     for part, words in grammar.items():
         for word, fields in words.items():
             an = ["an"] if part == "adverb" and takes_an(word) else []
-            found.append((word[0], sources.ranks.get(word, UNRANKED), part, word, fields + an))
+            # "Oh", "Hey": SUBTLEX lists many words of grammar with a capital.
+            found.append((word[0], sources.ranks_with_names.get(word, UNRANKED), part, word, fields + an))
     return sorted(found)
 
 
