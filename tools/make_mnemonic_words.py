@@ -197,6 +197,8 @@ def capitalized_sizes():
 # ---------------------------------------------------------------------------------------------
 # WordNet
 
+# Lexicographer files of people, places and groups (lexnames(5WN)).
+NAME_LEXFILES = {14, 15, 18}
 POS_OF_FILE = (("noun", "n"), ("verb", "v"), ("adj", "a"), ("adv", "r"))
 POS_OF_SYMBOL = {"n": "n", "v": "v", "a": "a", "s": "a", "r": "r"}
 POS_OF_SS_TYPE = {"1": "n", "2": "v", "3": "a", "4": "r", "5": "a"}
@@ -214,8 +216,9 @@ class Synset:
         # Adjectives carry their position in brackets ("galore(ip)").
         words = [re.sub(r"\(.*\)$", "", fields[4 + 2 * i]) for i in range(count)]
         self.lemmas = [word.lower() for word in words]
-        # Lemmas written with a capital here: names ("Quiche", a people), not the word.
-        self.names = {word.lower() for word in words if not word.islower()}
+        # Lemmas written with a capital in a synset of people, places or groups: names
+        # ("Quiche", a people; "Bourbon", a dynasty), not the word. "Cognac" is a drink.
+        self.names = {word.lower() for word in words if not word.islower() and self.lexfile in NAME_LEXFILES}
         at = 4 + 2 * count
         self.pointers = []
         for _ in range(int(fields[at])):
@@ -317,7 +320,7 @@ CLASSROOM_KINDS = {
         drunkenness.n.01 drunkenness.n.02 drunkenness.n.03 drinker.n.02 drug_of_abuse.n.01
         tavern.n.01 pub.n.01 bartender.n.01 narcotic.n.01 marijuana.n.01 marijuana.n.02 drug_addict.n.01 drug_addiction.n.01
         drink.v.02 drink.v.05 drunk.a.01 brewery.n.01 distillery.n.01""",
-    "tobacco": """tobacco.n.01 tobacco.n.02 cigarette.n.01 cigar.n.01 pipe.n.01 smoking.n.01
+    "tobacco": """tobacco.n.01 tobacco.n.02 nicotine.n.01 cigarette.n.01 cigar.n.01 pipe.n.01 smoking.n.01
         smoker.n.01 smoke.v.01""",
     "weapons": """weapon.n.01 weaponry.n.01 ammunition.n.01 projectile.n.01 explosive.n.01
         explosive_device.n.01 gunman.n.01 gunman.n.02 shoot.v.01 shoot.v.02 shoot.v.03
@@ -329,7 +332,7 @@ CLASSROOM_KINDS = {
         kill.v.01 kill.v.09 kill.v.10 murder.v.01 attack.v.01 attack.v.03 attack.v.04 injure.v.01
         wound.v.01 steal.v.01 rob.v.01 stab.v.01 beat.v.02 punch.v.01
         fight.v.01 torture.v.02 poison.v.02 hang.v.03 kidnap.v.01 violent.a.01 cruel.a.01""",
-    "prisons": """prison.n.01 jail.n.01 correctional_institution.n.01 prisoner.n.01 convict.n.01
+    "prisons": """shackle.n.01 prison.n.01 jail.n.01 correctional_institution.n.01 prisoner.n.01 convict.n.01
         convict.n.02 cell.n.07 imprisonment.n.01 imprison.v.01 arrest.v.01 arrest.n.01""",
     "sex and the body's private parts and functions": """sexual_activity.n.01 sex.n.03
         copulation.n.01 genitalia.n.01 reproductive_organ.n.01 buttocks.n.01 breast.n.02
@@ -399,6 +402,10 @@ class Classroom:
         used: "fire" names a flame though the verb shoots, "bar" is mostly the room."""
         if word in self.blocked:
             return "block list"
+        return self.kind_of_word(word, part)
+
+    def kind_of_word(self, word, part=None):
+        """The unsuitable kind the word falls under, as why_unsuitable says it, or None."""
         counts = {pos: [c for c, key in zip(self.wordnet.sense_counts(word, pos), self.wordnet.senses.get((word, pos), ()))
                         if word not in self.wordnet.synsets[key].names] for pos in CONTENT_PARTS}
         total = sum(map(sum, counts.values()))
@@ -1035,8 +1042,8 @@ def broken_rules(lines, pool, grammar, sources):
             if word in OBSCURE_EXAMPLES:
                 problems.append(f"{word}: a word learners call obscure, drawn for sentences")
     for word in UNSUITABLE_EXAMPLES:
-        why = sources.why_unsuitable(word, "n")
-        if any(w == word for _l, _r, _p, w, _f in lines) or not why or why == "block list":
+        why = sources.classroom.kind_of_word(word, "n")
+        if any(w == word for _l, _r, _p, w, _f in lines) or not why:
             problems.append(f"{word}: not kept out of a classroom by its kind ({why})")
     for part, words in NEEDED_GRAMMAR.items():
         problems += [f"{part} {w}: a word of grammar missing" for w in words.split() if (part, w) not in seen]
@@ -1115,20 +1122,22 @@ def report(lines, familiar, removed):
     forms = sum(s[2] / s[3] for s in shares.values() if s[3]) / len(LETTERS)
     print(f"share with every letter as likely: words {100 * listed:.1f}%, their forms {100 * forms:.1f}%",
           file=sys.stderr)
-    kinds = collections.Counter(kind.split(" (")[0] for kind in removed.values())
-    print(f"left out as unsuitable for a classroom: {len(removed)} words the filters would take: " +
-          ", ".join(f"{k} {n}" for k, n in kinds.most_common()), file=sys.stderr)
+    kinds = collections.Counter(why.split(" (")[0] for why in removed.values())
+    print(f"left out as unsuitable for a classroom, of the words of each part of speech as common as "
+          f"the list takes: {len(removed)}: " + ", ".join(f"{k} {n}" for k, n in kinds.most_common()),
+          file=sys.stderr)
 
 
 def removed_words(sources):
-    """Words the tiers would take but for a classroom: word -> why."""
+    """(word, part) -> why, for the words of a part of speech as common as the list takes
+    (SCOWL's size, among the WIDE_RANK most spoken) that a classroom is spared: by their kind
+    where one catches them (whether or not the block list has them too), else "block list"."""
     removed = {}
-    for pos in "nva":
+    for pos in CONTENT_PARTS:
         for lemma in sources.lemmas[pos]:
-            why = sources.why_unsuitable(lemma, pos)
-            if why and WORD.match(lemma) and sources.sizes.get(lemma, 999) <= TIERS[-1]["size"] \
-                    and sources.rank(lemma, pos) < WIDE_RANK:
-                removed[lemma] = why
+            if WORD.match(lemma) and sources.sizes.get(lemma, 999) <= TIERS[-1]["size"] \
+                    and sources.rank(lemma, pos) < WIDE_RANK and sources.why_unsuitable(lemma, pos):
+                removed[(lemma, pos)] = sources.classroom.kind_of_word(lemma, pos) or "block list"
     return removed
 
 
