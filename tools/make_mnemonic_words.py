@@ -442,8 +442,9 @@ SAME_PAST = set("beat bet bid burst cast cost cut fit hit hurt let put quit read
                 "split spread thrust upset broadcast forecast".split())
 # A noun whose plural is spoken less than this share of its singular is used as a mass noun
 # ("milk", "salt", "furniture") and takes neither "a" nor a plural. Substances and food mostly
-# are, things seldom ("roof": 0.034, "ballroom": 0.005), people and animals never.
-MASS_SHARE = {"substance": 0.12, "food": 0.06, "person": 0, "animal": 0}
+# are, what the body is made of sometimes ("blood"), things seldom ("roof": 0.034, "ballroom":
+# 0.005), people and animals never.
+MASS_SHARE = {"substance": 0.12, "food": 0.06, "body": 0.01, "person": 0, "animal": 0}
 OTHER_MASS_SHARE = 0.003
 # Past participles among WordNet's irregular forms ("eaten", "flown", "worn", "lain"): the
 # simple past is the other form ("ate").
