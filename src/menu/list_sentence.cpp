@@ -1,6 +1,7 @@
 #include "menu/list_sentence.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <algorithm>
 #include <numeric>
 
