@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -33,5 +37,25 @@ long peakMemoryMiB();
 // the real event pump and the plain skin engine, the executable's folder. The driver
 // adds the adapters of the command it times.
 platform::Platform windowPlatform(test::FakeDialogs*& boxes);
+
+// How a child process ran.
+struct Child {
+    double wallMs = 0;
+    double cpuMs = 0;
+    double peakMiB = 0;
+    bool ok = false;
+};
+// Runs argv with standard input and output on the given descriptors (-1: /dev/null)
+// and measures it alone, from start to exit.
+Child spawn(const std::vector<std::string>& argv, int in, int out);
+double median(std::vector<double> values);
+
+// A list of bench/data: its "# title (field)" and its items.
+struct List {
+    QString title;
+    QStringList items;
+};
+// The lists of a file of bench/data; none when it cannot be read.
+QList<List> readLists(const QString& path);
 
 }  // namespace lexiquill::bench

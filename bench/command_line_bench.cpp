@@ -35,49 +35,6 @@ using namespace lexiquill::bench;
 
 namespace {
 
-struct Child {
-    double wallMs = 0;
-    double cpuMs = 0;
-    double peakMiB = 0;
-    bool ok = false;
-};
-
-// Runs argv with standard input and output on the given descriptors (-1: /dev/null)
-// and measures it alone, from start to exit.
-Child spawn(const std::vector<std::string>& argv, int in, int out)
-{
-    QElapsedTimer timer;
-    timer.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_RDWR);
-        dup2(in >= 0 ? in : null, STDIN_FILENO);
-        dup2(out >= 0 ? out : null, STDOUT_FILENO);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    Child child;
-    child.wallMs = milliseconds(timer.nsecsElapsed());
-    child.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-                  (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-    child.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    child.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!child.ok) fail(QStringLiteral("%1 failed").arg(QString::fromStdString(argv[0])));
-    return child;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // Two to four words a line; the same lines every time.
 QByteArray lines(int n)
 {

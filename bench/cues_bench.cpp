@@ -3,7 +3,8 @@
 //   cues_bench LEXIQUILL [lists]      lists default to bench/data/shared-initials.txt
 //
 // - every cue stands for exactly one item of its list: a cue of two or three letters
-//   begins that item alone; a single letter is the only item with that initial, or an
+//   begins that item's own start alone (items sharing leading words are known by the
+//   first word where they differ); a single letter is the only item with that initial, or an
 //   item with no start of its own (two "Adams"), which is counted apart;
 // - `LEXIQUILL --mnemonics --acrostic --cues` against the mnemonic service in this
 //   process: the share of cues of two or three letters that got a word beginning with
@@ -11,7 +12,6 @@
 // Each figure is a line. Exits with 1 when a check fails.
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <cstdio>
@@ -23,33 +23,15 @@
 using namespace lexiquill::bench;
 using lexiquill::generation::acrosticCues;
 using lexiquill::generation::acrosticLetters;
+using lexiquill::generation::ownStarts;
 
 namespace {
 
-struct List {
-    QString title;
-    QStringList items;
-};
-
-QList<List> readLists(const QString& path)
-{
-    QFile file(path);
-    QList<List> lists;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return lists;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
-        if (line.startsWith(QLatin1String("# "))) {
-            lists.append({line.mid(2), {}});
-        } else if (!line.isEmpty() && !line.startsWith(u'#') && !lists.isEmpty()) {
-            lists.last().items.append(line);
-        }
-    }
-    return lists;
-}
-
-// How many items of the list begin with the letters of cue.
+// How many of the items' own starts begin with the letters of cue.
 qsizetype itemsBeginningWith(const QStringList& items, const QString& cue)
 {
-    return std::count_if(items.cbegin(), items.cend(), [&](const QString& item) {
+    const QStringList starts = ownStarts(items);
+    return std::count_if(starts.cbegin(), starts.cend(), [&](const QString& item) {
         return acrosticLetters(item, cue.size()) == cue.toUpper();
     });
 }

@@ -210,7 +210,7 @@ int main(int argc, char* argv[])
     const QString cards = dir.filePath(QStringLiteral("cards.txt"));
     boxes.saveAnswers = QStringList{cards};
     timer.restart();
-    lexiquill::menu::saveTickedRowsAsFlashcards(window.context(), {});
+    lexiquill::menu::saveTickedRowsAsFlashcards(window.context());
     const qint64 cardsNs = timer.nsecsElapsed();
     const lexiquill::test::FlashcardFile read = lexiquill::test::readFlashcards([&] {
         QFile file(cards);

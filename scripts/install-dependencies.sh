@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Lexiquill need,
 # skipping those already there. Usage: install-dependencies.sh [run|package|test|words]
-# ("words": only what tools/make_mnemonic_words.py needs to remake the service's word list;
-# neither the build nor the tests need it).
+# ("words": only what tools/make_mnemonic_words.py and tools/make_spelling_words.py need to
+# remake the word lists; neither the build nor the tests need it). poppler-utils reads the
+# study sheets back in the tests.
 set -euo pipefail
 
 mode=${1:-run}
@@ -21,7 +22,7 @@ if [ "$mode" = package ] || [ "$mode" = test ]; then
 fi
 if [ "$mode" = test ]; then
     packages+=(clang-format xvfb xauth xdotool xclip x11-utils imagemagick x11-apps clang libclang-rt-14-dev lld
-               python3-openpyxl libreoffice-calc-nogui
+               python3-openpyxl libreoffice-calc-nogui poppler-utils
                lintian desktop-file-utils appstream systemd man-db)
 fi
 

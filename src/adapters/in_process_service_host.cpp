@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "service/mnemonic_server.h"
+#include "service/request_stream.h"
 
 namespace lexiquill::adapters {
 

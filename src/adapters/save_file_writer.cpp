@@ -41,11 +41,11 @@ public:
         }
     }
 
-    void writeLine(const QString& line) override
+    void writeLine(const QString& line) override { writeBytes(lineBytes(line)); }
+    void writeBytes(QByteArrayView bytes) override
     {
-        const QByteArray bytes = lineBytes(line);
         errno = 0;
-        if (m_file.write(bytes) != bytes.size()) fail(errno);
+        if (m_file.write(bytes.data(), bytes.size()) != bytes.size()) fail(errno);
     }
 
     void close() override
@@ -92,9 +92,9 @@ public:
     DeviceStream(const DeviceStream&) = delete;
     DeviceStream& operator=(const DeviceStream&) = delete;
 
-    void writeLine(const QString& line) override
+    void writeLine(const QString& line) override { writeBytes(lineBytes(line)); }
+    void writeBytes(QByteArrayView bytes) override
     {
-        const QByteArray bytes = lineBytes(line);
         for (qsizetype done = 0; done < bytes.size();) {
             const ssize_t n = writeWithoutSignal(bytes.constData() + done, bytes.size() - done);
             if (n >= 0) {

@@ -37,6 +37,14 @@ void printError(QStringView message)
     write(shown.toLocal8Bit());
 }
 
+QString quotedPhrase(QStringView phrase)
+{
+    QString quoted(QLatin1Char('"'));
+    quoted += phrase.left(kShownLength);
+    quoted += phrase.size() > kShownLength ? QLatin1String("...\"") : QLatin1String("\"");
+    return quoted;
+}
+
 void drawProgressLine(QByteArrayView line)
 {
     write("\r" + line.toByteArray() + "\033[K");

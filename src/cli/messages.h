@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QString>
 #include <QStringView>
 
 namespace lexiquill::cli {
@@ -12,6 +13,11 @@ namespace lexiquill::cli {
 // outside (a phrase, a file name, a server's reason) may hold, are shown as \xHH, so
 // that none of them moves the cursor, changes colours or cuts the message short.
 void printError(QStringView message);
+
+// The most characters of a phrase a message shows.
+inline constexpr qsizetype kShownLength = 60;
+// A phrase as a message names it: in quotes, and a long one cut short.
+QString quotedPhrase(QStringView phrase);
 
 // Draws line, which holds no line end, in place of the progress line shown before.
 void drawProgressLine(QByteArrayView line);

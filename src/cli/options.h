@@ -18,15 +18,21 @@ struct Options {
     Format format = Format::Tsv;
     bool sentence = false;
     bool acrostic = false;
-    bool cues = false;  // with acrostic: starts of two or three letters for shared initials
+    bool cues = false;      // with acrostic: starts of two or three letters for shared initials
+    bool anyOrder = false;  // with acrostic: the order that spells a word
+    QString sheet;          // with acrostic: where the study sheet goes; empty: none
     bool quiet = false;
     std::optional<quint64> seed;
     QStringList files;  // none: standard input
     QString deck;       // the deck of --format cards
 };
 
+// The one file the phrases come from, if they come from one: it names the list.
+QString listFile(const Options& options);
+
 // Adds the command line's options (--acronyms, --mnemonics, --format, --sentence,
-// --acrostic, --cues, --seed, --deck, --quiet) and its FILE arguments to parser.
+// --acrostic, --cues, --any-order, --sheet, --seed, --deck, --quiet) and its FILE
+// arguments to parser.
 void addOptions(QCommandLineParser& parser);
 
 // What the parsed arguments ask for: a command-line run, the window (when neither

@@ -55,22 +55,26 @@ bool readBlocks(int fd, char* block, Feed&& feed)
     }
 }
 
-// Cuts the file into phrases for take, calling blockDone after each block and tooLong
-// with the number of a line past the limit; false, with errno set, when reading failed.
-// The phrases before a failure have been handed on, as in the window.
+// Cuts the file into phrases for take, each with the bytes of the file up to its end,
+// calling blockDone after each block and tooLong with the number of a line past the
+// limit; false, with errno set, when reading failed. The phrases before a failure have
+// been handed on, as in the window. bytesRead: the bytes of the file read.
 template <class Take, class TooLong, class BlockDone>
-bool splitFile(int fd, char* block, Take&& take, TooLong&& tooLong, BlockDone&& blockDone)
+bool splitFile(int fd, char* block, Take&& take, TooLong&& tooLong, BlockDone&& blockDone,
+               qint64& bytesRead)
 {
     wordlist::LineSplitter splitter(PhraseInput::kLongestPhrase);
+    const auto takeWithBytes = [&](QByteArrayView phrase) { take(phrase, splitter.bytesEnded()); };
     char last = '\0';
     const bool read = readBlocks(fd, block, [&](QByteArrayView bytes) {
-        splitter.feed(bytes, take, [&] { tooLong(splitter.lineNumber()); });
+        splitter.feed(bytes, takeWithBytes, [&] { tooLong(splitter.lineNumber()); });
         last = bytes.back();
+        bytesRead += bytes.size();
         blockDone();
     });
     // A text file on this system ends its last line with LF: that ends the line, it
     // does not begin an empty one, or every file would give an empty phrase at its end.
-    if (read && last != '\n') splitter.finish(take);
+    if (read && last != '\n') splitter.finish(takeWithBytes);
     return read;
 }
 
@@ -87,9 +91,11 @@ bool PhraseInput::forEach(const std::function<void(const QString&)>& take,
     const std::unique_ptr<char[]> block(new char[kBlockSize]);
     wordlist::PhraseDecoder decoder;
     QString phrase;
+    qint64 filesRead = 0;  // the bytes of the files before the one being read
     // Most lists are plain ASCII, which needs no decoder.
-    const auto hand = [&](QByteArrayView bytes) {
-        m_bytesTaken += bytes.size() + 1;
+    const auto hand = [&](QByteArrayView bytes, qint64 bytesEnded) {
+        // Lines left out for their length count as taken too: they are behind us.
+        m_bytesTaken = filesRead + bytesEnded;
         if (wordlist::isAscii(bytes)) {
             phrase = QLatin1StringView(bytes.data(), bytes.size());
         } else {
@@ -106,10 +112,13 @@ bool PhraseInput::forEach(const std::function<void(const QString&)>& take,
             allRead = false;
         };
         const OpenFile file(name);
-        if (file.fd() < 0 || !splitFile(file.fd(), block.get(), hand, tooLong, blockDone)) {
+        qint64 bytesRead = 0;
+        if (file.fd() < 0 ||
+            !splitFile(file.fd(), block.get(), hand, tooLong, blockDone, bytesRead)) {
             printError(name + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
             allRead = false;
         }
+        filesRead += bytesRead;
     }
     return allRead;
 }

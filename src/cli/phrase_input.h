@@ -26,7 +26,8 @@ public:
     bool forEach(const std::function<void(const QString&)>& take,
                  const std::function<void()>& blockDone);
 
-    // The bytes of the phrases handed on so far, with their line ends.
+    // The bytes of the input behind the phrases handed on so far, line ends and lines
+    // left out included.
     qint64 bytesTaken() const { return m_bytesTaken; }
     // The size of the whole input, when every input is a regular file; -1 otherwise.
     qint64 totalBytes() const;

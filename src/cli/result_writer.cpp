@@ -1,13 +1,14 @@
 #include "cli/result_writer.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "cli/output_stream.h"
 #include "generation/sentence.h"
 #include "output/aligned_text.h"
+#include "output/delimited_field.h"
 #include "output/flashcard_file.h"
+#include "output/study_list.h"
 
 namespace lexiquill::cli {
 
@@ -55,18 +56,8 @@ public:
 private:
     void field(const QString& text)
     {
-        const bool quoted = std::any_of(text.cbegin(), text.cend(), [](QChar c) {
-            return c == u',' || c == u'"' || c == u'\r' || c == u'\n';
-        });
-        if (!quoted) {
-            m_out.appendText(text);
-            return;
-        }
-        QString doubled = text;
-        doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        m_out.append('"');
-        m_out.appendText(doubled);
-        m_out.append('"');
+        output::appendDelimitedField(text, u',',
+                                     [this](QStringView piece) { m_out.appendText(piece); });
     }
 
     OutputStream& m_out;
@@ -174,35 +165,52 @@ private:
 };
 
 // Notes for the flashcard program, one per phrase: the same bytes as the window's
-// Save Ticked Rows as Flashcards, CR LF after every line.
-class CardsWriter final : public ResultWriter {
+// Save Ticked Rows as Flashcards, CR LF after every line. The list is named by its file,
+// or by its first phrase (see output::listTitle).
+class CardsWriter final : public ResultWriter, private output::CardSink {
 public:
-    CardsWriter(OutputStream& out, const QString& deck)
-        : m_out(out), m_cards(deck, [this](const QString& line) {
-              m_out.appendText(line);
-              m_out.append("\r\n");
-              m_out.flushWhenFull();
-          })
+    CardsWriter(OutputStream& out, ResultKind kind, const QString& deck, const QString& listFile)
+        : m_out(out),
+          m_kind(kind == ResultKind::Acronym ? output::CardKind::Acronym
+                                             : output::CardKind::Mnemonic),
+          m_listFile(listFile),
+          m_cards(deck, *this)
     {
     }
     void write(const QString& phrase, const QString& result) override
     {
-        m_cards.write(phrase, result);
+        if (m_list.isNull()) m_list = output::listTitle(m_listFile, {phrase});
+        m_cards.writePhrase(m_kind, m_list, phrase, result);
     }
     void write(const QString& phrase, const QStringList& words) override
     {
-        m_cards.write(phrase, generation::sentenceOf(words));
+        write(phrase, generation::sentenceOf(words));
     }
+    void writeList(const output::StudyList& list) override { m_cards.writeList(list); }
+    void finish() override { m_cards.finish(); }
 
 private:
+    void append(QStringView piece) override { m_out.appendText(piece); }
+    void appendUtf8(std::string_view piece) override { m_out.append(piece); }
+    void endLine() override
+    {
+        m_out.append("\r\n");
+        m_out.flushWhenFull();
+    }
+
     OutputStream& m_out;
+    output::CardKind m_kind;
+    QString m_listFile;
+    QString m_list;
     output::FlashcardWriter m_cards;
 };
 
 }  // namespace
 
+void ResultWriter::writeList(const output::StudyList& list) { write(list.key, list.sentence); }
+
 std::unique_ptr<ResultWriter> makeResultWriter(Format format, ResultKind kind, OutputStream& out,
-                                               const QString& deck)
+                                               const QString& deck, const QString& listFile)
 {
     switch (format) {
         case Format::Tsv:
@@ -212,7 +220,7 @@ std::unique_ptr<ResultWriter> makeResultWriter(Format format, ResultKind kind, O
         case Format::Json:
             return std::make_unique<JsonWriter>(out, kind);
         case Format::Cards:
-            return std::make_unique<CardsWriter>(out, deck);
+            return std::make_unique<CardsWriter>(out, kind, deck, listFile);
         case Format::Text:
             break;
     }

@@ -4,6 +4,10 @@
 #include <QStringList>
 #include <memory>
 
+namespace lexiquill::output {
+struct StudyList;
+}
+
 namespace lexiquill::cli {
 
 class OutputStream;
@@ -23,12 +27,16 @@ public:
     virtual void write(const QString& phrase, const QString& result) = 0;
     // The mnemonic words of a phrase, one result row each.
     virtual void write(const QString& phrase, const QStringList& words) = 0;
+    // A list's acrostic: its key and sentence, as a phrase and its result, or (cards)
+    // the card of the whole list.
+    virtual void writeList(const output::StudyList& list);
     // After the last phrase; the writer flushes nothing itself before this.
     virtual void finish() {}
 };
 
-// deck is the deck of the cards format.
+// deck is the deck of the cards format; listFile the file the list came from, or
+// empty for several files or standard input.
 std::unique_ptr<ResultWriter> makeResultWriter(Format format, ResultKind kind, OutputStream& out,
-                                               const QString& deck);
+                                               const QString& deck, const QString& listFile);
 
 }  // namespace lexiquill::cli

@@ -37,16 +37,23 @@ std::optional<qsizetype> ResultOrigins::characterOf(const platform::ListView& li
     return origin->at;
 }
 
-std::pair<int, int> ResultOrigins::phraseRows(const platform::ListView& list, int row) const
+ResultOrigins::PhraseRows ResultOrigins::phraseRows(const platform::ListView& list, int row,
+                                                    Words words) const
 {
-    const auto origin = find(list, row);
-    if (origin == m_origins.cend()) return {row, row};
-    // The rows of one phrase follow each other: a run appends them without a yield.
-    auto first = origin;
-    while (first != m_origins.cbegin() && (first - 1)->phrase == origin->phrase) --first;
-    auto last = origin;
-    while (last + 1 != m_origins.cend() && (last + 1)->phrase == origin->phrase) ++last;
-    return {first->row, last->row};
+    PhraseRows rows{row, row, {}};
+    if (const auto origin = find(list, row); origin != m_origins.cend()) {
+        // The rows of one phrase follow each other: a run appends them without a yield.
+        auto first = origin;
+        while (first != m_origins.cbegin() && (first - 1)->phrase == origin->phrase) --first;
+        auto last = origin;
+        while (last + 1 != m_origins.cend() && (last + 1)->phrase == origin->phrase) ++last;
+        rows.first = first->row;
+        rows.last = last->row;
+    }
+    for (int r = rows.first; r <= rows.last; ++r) {
+        if (words == Words::All || list.checked(r)) rows.words.append(list.subText(r, 2));
+    }
+    return rows;
 }
 
 }  // namespace lexiquill::command

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QtGlobal>
 #include <optional>
 #include <vector>
@@ -25,8 +26,15 @@ public:
 
     // The index of the character row was made for; none for a row without origin.
     std::optional<qsizetype> characterOf(const platform::ListView& list, int row) const;
-    // The first and the last row of the phrase row belongs to.
-    std::pair<int, int> phraseRows(const platform::ListView& list, int row) const;
+    // The rows of the phrase row belongs to, and the Results of all of them or of the
+    // ticked ones.
+    enum class Words { All, Ticked };
+    struct PhraseRows {
+        int first;
+        int last;
+        QStringList words;
+    };
+    PhraseRows phraseRows(const platform::ListView& list, int row, Words words) const;
 
 private:
     struct Origin {

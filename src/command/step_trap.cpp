@@ -12,10 +12,10 @@ void StepTrap::report(int line, const QString& description)
 }
 
 void runHandler(CommandContext& context, const QString& procedure,
-                const std::function<void()>& body) noexcept
+                const std::function<void()>& body, const QString& module) noexcept
 {
     try {
-        StepTrap trap(context, kWindowModule, procedure);
+        StepTrap trap(context, module, procedure);
         try {
             trap.step(0, body);
         } catch (const platform::ProgramEnding&) {

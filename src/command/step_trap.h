@@ -67,10 +67,23 @@ private:
     QString m_procedure;
 };
 
-// Runs a handler of the main window so that nothing is ever thrown into the event
-// loop: a failure that no step trap caught is reported as line 0 of the handler,
-// and a command abandoned because the program is ending returns silently.
+// Runs one step through the trap; true when it succeeded.
+template <class Action>
+bool attempt(StepTrap& trap, int line, Action&& action)
+{
+    bool done = false;
+    trap.step(line, [&] {
+        action();
+        done = true;
+    });
+    return done;
+}
+
+// Runs a handler of the main window (or of another of its windows, named by module) so
+// that nothing is ever thrown into the event loop: a failure that no step trap caught
+// is reported as line 0 of the handler, and a command abandoned because the program is
+// ending returns silently.
 void runHandler(CommandContext& context, const QString& procedure,
-                const std::function<void()>& body) noexcept;
+                const std::function<void()>& body, const QString& module = kWindowModule) noexcept;
 
 }  // namespace lexiquill::command

@@ -30,11 +30,17 @@ struct MnemonicQuery {
 QString mnemonicQueryUrl(const QString& baseUrl, const QString& phrase,
                          const MnemonicQuery& query = {});
 
-// The service refused the phrase itself (too long, or malformed): another phrase may
-// still be answered.
+// The service gave nothing for the phrase itself (it refused it, or answered a page
+// without words): another phrase may still be answered.
 class PhraseRefused : public platform::PlatformError {
 public:
     using platform::PlatformError::PlatformError;
+};
+
+// A phrase longer than the service takes, said in words with its limit.
+class PhraseTooLong : public PhraseRefused {
+public:
+    using PhraseRefused::PhraseRefused;
 };
 
 // One GET of the phrase's address; the page text, or a PlatformError carrying the
@@ -42,7 +48,7 @@ public:
 // yet, or the one on this machine stopped), or the answer breaks off because the
 // service there went away, the program starts the service itself through host and
 // asks again. A phrase the service refuses is a PhraseRefused; one too long for it is
-// reported in words, with its limit.
+// a PhraseTooLong.
 QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& host,
                           const QString& baseUrl, const QString& phrase,
                           const MnemonicQuery& query = {});
@@ -52,27 +58,31 @@ QString fetchMnemonicPage(platform::HttpClient& client, platform::ServiceHost& h
 QString askMnemonicService(platform::HttpClient& client, platform::ServiceHost& host,
                            const QString& baseUrl, const QString& address);
 
-// The mnemonic words the page offers for the phrase, one per letter, in the order of
-// the letters. A word is the upper-cased letter followed by the page text between the
-// letter's marker "<big>X</big>" and the next "<br>". Each search starts where the
+// A page holds its words as "<big>X</big>rest<br>": the word is the letter X followed by
+// the page text up to the next "<br>". The page is read in one of two ways.
+
+// The window's way: one word per character of the phrase, in the order of the phrase.
+// The marker "<big>X</big>" of the upper-cased character is searched from where the
 // previous marker was found, so a repeated letter finds the same word again; a letter
 // without a marker ends the phrase, and a marker with no "<br>" after it takes no word.
-// Only the blank is skipped. Never fails: any page gives a (possibly empty) list.
-QStringList extractMnemonicWords(const QString& phrase, const QString& page);
-
-// The same words, each with the index (from 0) of the phrase's character it was found
-// for.
+// Only the blank is skipped. Each word comes with the index (from 0) of the phrase's
+// character it was found for. Never fails: any page gives a (possibly empty) list.
 struct MnemonicWord {
     QString text;
     qsizetype at;
 };
 QList<MnemonicWord> findMnemonicWords(const QString& phrase, const QString& page);
 
-// The words the page serves, in its order: for each marker "<big>X</big>", X followed by the
-// page text up to the next "<br>". A repeated letter keeps the word the service drew for it
-// (the service draws no word twice), so "book" gives four words, not the first O word twice;
-// the command line takes its words this way. A marker without a "<br>" after it ends the
-// list. Never fails: any page gives a (possibly empty) list.
+// The served way: every marker in the page's order, each keeping the word the service drew
+// for it (the service draws no word twice), so "book" gives four words, not the first O word
+// twice. A marker without a "<br>" after it ends the list. Never fails.
 QStringList servedMnemonicWords(const QString& page);
+
+// The words the service at baseUrl serves for the phrase, sent exactly as it is: one per
+// letter A to Z. A page without any word for a phrase that has such a letter (a wrong
+// server, a login page of the network) is a PhraseRefused, as a refusal is.
+QStringList fetchServedWords(platform::HttpClient& client, platform::ServiceHost& host,
+                             const QString& baseUrl, const QString& phrase,
+                             std::optional<quint64> seed);
 
 }  // namespace lexiquill::generation

@@ -1,15 +1,12 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
-#include <optional>
-
-namespace lexiquill::platform {
-class HttpClient;
-class ServiceHost;
-}  // namespace lexiquill::platform
+// The words are asked as the page is, and fail as it does.
+#include "generation/mnemonic.h"
 
 namespace lexiquill::generation {
+
+// The most words the service gives for one request.
+inline constexpr int kMostOtherWords = 50;
 
 // The address that asks the mnemonic service at baseUrl for count words that could
 // stand for the character at index at (from 0) of phrase, in that letter's place of

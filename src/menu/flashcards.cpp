@@ -16,19 +16,29 @@ namespace lexiquill::menu {
 
 namespace {
 
-// The phrases of the results with ticked rows, in list order, and their results.
-std::vector<std::pair<QString, QString>> tickedNotes(command::CommandContext& ctx)
+struct Note {
+    output::CardKind kind;
+    QString phrase;
+    QString result;
+};
+
+// The phrases of the results with a ticked row, in list order, and their results: the
+// tick chooses the phrase, which carries its whole sentence.
+std::vector<Note> tickedNotes(command::CommandContext& ctx)
 {
     platform::ListView& list = ctx.resultTable();
-    std::vector<std::pair<QString, QString>> notes;
+    std::vector<Note> notes;
     for (int row = 1; row <= list.rowCount();) {
-        const auto [first, last] = ctx.resultOrigins().phraseRows(list, row);
-        QStringList words;
-        for (int r = first; r <= last; ++r) {
-            if (list.checked(r)) words.append(list.subText(r, 2));
+        using Words = command::ResultOrigins::Words;
+        const auto ticked = ctx.resultOrigins().phraseRows(list, row, Words::Ticked);
+        if (!ticked.words.isEmpty()) {
+            const auto all = ctx.resultOrigins().phraseRows(list, row, Words::All);
+            // Mnemonic rows know the character they were made for; an acronym's has none.
+            const bool mnemonic = ctx.resultOrigins().characterOf(list, all.first).has_value();
+            notes.push_back({mnemonic ? output::CardKind::Mnemonic : output::CardKind::Acronym,
+                             list.text(all.first), generation::sentenceOf(all.words)});
         }
-        if (!words.isEmpty()) notes.emplace_back(list.text(first), generation::sentenceOf(words));
-        row = last + 1;
+        row = ticked.last + 1;
     }
     return notes;
 }
@@ -38,16 +48,18 @@ void writeFlashcards(command::CommandContext& ctx, const QString& path)
     // The rows are read at once, before the file is written: a pipe that waits for its
     // reader lets other commands run, and the cards stay those of the rows as they were.
     const auto notes = tickedNotes(ctx);
+    // The results came from the word list in its order: its first phrase names it.
+    const QString list = ctx.resultTable().rowCount() > 0 ? ctx.resultTable().text(1) : QString();
     const std::unique_ptr<platform::TextStream> stream = ctx.textFiles().createTextFile(path);
-    output::FlashcardWriter cards(output::kDefaultDeck,
-                                  [&](const QString& line) { stream->writeLine(line); });
-    for (const auto& [phrase, result] : notes) cards.write(phrase, result);
+    output::FlashcardWriter cards(output::kDefaultDeck, *stream);
+    for (const Note& note : notes) cards.writePhrase(note.kind, list, note.phrase, note.result);
+    cards.finish();
     stream->close();
 }
 
 }  // namespace
 
-void saveTickedRowsAsFlashcards(command::CommandContext& ctx, const RowMenu&)
+void saveTickedRowsAsFlashcards(command::CommandContext& ctx)
 {
     command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("mnuSaveFlashcards_Click"));
     const QString path = output::askSavePath(ctx, trap);

@@ -9,22 +9,12 @@
 #include "generation/other_words.h"
 #include "generation/sentence.h"
 #include "output/clipboard_copy.h"
-#include "output/list_reading.h"
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
 
 namespace lexiquill::menu {
 
 namespace {
-
-// The service gives at most this many words to one request.
-constexpr int kMostWordsAsked = 50;
-
-bool rowsStayed(command::CommandContext& ctx, const RowMenu& menu)
-{
-    platform::ListView& list = ctx.resultTable();
-    return list.changeCount() == menu.changeCount && menu.row <= list.rowCount();
-}
 
 QStringList askWords(command::CommandContext& ctx, int row, int count,
                      std::optional<quint64> seed = std::nullopt)
@@ -45,7 +35,7 @@ RowMenu openRowMenu(command::CommandContext& ctx, int row)
     command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("ListView2_ContextMenu"));
     platform::ListView& list = ctx.resultTable();
     RowMenu menu{row,
-                 list.changeCount(),
+                 command::ListWatch(ctx, list),
                  ctx.resultOrigins().characterOf(list, row).has_value(),
                  !ctx.isGenerating(),
                  {}};
@@ -64,28 +54,26 @@ RowMenu openRowMenu(command::CommandContext& ctx, int row)
 void chooseWord(command::CommandContext& ctx, const RowMenu& menu, const QString& word)
 {
     command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("mnuOtherWord_Click"));
-    if (!rowsStayed(ctx, menu)) return;
+    if (menu.rows.listChanged()) return;
     trap.step(100, [&] { ctx.resultTable().setSubText(menu.row, 2, word); });
 }
 
 void drawAgain(command::CommandContext& ctx, const RowMenu& menu)
 {
     command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("mnuDrawAgain_Click"));
-    if (!rowsStayed(ctx, menu)) return;
+    if (menu.rows.listChanged()) return;
     platform::ListView& list = ctx.resultTable();
     QList<std::pair<int, QString>> drawn;
-    const bool asked = output::attempt(trap, 100, [&] {
-        const auto [first, last] = ctx.resultOrigins().phraseRows(list, menu.row);
-        QStringList used;  // the words the phrase keeps, then those drawn for it
-        for (int r = first; r <= last; ++r) {
-            if (list.checked(r)) used.append(list.subText(r, 2));
-        }
-        // Enough words that one differs from all the phrase's others and the row's own.
-        const int count = std::min(kMostWordsAsked, last - first + 2);
+    const bool asked = command::attempt(trap, 100, [&] {
+        auto [first, last, used] =
+            ctx.resultOrigins().phraseRows(list, menu.row, command::ResultOrigins::Words::Ticked);
+        // used: the words the phrase keeps, then those drawn for it. Enough words that one
+        // differs from all the phrase's others and the row's own.
+        const int count = std::min(generation::kMostOtherWords, last - first + 2);
         const quint64 seed = QRandomGenerator::global()->generate();
         for (int r = first; r <= last; ++r) {
             // Other commands may run while the service answers.
-            if (!rowsStayed(ctx, menu)) return;
+            if (menu.rows.listChanged()) return;
             if (list.checked(r)) continue;
             const QString word =
                 generation::freshWord(askWords(ctx, r, count, seed), used, list.subText(r, 2));
@@ -93,7 +81,7 @@ void drawAgain(command::CommandContext& ctx, const RowMenu& menu)
             drawn.append({r, word});
         }
     });
-    if (!asked || !rowsStayed(ctx, menu)) return;
+    if (!asked || menu.rows.listChanged()) return;
     trap.step(102, [&] {
         for (const auto& [row, word] : std::as_const(drawn)) list.setSubText(row, 2, word);
     });
@@ -104,11 +92,10 @@ namespace {
 // The sentence of the phrase row belongs to; a row of its own is its Result.
 QString phraseSentence(command::CommandContext& ctx, int row)
 {
-    platform::ListView& list = ctx.resultTable();
-    const auto [first, last] = ctx.resultOrigins().phraseRows(list, row);
-    QStringList words;
-    for (int r = first; r <= last; ++r) words.append(list.subText(r, 2));
-    return generation::sentenceOf(words);
+    return generation::sentenceOf(
+        ctx.resultOrigins()
+            .phraseRows(ctx.resultTable(), row, command::ResultOrigins::Words::All)
+            .words);
 }
 
 }  // namespace
@@ -122,14 +109,16 @@ QString mnemonicSentence(command::CommandContext& ctx, int row)
 void copySentence(command::CommandContext& ctx, const RowMenu& menu)
 {
     command::StepTrap trap(ctx, command::kWindowModule, QStringLiteral("mnuCopySentence_Click"));
-    if (!rowsStayed(ctx, menu)) return;
-    trap.step(100, [&] {
-        if (!output::setClipboardText(ctx.clipboard(), phraseSentence(ctx, menu.row), 0)) {
-            throw platform::PlatformError(
-                QStringLiteral("The sentence could not be placed on the clipboard: another "
-                               "program holds it."));
-        }
-    });
+    if (menu.rows.listChanged()) return;
+    trap.step(100, [&] { placeSentence(ctx.clipboard(), phraseSentence(ctx, menu.row)); });
+}
+
+void placeSentence(platform::Clipboard& clipboard, const QString& sentence)
+{
+    if (!output::setClipboardText(clipboard, sentence, 0)) {
+        throw platform::PlatformError(QStringLiteral(
+            "The sentence could not be placed on the clipboard: another program holds it."));
+    }
 }
 
 }  // namespace lexiquill::menu

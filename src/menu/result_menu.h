@@ -3,8 +3,10 @@
 #include <QString>
 #include <QStringList>
 
-namespace lexiquill::command {
-class CommandContext;
+#include "command/list_watch.h"
+
+namespace lexiquill::platform {
+class Clipboard;
 }
 
 namespace lexiquill::menu {
@@ -12,9 +14,9 @@ namespace lexiquill::menu {
 // The results list's context menu as it was opened on one row.
 struct RowMenu {
     int row;
-    // The list's change count when the menu opened: once rows have gone since, the
-    // row may be another one, and the menu's items change nothing.
-    quint64 changeCount;
+    // The list as the menu opened: once rows have gone since, the row may be another
+    // one, and the menu's items change nothing.
+    command::ListWatch rows;
     bool mnemonic;  // the row holds a word made for a letter of its phrase
     bool enabled;   // no generation run is going
     QStringList otherWords;
@@ -40,6 +42,10 @@ void drawAgain(command::CommandContext& context, const RowMenu& menu);
 // Puts the sentence of the row's phrase on the clipboard, as one line without a line
 // end; for a row of its own, such as an acronym, its Result.
 void copySentence(command::CommandContext& context, const RowMenu& menu);
+
+// Places a sentence on the clipboard as one line, trying again as the clipboard copy
+// does; a PlatformError when another program holds the clipboard.
+void placeSentence(platform::Clipboard& clipboard, const QString& sentence);
 
 // The sentence of a Mnemonic row's phrase; empty for any other row.
 QString mnemonicSentence(command::CommandContext& context, int row);

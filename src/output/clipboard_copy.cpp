@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "command/command_context.h"
+#include "command/list_watch.h"
 #include "command/step_trap.h"
 #include "output/aligned_text.h"
 #include "output/list_reading.h"
@@ -54,7 +55,7 @@ void copyListToClipboard(command::CommandContext& ctx, platform::ListView& list)
 {
     const int rows = list.rowCount();
     if (rows == 0) return;
-    const ListWatch watch(ctx, list);
+    const command::ListWatch watch(ctx, list);
 
     // Widths over the cells of every row, ticked or not; headers do not count.
     QList<qsizetype> widths;

@@ -1,64 +1,261 @@
 #include "output/flashcard_file.h"
 
-#include <QCryptographicHash>
 #include <algorithm>
+#include <array>
 #include <utility>
+
+#include "output/delimited_field.h"
+#include "output/study_list.h"
+#include "platform/text_file.h"
 
 namespace lexiquill::output {
 
 namespace {
 
-// 80 bits of the phrase's SHA-256: no two phrases of any list share them.
-constexpr int kGuidBytes = 10;
-
-void appendField(QString& line, const QString& text)
+QStringView kindName(CardKind kind)
 {
-    const bool quoted = std::any_of(text.cbegin(), text.cend(), [](QChar c) {
-        return c == u'\t' || c == u'\r' || c == u'\n' || c == u'"';
-    });
-    if (!quoted) {
-        line += text;
-        return;
+    switch (kind) {
+        case CardKind::Acronym:
+            return u"acronym";
+        case CardKind::Mnemonic:
+            return u"mnemonic";
+        case CardKind::List:
+            break;
     }
-    line += u'"';
-    line += QString(text).replace(QLatin1Char('"'), QLatin1String("\"\""));
-    line += u'"';
+    return u"list";
+}
+
+// The HTML of a character that is not itself in a field, or nothing. Besides what HTML
+// needs, the characters that would end a field or make the importer read it as quoted
+// are entities too: a field is then written as it is, and read back as it was.
+constexpr QLatin1String entityOf(QChar c)
+{
+    switch (c.unicode()) {
+        case u'&':
+            return QLatin1String("&amp;");
+        case u'<':
+            return QLatin1String("&lt;");
+        case u'>':
+            return QLatin1String("&gt;");
+        case u'"':
+            return QLatin1String("&quot;");
+        case u'\t':
+            return QLatin1String("&#9;");
+        case u'\r':
+            return QLatin1String("&#13;");
+        case u'\n':
+            return QLatin1String("<br>");
+        default:
+            break;
+    }
+    return {};
+}
+
+// Text as HTML shows it.
+void appendHtml(QString& html, QStringView text)
+{
+    for (const QChar c : text) {
+        const QLatin1String entity = entityOf(c);
+        if (entity.isNull()) {
+            html += c;
+        } else {
+            html += entity;
+        }
+    }
+}
+
+// Text with its first bold characters in bold.
+void appendWithBoldStart(QString& html, const QString& text, qsizetype bold)
+{
+    if (bold > 0) {
+        html += QLatin1String("<b>");
+        appendHtml(html, QStringView(text).first(bold));
+        html += QLatin1String("</b>");
+    }
+    appendHtml(html, QStringView(text).sliced(bold));
+}
+
+QString listFront(const StudyList& list)
+{
+    QString html;
+    for (const StudyItem& item : list.items) {
+        if (!html.isEmpty()) html += QLatin1String("<br>");
+        appendHtml(html, item.item);
+    }
+    return html;
+}
+
+// The key, the sentence, then each item beside its word, their starts in bold.
+QString listBack(const StudyList& list)
+{
+    QString html = QStringLiteral("<b>");
+    appendHtml(html, list.key);
+    html += QLatin1String("</b><br>");
+    appendHtml(html, list.sentence);
+    html += QLatin1String("<br>");
+    for (const StudyItem& item : list.items) {
+        html += QLatin1String("<br>");
+        appendWithBoldStart(html, item.item, startLength(item.item, item.start));
+        html += QLatin1String(": ");
+        appendWithBoldStart(html, item.word, startLength(item.word, item.start));
+    }
+    return html;
+}
+
+// Writes the low digits hexadecimal digits of value at to.
+void appendHex(char* to, quint64 value, int digits)
+{
+    for (int i = digits - 1; i >= 0; --i, value >>= 4) to[i] = "0123456789abcdef"[value & 0xf];
 }
 
 }  // namespace
 
-bool isDeckName(const QString& name)
+QString deckNameProblem(const QString& name)
 {
-    return !name.isEmpty() && std::none_of(name.cbegin(), name.cend(), [](QChar c) {
-        return c.category() == QChar::Other_Control;
-    });
+    if (name.trimmed().isEmpty()) return QStringLiteral("is empty");
+    if (std::any_of(name.cbegin(), name.cend(),
+                    [](QChar c) { return c.category() == QChar::Other_Control; })) {
+        return QStringLiteral("holds a tab, a line break or another control character");
+    }
+    const QStringList parts = name.split(QStringLiteral("::"));
+    if (std::any_of(parts.cbegin(), parts.cend(),
+                    [](const QString& part) { return part.trimmed().isEmpty(); })) {
+        return QStringLiteral("has an empty part between \"::\", which Anki would call \"blank\"");
+    }
+    const QStringView digits =
+        QStringView(name).sliced(name.front() == u'-' || name.front() == u'+');
+    if (!digits.isEmpty() && std::all_of(digits.cbegin(), digits.cend(),
+                                         [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        return QStringLiteral("is a number, which Anki would take for the id of a deck");
+    }
+    return {};
 }
 
-FlashcardWriter::FlashcardWriter(const QString& deck, LineSink sink) : m_sink(std::move(sink))
+namespace {
+
+// Gathers the pieces of a line for a text file, which takes whole lines.
+class LineGatherer final : public CardSink {
+public:
+    explicit LineGatherer(platform::TextStream& file) : m_file(file) {}
+    void append(QStringView piece) override { m_line += piece; }
+    void appendUtf8(std::string_view piece) override
+    {
+        m_line += QString::fromUtf8(piece.data(), qsizetype(piece.size()));
+    }
+    void endLine() override
+    {
+        m_file.writeLine(m_line);
+        m_line.resize(0);  // not clear(), which would give back the room the next line reuses
+    }
+
+private:
+    platform::TextStream& m_file;
+    QString m_line;
+};
+
+}  // namespace
+
+FlashcardWriter::FlashcardWriter(const QString& deck, CardSink& sink) : m_sink(sink)
 {
-    for (const QString& line :
-         {QStringLiteral("#separator:tab"), QStringLiteral("#html:false"),
-          QStringLiteral("#notetype:Basic"), QStringLiteral("#deck:") + deck,
-          QStringLiteral("#guid column:1"), QStringLiteral("#tags column:4")}) {
-        m_sink(line);
+    writeHeader(deck);
+}
+
+FlashcardWriter::FlashcardWriter(const QString& deck, platform::TextStream& file)
+    : m_fileSink(std::make_unique<LineGatherer>(file)), m_sink(*m_fileSink)
+{
+    writeHeader(deck);
+}
+
+FlashcardWriter::~FlashcardWriter() = default;
+
+void FlashcardWriter::writeHeader(const QString& deck)
+{
+    QString deckField = QStringLiteral("\t");
+    appendDelimitedField(deck, u'\t', [&](QStringView piece) { deckField += piece; });
+    m_deckField = deckField.toStdString();
+    // No "#notetype": see the class. "#deck" would only choose a deck that exists.
+    for (const QStringView line : {u"#separator:Tab", u"#html:true", u"#tags:lexiquill",
+                                   u"#guid column:1", u"#deck column:4"}) {
+        m_sink.append(line);
+        m_sink.endLine();
     }
 }
 
-void FlashcardWriter::write(const QString& phrase, const QString& result)
+void FlashcardWriter::writePhrase(CardKind kind, const QString& list, const QString& phrase,
+                                  const QString& result)
 {
-    const QByteArray digest =
-        QCryptographicHash::hash(phrase.toUtf8(), QCryptographicHash::Sha256).left(kGuidBytes);
-    if (m_written.contains(digest)) return;
-    m_written.insert(digest);
+    if (std::all_of(phrase.cbegin(), phrase.cend(), [](QChar c) { return c.isSpace(); })) return;
+    Note note{guidOf(kind, list, phrase), phrase, result, false};
+    // The note waits for a few more: meanwhile the slot of its digest comes from
+    // memory, a wait that over a million phrases would be most of the time they take.
+    m_written.prefetch(note.guid.first);
+    if (m_pending.size() == kNotesAhead) {
+        writeNote(m_pending.front());
+        m_pending.pop_front();
+    }
+    m_pending.push_back(std::move(note));
+}
+
+void FlashcardWriter::writeList(const StudyList& list)
+{
+    finish();
+    if (list.items.isEmpty()) return;
+    const Note note{guidOf(CardKind::List, list.title, QString()), listFront(list), listBack(list),
+                    true};
+    m_written.prefetch(note.guid.first);
+    writeNote(note);
+}
+
+void FlashcardWriter::finish()
+{
+    for (const Note& note : m_pending) writeNote(note);
+    m_pending.clear();
+}
+
+std::pair<quint64, quint64> FlashcardWriter::guidOf(CardKind kind, const QString& list,
+                                                    const QString& key)
+{
+    // Every phrase of a run has the same kind and list: their digest is taken once.
+    if (kind != m_digestKind || list != m_digestList || m_digestList.isNull()) {
+        m_listDigest = NoteDigest();
+        m_listDigest.add(kindName(kind));
+        m_listDigest.add(list);
+        m_digestKind = kind;
+        m_digestList = list.isNull() ? QLatin1String("") : list;
+    }
+    NoteDigest digest = m_listDigest;
+    digest.add(key);
+    return digest.result();
+}
+
+void FlashcardWriter::writeNote(const Note& note)
+{
+    const auto [high, low] = note.guid;
+    if (!m_written.insert(high)) return;
     // The GUID comes first: a line starting with "#" would be a comment to the
     // importer, and a GUID never does, whatever the phrase.
-    QString line = QStringLiteral("lexiquill-") + QString::fromLatin1(digest.toHex());
-    line += u'\t';
-    appendField(line, phrase);
-    line += u'\t';
-    appendField(line, result);
-    line += QStringLiteral("\tlexiquill");
-    m_sink(line);
+    char guid[21];
+    appendHex(guid, high, 16);
+    appendHex(guid + 16, low, 4);
+    guid[20] = '\t';
+    m_sink.appendUtf8(std::string_view(guid, 21));
+    writeField(note.front, note.html);
+    m_sink.appendUtf8("\t");
+    writeField(note.back, note.html);
+    m_sink.appendUtf8(m_deckField);
+    m_sink.endLine();
+}
+
+void FlashcardWriter::writeField(const QString& text, bool html)
+{
+    if (html ||
+        std::none_of(text.cbegin(), text.cend(), [](QChar c) { return !entityOf(c).isNull(); })) {
+        m_sink.append(text);
+        return;
+    }
+    m_html.resize(0);
+    appendHtml(m_html, text);
+    m_sink.append(m_html);
 }
 
 }  // namespace lexiquill::output

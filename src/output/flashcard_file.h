@@ -1,42 +1,107 @@
 #pragma once
 
-#include <QByteArray>
-#include <QSet>
 #include <QString>
-#include <functional>
+#include <QStringView>
+#include <algorithm>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "output/note_digest.h"
+
+namespace lexiquill::platform {
+class TextStream;
+}
 
 namespace lexiquill::output {
+
+struct StudyList;
 
 // The deck the cards go to unless the user names another.
 inline const QString kDefaultDeck = QStringLiteral("Lexiquill");
 
-// True when name can be the deck of a cards file: not empty, and no control character
-// (a tab or a line break would end the header line; the importer takes none).
-bool isDeckName(const QString& name);
+// Why the flashcard program Anki would misread name as the deck of a cards file, or
+// nothing when it reads it as written: a blank name, a blank part between "::" (Anki
+// names it "blank"), a name that is a number (Anki takes it for a deck's id), or a
+// control character (a tab or a line break would end the field).
+QString deckNameProblem(const QString& name);
 
-// Writes cards for the flashcard program Anki in its text-import format: UTF-8 lines,
-// first the header lines that tell the importer how to read the rest (tab-separated
-// plain text for the "Basic" note type into the deck, the GUID in column 1, the tags
-// in column 4), then one note a line: its GUID, the phrase, its result (the acronym,
-// or its words as one sentence) and the tag lexiquill. Lines go to the sink without
-// their end; both writers end them with CR LF, which the importer reads like LF.
+// What a note teaches. It is part of the note's GUID, so that the acronym card and the
+// mnemonic card of a phrase, and the card of its list, are notes of their own.
+enum class CardKind { Acronym, Mnemonic, List };
+
+// Where the lines of a cards file go: each in pieces, then its end (CR LF, which the
+// importer reads like LF).
+class CardSink {
+public:
+    virtual ~CardSink() = default;
+    virtual void append(QStringView piece) = 0;
+    // A piece in UTF-8 already: the parts every line repeats are encoded once.
+    virtual void appendUtf8(std::string_view piece) = 0;
+    virtual void endLine() = 0;
+};
+
+// Writes cards for Anki in its text-import format: UTF-8 lines, first the header lines
+// that tell the importer how to read the rest (the tag lexiquill for every note among
+// them), then one note a line: its GUID, the front, the back and the deck. The fields
+// are HTML: the items of a
+// list stand on lines of their own and their starts are bold. No note type is named:
+// the stock ones have translated names, so Anki's own choice (the type last used) is
+// the one that exists; the deck is a column, which Anki creates on the first import.
 class FlashcardWriter {
 public:
-    using LineSink = std::function<void(const QString& line)>;
+    // Writes the header lines to sink, which must outlive the writer. deck must have
+    // no deckNameProblem().
+    FlashcardWriter(const QString& deck, CardSink& sink);
+    // The same into a text file, a line at a time.
+    FlashcardWriter(const QString& deck, platform::TextStream& file);
+    ~FlashcardWriter();
 
-    // Writes the header lines. deck must be a deck name (isDeckName).
-    FlashcardWriter(const QString& deck, LineSink sink);
-
-    // The note of a phrase. Its GUID depends on the phrase alone, so that importing
-    // again after choosing other words updates the note instead of adding one; a
-    // phrase met again in the same file is left out, its first note stands. A field
-    // with a tab, a line break or a quote is quoted with its quotes doubled, so that
-    // the importer reads it back as it was.
-    void write(const QString& phrase, const QString& result);
+    // The note of a phrase of the list titled list (see listTitle()): the phrase on
+    // the front, its result (the acronym, or its words as one sentence) on the back.
+    // Its GUID depends on kind, list and phrase alone, so that importing again after
+    // another draw updates the note instead of adding one, and the same phrase in two
+    // lists makes two notes. A note whose GUID the file already has is left out, the
+    // first stands; a blank phrase makes none (Anki would skip it). The note goes to
+    // the sink with the next note, or at finish().
+    void writePhrase(CardKind kind, const QString& list, const QString& phrase,
+                     const QString& result);
+    // The card of a whole list: its items in order on the front; the key, the
+    // sentence and each item beside its word on the back. Its GUID depends on the
+    // list's title alone. A list without items makes no note.
+    void writeList(const StudyList& list);
+    // Writes the note that waits, if one does: after the last phrase.
+    void finish();
 
 private:
-    LineSink m_sink;
-    QSet<QByteArray> m_written;  // the digests of the phrases written
+    struct Note {
+        std::pair<quint64, quint64> guid;  // its 128-bit digest
+        QString front;
+        QString back;
+        bool html = false;  // front and back are HTML already, not plain text
+    };
+    void writeHeader(const QString& deck);
+    std::pair<quint64, quint64> guidOf(CardKind kind, const QString& list, const QString& key);
+    // Writes the note unless its GUID was written.
+    void writeNote(const Note& note);
+    void writeField(const QString& text, bool html);
+
+    std::unique_ptr<CardSink> m_fileSink;  // for a text file
+    CardSink& m_sink;
+    std::string m_deckField;  // the deck's column in UTF-8, the same on every line
+    QString m_html;           // reused for every field that needs entities
+    DigestSet m_written;      // a digest of each GUID written
+    // Notes wait for this many more before they are written: time for their slots in
+    // m_written to come from memory.
+    static constexpr std::size_t kNotesAhead = 16;
+    std::deque<Note> m_pending;
+    // The digest of the kind and the list of the last note, which the next most likely shares.
+    NoteDigest m_listDigest;
+    CardKind m_digestKind = CardKind::List;
+    QString m_digestList;
 };
 
 }  // namespace lexiquill::output

@@ -3,9 +3,6 @@
 #include <QList>
 #include <QString>
 
-#include "command/command_context.h"
-#include "command/step_trap.h"
-#include "platform/event_pump.h"
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
 
@@ -38,41 +35,6 @@ inline bool rowIsGone(const platform::ListView& list, int row) noexcept
     } catch (...) {
         return false;
     }
-}
-
-// The yields of an export. Other commands run in them, and one that clears or
-// replaces the list being read (the results' Clear List, a new run) would leave the
-// export with some rows of one list and some of another, or some rows missing: the
-// yield that finds the list changed abandons the export instead.
-class ListWatch {
-public:
-    ListWatch(command::CommandContext& ctx, const platform::ListView& list)
-        : m_ctx(ctx), m_list(list), m_changeCount(list.changeCount())
-    {
-    }
-
-    void yield() const
-    {
-        m_ctx.pump().yield();
-        if (m_list.changeCount() != m_changeCount) throw command::CommandAbandoned{};
-    }
-
-private:
-    command::CommandContext& m_ctx;
-    const platform::ListView& m_list;
-    quint64 m_changeCount;
-};
-
-// Runs one step through the trap; true when it succeeded.
-template <class Action>
-bool attempt(command::StepTrap& trap, int line, Action&& action)
-{
-    bool done = false;
-    trap.step(line, [&] {
-        action();
-        done = true;
-    });
-    return done;
 }
 
 }  // namespace lexiquill::output

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "command/command_context.h"
+#include "command/list_watch.h"
 #include "command/step_trap.h"
 #include "output/list_reading.h"
 #include "platform/dialogs.h"
@@ -35,7 +36,7 @@ T& need(T* object, const char* what)
 // fail alike; what was written is still shown.
 void fillWorkbook(command::CommandContext& ctx, command::StepTrap& trap, platform::Workbook& sheet)
 {
-    const ListWatch watch(ctx, ctx.resultTable());
+    const command::ListWatch watch(ctx, ctx.resultTable());
     const auto yield = [&] { watch.yield(); };
     bool full = false;
     const auto write = [&](int row, int column, const QString& text) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "command/command_context.h"
+#include "command/list_watch.h"
 #include "command/path_helpers.h"
 #include "command/step_trap.h"
 #include "output/aligned_text.h"
@@ -49,13 +50,13 @@ int exportProgress(int row, int rowCount)
 
 }  // namespace
 
-QString askSavePath(command::CommandContext& ctx, StepTrap& trap)
+QString askSavePath(command::CommandContext& ctx, StepTrap& trap, const QString& filter)
 {
     platform::SaveDialogOptions options;
     trap.step(106, [&] { options.fileName.clear(); });
     trap.step(108, [&] { options.flags = kSaveDialogFlags; });
     trap.step(110, [&] { options.title = QStringLiteral("Save"); });
-    trap.step(112, [&] { options.filter = kTextFileFilter; });
+    trap.step(112, [&] { options.filter = filter.isEmpty() ? kTextFileFilter : filter; });
     QString chosen = options.fileName;
     trap.step(114, [&] { chosen = ctx.dialogs().saveFileName(options); });
     QString path;
@@ -211,7 +212,7 @@ private:
     command::CommandContext& m_ctx;
     StepTrap& m_trap;
     platform::ListView& m_list;
-    const ListWatch m_watch;
+    const command::ListWatch m_watch;
     ProgressIndicator* m_progress;
     const QString m_fileName;
     const QString m_writing;

@@ -22,8 +22,10 @@ public:
 };
 
 // Steps 106 to 116 of the commands that save the results: the save dialog, asked for
-// a text file. The chosen path, or empty when the user cancelled.
-QString askSavePath(command::CommandContext& context, command::StepTrap& trap);
+// a text file, or for the files of filter ("label|pattern|...") when one is given. The
+// chosen path, or empty when the user cancelled.
+QString askSavePath(command::CommandContext& context, command::StepTrap& trap,
+                    const QString& filter = {});
 
 // Save Results To Text File: asks for a path and writes the ticked results there.
 void saveResultsToTextFile(command::CommandContext& context);

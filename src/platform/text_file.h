@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <memory>
 
@@ -14,6 +15,9 @@ public:
 
     // Writes the line in UTF-8 followed by CR LF.
     virtual void writeLine(const QString& line) = 0;
+    // Writes bytes as they are: a file that is not text (a PDF) goes through the same
+    // safe replacement.
+    virtual void writeBytes(QByteArrayView bytes) = 0;
     // Puts the written file in place of any file of that name.
     virtual void close() = 0;
 };

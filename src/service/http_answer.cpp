@@ -4,6 +4,7 @@
 
 #include "service/mnemonic_page.h"
 #include "service/mnemonic_query.h"
+#include "service/mnemonic_sentence.h"
 #include "service/mnemonic_words.h"
 
 namespace lexiquill::service {
@@ -89,6 +90,17 @@ Content otherWordsOf(std::string_view target)
     return content;
 }
 
+Content sentenceOf(std::string_view target)
+{
+    SentenceAnswer answer = sentenceAnswer(target, freshSeed());
+    Content content;
+    content.status = answer.ok ? 200 : 400;
+    content.body = std::move(answer.body);
+    if (answer.ok) content.type = kJson;
+    content.noStore = answer.ok && !answer.seeded;
+    return content;
+}
+
 // Headers in the order the service has always sent them, which clients and the tests of
 // those hosting it may compare byte for byte.
 Answer frame(const Content& content, const Framing& framing)
@@ -139,6 +151,7 @@ Answer answerRequest(std::string_view method, std::string_view target, const Fra
     }
     if (path == "/mnemonics/") return frame(mnemonics(target), framing);
     if (path == "/mnemonics/words") return frame(otherWordsOf(target), framing);
+    if (path == "/mnemonics/sentence") return frame(sentenceOf(target), framing);
     return frame(statusPage(404), framing);
 }
 

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -13,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "service/mnemonic_query.h"
 #include "service/mnemonic_server.h"
 
 namespace {
@@ -28,11 +30,14 @@ void printUsage(std::FILE* to)
         "Usage: %s [--listen ADDR:PORT] [--threads N] [--idle-timeout SECONDS]\n"
         "       [--max-connections N] [--verbose]\n"
         "\n"
-        "Serves picturable mnemonic words over HTTP until stopped with Ctrl+C or SIGTERM,\n"
+        "Serves mnemonic sentences over HTTP until stopped with Ctrl+C or SIGTERM,\n"
         "which finish the requests already begun (for at most 5 seconds).\n"
         "  GET /mnemonics/?w=PHRASE[&seed=N]  one word per letter A to Z of PHRASE\n"
         "  GET /mnemonics/words?w=PHRASE&at=N[&n=COUNT][&seed=S][&start=LETTERS]\n"
         "                                     other words for the letter at character N\n"
+        "  GET /mnemonics/sentence?w=PHRASE[&seed=S][&starts=LIST][&keep=LIST][&avoid=LIST]\n"
+        "                                     the sentence of PHRASE (or of the starts,\n"
+        "                                     around the kept words) as JSON\n"
         "  GET /healthz                       200 while the service runs\n"
         "\n"
         "Options:\n"
@@ -67,29 +72,19 @@ bool parseListen(std::string_view text, std::string* host, int* port)
     if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
         address = address.substr(1, address.size() - 2);
     }
-    if (address.empty() || digits.empty() || digits.size() > 5) return false;
-    int value = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    if (value > 65535) return false;
+    const std::optional<std::uint64_t> value = lexiquill::service::wholeNumber(digits);
+    if (address.empty() || !value || *value > 65535) return false;
     *host = std::string(address);
-    *port = value;
+    *port = static_cast<int>(*value);
     return true;
 }
 
 // A whole number from 1 to `most`.
 bool parseCount(std::string_view text, int most, int* count)
 {
-    if (text.empty() || text.size() > 9) return false;
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    if (value < 1 || value > most) return false;
-    *count = value;
+    const std::optional<std::uint64_t> value = lexiquill::service::wholeNumber(text);
+    if (!value || *value < 1 || *value > static_cast<std::uint64_t>(most)) return false;
+    *count = static_cast<int>(*value);
     return true;
 }
 

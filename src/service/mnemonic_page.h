@@ -3,19 +3,19 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "service/word_store.h"
+#include "service/sentence_planner.h"
 
 namespace lexiquill::service {
 
-// The parts of speech that make a sequence of `count` words read like a little phrase:
-// "Clever Ants Travel" is adjective, noun, verb. Long sequences repeat the shape.
-std::vector<PartOfSpeech> phraseShape(std::size_t count);
-
 // The page for the letters (each 'A' to 'Z'): one "<big>X</big>rest<br>" line per letter, in
-// order, inside a small HTML document. The same letters and seed always give the same page.
+// order, inside a small HTML document; the words are those of the sentence planned for the
+// letters with the seed, without its punctuation. The same letters and seed always give the
+// same page.
 std::string mnemonicPage(std::string_view letters, std::uint64_t seed,
-                         const WordStore& store = WordStore::builtIn());
+                         const SentencePlanner& planner = SentencePlanner::builtIn());
+
+// The plan request for the letters 'A' to 'Z', one start each.
+PlanRequest letterRequest(std::string_view letters, std::optional<std::uint64_t> seed);
 
 }  // namespace lexiquill::service

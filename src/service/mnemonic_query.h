@@ -11,6 +11,9 @@ namespace lexiquill::service {
 inline constexpr std::string_view kBadSeed =
     "seed must be a whole number from 0 to 18446744073709551615";
 
+// The longest start a word may be asked to begin with: the cues of items that share an initial.
+inline constexpr std::size_t kLongestStart = 3;
+
 // What a request for mnemonics asks for, read from the raw query of the request target.
 struct MnemonicQuery {
     std::string phrase;                 // the decoded value of w (bytes, meant as UTF-8)

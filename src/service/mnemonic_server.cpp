@@ -24,7 +24,7 @@
 
 #include "service/http_answer.h"
 #include "service/request_stream.h"
-#include "service/word_store.h"
+#include "service/sentence_planner.h"
 
 namespace lexiquill::service {
 
@@ -410,8 +410,8 @@ bool MnemonicServer::start(const std::string& host, int port, std::string* error
     if (impl.running) return fail("the service is already running");
     if (port < 0 || port > 65535) return fail("port " + std::to_string(port) + " is out of range");
 
-    // The word list is parsed here rather than by the first request.
-    WordStore::builtIn();
+    // The word list and the grammar are read here rather than by the first request.
+    SentencePlanner::builtIn();
     int threads = impl.shared.limits.threads;
     if (threads <= 0) threads = coresAvailable();
     impl.loops.clear();

@@ -10,9 +10,6 @@ namespace lexiquill::service {
 
 inline constexpr const char* kDefaultHost = "127.0.0.1";
 inline constexpr int kDefaultPort = 47800;
-// The longest request line the service reads, its CRLF included; a longer one is
-// answered 414.
-inline constexpr std::size_t kRequestLineLimit = 8192;
 
 // What one copy of the service takes on at once.
 struct ServerLimits {

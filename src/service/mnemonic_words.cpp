@@ -14,48 +14,44 @@ namespace {
 
 constexpr std::uint64_t kDefaultCount = 8;
 constexpr std::uint64_t kMostCount = 50;
-constexpr std::size_t kLongestStart = 3;
-
-std::string_view partName(PartOfSpeech part)
-{
-    switch (part) {
-        case PartOfSpeech::Adjective:
-            return "adjective";
-        case PartOfSpeech::Noun:
-            return "noun";
-        case PartOfSpeech::Verb:
-            break;
-    }
-    return "verb";
-}
 
 OtherWords refused(std::string reason) { return {false, std::move(reason) + "\n"}; }
 
-// The words of the part of speech first, then the letter's others, each group in the
-// store's order (the most familiar first) or shuffled by the draw.
-std::vector<std::string_view> chooseWords(const WordStore& store, char letter, PartOfSpeech part,
-                                          std::string_view start, std::size_t count,
-                                          std::optional<std::uint64_t> seed)
+struct Offered {
+    std::string_view word;
+    PartOfSpeech part;
+};
+
+// The words that fit the place the sentence gives the letter, in the form it takes there ("Kings"
+// for a plural subject), then the letter's others as listed; each group in the store's order
+// (the most familiar first) or shuffled by the draw, the wide tier included.
+std::vector<Offered> chooseWords(const SentencePlanner& planner, char letter,
+                                 const PlannedWord& place, std::string_view start,
+                                 std::size_t count, std::optional<std::uint64_t> seed)
 {
+    const WordStore& store = planner.store();
     std::optional<Draw> draw;
     if (seed) draw.emplace(*seed);
-    // By key, so that a word listed as two parts of speech ("amber") comes once.
-    std::vector<bool> taken(store.wordKeys());
-    std::vector<std::string_view> chosen;
-    for (const std::span<const std::string_view> group :
-         {store.allWords(letter, part), store.allWords(letter)}) {
-        std::vector<std::string_view> words;
-        for (const std::string_view word : group) {
-            if (!word.starts_with(start) || taken[store.keyOf(word)]) continue;
-            taken[store.keyOf(word)] = true;
-            words.push_back(word);
+    UsedWords taken(store);
+    std::vector<Offered> chosen;
+    for (const bool fitting : {true, false}) {
+        const GrammarSlot* slot =
+            fitting && place.slot >= 0 ? &planner.grammar().wordSlots[place.slot] : nullptr;
+        std::vector<Offered> words;
+        for (const WordEntry* entry :
+             fitting ? store.allWords(letter, place.part) : store.allWords(letter)) {
+            if (slot && !slot->fits(*entry)) continue;
+            const std::string_view word = entry->form(slot ? slot->form : WordForm::Base);
+            if (!word.starts_with(start) || taken.contains(*entry)) continue;
+            taken.insert(*entry);
+            words.push_back({word, entry->part});
         }
         if (draw) {
             for (std::size_t i = words.size(); i > 1; --i) {
                 std::swap(words[i - 1], words[draw->below(i)]);
             }
         }
-        for (const std::string_view word : words) {
+        for (const Offered& word : words) {
             if (chosen.size() == count) return chosen;
             chosen.push_back(word);
         }
@@ -63,7 +59,7 @@ std::vector<std::string_view> chooseWords(const WordStore& store, char letter, P
     return chosen;
 }
 
-std::string json(char letter, PartOfSpeech part, const std::vector<std::string_view>& words)
+std::string json(char letter, PartOfSpeech part, const std::vector<Offered>& words)
 {
     // The words are plain letters a to z: nothing to escape.
     std::string body = "{\"letter\":\"";
@@ -74,8 +70,15 @@ std::string json(char letter, PartOfSpeech part, const std::vector<std::string_v
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (i > 0) body += ',';
         body += '"';
-        body += static_cast<char>(words[i][0] - 'a' + 'A');
-        body += words[i].substr(1);
+        body += static_cast<char>(words[i].word[0] - 'a' + 'A');
+        body += words[i].word.substr(1);
+        body += '"';
+    }
+    body += "],\"parts\":[";
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0) body += ',';
+        body += '"';
+        body += partName(words[i].part);
         body += '"';
     }
     body += "]}";
@@ -84,7 +87,7 @@ std::string json(char letter, PartOfSpeech part, const std::vector<std::string_v
 
 }  // namespace
 
-OtherWords otherWords(std::string_view target, const WordStore& store)
+OtherWords otherWords(std::string_view target, const SentencePlanner& planner)
 {
     std::optional<std::uint64_t> seed;
     if (const std::optional<std::string> text = queryParameter(target, "seed")) {
@@ -127,12 +130,8 @@ OtherWords otherWords(std::string_view target, const WordStore& store)
 
     std::string start(1, lower);
     if (const std::optional<std::string> text = queryParameter(target, "start")) {
-        start.clear();
-        for (const char c : *text) {
-            if (c >= 'A' && c <= 'Z') start += static_cast<char>(c - 'A' + 'a');
-            if (c >= 'a' && c <= 'z') start += c;
-        }
-        if (text->empty() || start.size() != text->size() || start.size() > kLongestStart) {
+        start = lowerCaseLetters(*text).value_or("");
+        if (start.empty() || start.size() > kLongestStart) {
             return refused("start must be 1 to " + std::to_string(kLongestStart) +
                            " letters A to Z");
         }
@@ -141,10 +140,11 @@ OtherWords otherWords(std::string_view target, const WordStore& store)
         }
     }
 
-    // The part of speech the page for the phrase gives this letter.
+    // The place the sentence planned for the phrase (with the seed, as its page) gives the letter.
     const std::size_t index = mnemonicLetters(std::string_view(phrase).substr(0, found)).size();
-    const PartOfSpeech part = phraseShape(mnemonicLetters(phrase).size())[index];
-    return {true, json(letter[0], part, chooseWords(store, lower, part, start, count, seed))};
+    const PlannedWord place = planner.plan(letterRequest(mnemonicLetters(phrase), seed)).at(index);
+    return {true,
+            json(letter[0], place.part, chooseWords(planner, lower, place, start, count, seed))};
 }
 
 }  // namespace lexiquill::service

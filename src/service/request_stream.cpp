@@ -9,8 +9,6 @@
 #include <optional>
 #include <string_view>
 
-#include "service/mnemonic_server.h"
-
 namespace lexiquill::service {
 
 namespace {
@@ -19,7 +17,6 @@ namespace asio = boost::asio;
 namespace http = boost::beast::http;
 using boost::system::error_code;
 
-constexpr std::size_t kLineLimit = kRequestLineLimit;
 constexpr std::size_t kFieldsLimit = 16384;  // the header fields after it, without the blank line
 
 // No route takes a body: what a client sends is read and dropped.
@@ -51,7 +48,7 @@ int headerRefusal(std::string_view header)
 {
     const std::size_t lineEnd = header.find("\r\n");
     const std::size_t line = lineEnd == std::string_view::npos ? header.size() : lineEnd + 2;
-    if (line > kLineLimit) return 414;
+    if (line > kRequestLineLimit) return 414;
     if (header.size() - line > kFieldsLimit + 2) return 431;
     return 0;
 }
@@ -71,8 +68,8 @@ ChunkLimit chunkLimit(std::string_view pending)
     const std::size_t after = std::min(pending.find_first_not_of('0', digits), pending.size());
     const bool last = after > digits && after < pending.size() &&
                       !std::isxdigit(static_cast<unsigned char>(pending[after]));
-    if (last) return {kLineLimit + kFieldsLimit + 4, 431};
-    return {kLineLimit, 400};
+    if (last) return {kRequestLineLimit + kFieldsLimit + 4, 431};
+    return {kRequestLineLimit, 400};
 }
 
 // The characters of a host name, an address (in brackets for IPv6) and a port.
@@ -164,7 +161,7 @@ std::size_t RequestStream::room() const
 {
     // A request line and header fields at their limits, or a last chunk and its trailer: one
     // byte more shows whether it ends or goes over.
-    constexpr std::size_t most = kLineLimit + kFieldsLimit + 5;
+    constexpr std::size_t most = kRequestLineLimit + kFieldsLimit + 5;
     return most - std::min(most - 1, m_buffer.size() - m_begin);
 }
 
@@ -232,7 +229,7 @@ bool RequestStream::beginRequest()
     if (rest.empty() || rest == "\r") return false;
     auto& parser = m_parsing->parser;
     parser.emplace();
-    parser->header_limit(2 * (kLineLimit + kFieldsLimit));
+    parser->header_limit(2 * (kRequestLineLimit + kFieldsLimit));
     parser->body_limit(std::numeric_limits<std::uint64_t>::max());
     m_searched = m_begin;
     return true;

@@ -11,6 +11,10 @@
 
 namespace lexiquill::service {
 
+// The longest request line the service reads, its CRLF included; a longer one is
+// answered 414.
+inline constexpr std::size_t kRequestLineLimit = 8192;
+
 // The requests of one connection, read from its bytes however they are split, and their
 // answers in order; the socket is the caller's. The caller hands over what it reads with
 // received() and does what next() says.

@@ -1,49 +1,141 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace lexiquill::service {
 
-enum class PartOfSpeech { Adjective, Noun, Verb };
+enum class PartOfSpeech : std::uint8_t {
+    Adjective,
+    Noun,
+    Verb,
+    Adverb,
+    Determiner,
+    Possessive,
+    Pronoun,
+    Preposition,
+    Conjunction,
+    Interjection,
+};
+inline constexpr int kPartCount = 10;
+
+// The part's name in the word list and in the service's answers: "noun".
+std::string_view partName(PartOfSpeech part);
+std::optional<PartOfSpeech> partNamed(std::string_view name);
+
+// The forms a word is used in besides the listed one.
+enum class WordForm : std::uint8_t { Base, Plural, Third, Past };
+
+// The fields of a word list entry, one bit each: "an", "transitive", "kind=animal", ...;
+// "plural=" and the like say that the entry has the form. Unknown fields are left out.
+using WordTraits = std::uint32_t;
+std::optional<WordTraits> traitNamed(std::string_view field);
+inline constexpr WordTraits kWideTrait = 1;  // "wide": offered, never drawn for a sentence
+
+struct WordEntry {
+    std::string_view word;                  // the listed (base) form
+    std::array<std::string_view, 3> forms;  // plural, third person, past: empty when not listed
+    PartOfSpeech part = PartOfSpeech::Noun;
+    WordTraits traits = 0;
+    // The same for every entry of the same text ("amber" the noun and the adjective).
+    std::uint32_t id = 0;
+
+    // The form, or nothing when the entry has none.
+    std::string_view form(WordForm which) const
+    {
+        return which == WordForm::Base ? word : forms[static_cast<int>(which) - 1];
+    }
+    bool has(WordTraits wanted) const { return (traits & wanted) == wanted; }
+};
+
+using WordGroup = std::span<const WordEntry* const>;
+
+// The text in lower case when it is letters A to Z only (any case); nothing otherwise.
+std::optional<std::string> lowerCaseLetters(std::string_view text);
 
 // The words the service draws from, grouped by initial letter and part of speech, each group in
 // the list's order (the most familiar first). Built once from the word list compiled into the
 // program; the words are views into that list.
 class WordStore {
 public:
-    // Reads "adjective clever" lines, and "noun abacus wide" for the wide tier: words offered
-    // only as other words and for starts of a few letters, never drawn for a page. Blank lines
-    // and lines starting with "#" are skipped, and so is anything that is not a word of 3 to
-    // 10 letters a to z.
+    // Reads "<part> <word> [field ...]" lines (see data/mnemonic-words.txt), skipping blank
+    // lines, lines starting with "#", unknown parts, words that are not letters a to z (3 to 12
+    // of them for nouns, verbs, adjectives and adverbs, at least 2 for the words of grammar), a
+    // second listing of a word as the same part, and forms that are not letters a to z.
     explicit WordStore(std::string_view text);
+    WordStore(const WordStore&) = delete;
+    WordStore& operator=(const WordStore&) = delete;
 
     // The store over the built-in word list.
     static const WordStore& builtIn();
 
-    // Words starting with the lower-case letter ('a' to 'z') of one part of speech.
-    std::span<const std::string_view> words(char letter, PartOfSpeech part) const;
-    // All words starting with the letter, whatever their part of speech.
-    std::span<const std::string_view> words(char letter) const;
-    // The same, the wide tier included.
-    std::span<const std::string_view> allWords(char letter, PartOfSpeech part) const;
-    std::span<const std::string_view> allWords(char letter) const;
+    // Words starting with the lower-case letter ('a' to 'z') of one part of speech, those
+    // drawn for sentences; and those with the wide tier.
+    WordGroup words(char letter, PartOfSpeech part) const { return group(0, letter, part); }
+    WordGroup allWords(char letter, PartOfSpeech part) const { return group(1, letter, part); }
+    // All words starting with the letter, whatever their part of speech, in the list's order.
+    WordGroup words(char letter) const { return group(0, letter, std::nullopt); }
+    WordGroup allWords(char letter) const { return group(1, letter, std::nullopt); }
 
-    // A number below wordKeys() that tells the store's words apart by their text, so that a
-    // word listed as two parts of speech ("amber") has one key.
-    std::size_t keyOf(std::string_view word) const
-    {
-        return static_cast<std::size_t>(word.data() - m_text.data());
-    }
-    std::size_t wordKeys() const { return m_text.size(); }
+    // Every entry that has the text as one of its forms ("kings": the noun king).
+    WordGroup entriesWithForm(std::string_view text) const;
+
+    // The number of different texts of listed words: every id is below it.
+    std::size_t wordCount() const { return m_wordCount; }
 
 private:
-    std::string_view m_text;
-    static constexpr int kParts = 3;
-    // [0]: the words pages draw from; [1]: those and the wide tier.
-    std::vector<std::string_view> m_byPart[2][26][kParts];
-    std::vector<std::string_view> m_byLetter[2][26];
+    WordGroup group(int tier, char letter, std::optional<PartOfSpeech> part) const;
+
+    std::vector<WordEntry> m_entries;
+    std::size_t m_wordCount = 0;
+    // [tier][letter][part, then kPartCount for all parts]; tier 0 is the words drawn for
+    // sentences, tier 1 those and the wide tier.
+    std::vector<const WordEntry*> m_groups[2][26][kPartCount + 1];
+    std::unordered_map<std::string_view, std::vector<const WordEntry*>> m_byForm;
+};
+
+// The words a request has given, and those it may never give, by their ids: a word listed as
+// two parts of speech counts once.
+class UsedWords {
+public:
+    explicit UsedWords(const WordStore& store) : m_marks(store.wordCount()) {}
+
+    bool contains(const WordEntry& entry) const { return m_marks[entry.id] != 0; }
+    bool forbidden(const WordEntry& entry) const { return m_marks[entry.id] == kForbidden; }
+    void insert(const WordEntry& entry)
+    {
+        if (m_marks[entry.id] == 0) m_marks[entry.id] = kGiven;
+    }
+    // Never given, not even once a long phrase has used the rest of its letter.
+    void forbid(const WordEntry& entry) { m_marks[entry.id] = kForbidden; }
+    // Gives the group's words again, those forbidden apart.
+    void release(WordGroup group)
+    {
+        for (const WordEntry* entry : group) {
+            if (m_marks[entry->id] == kGiven) m_marks[entry->id] = 0;
+        }
+    }
+    // The first word of the group from `from` on, going round, that is not used; nothing when
+    // all are.
+    const WordEntry* firstUnused(WordGroup group, std::size_t from) const
+    {
+        for (std::size_t i = 0; i < group.size(); ++i) {
+            const WordEntry* entry = group[(from + i) % group.size()];
+            if (!contains(*entry)) return entry;
+        }
+        return nullptr;
+    }
+
+private:
+    static constexpr std::uint8_t kGiven = 1;
+    static constexpr std::uint8_t kForbidden = 2;
+    std::vector<std::uint8_t> m_marks;
 };
 
 }  // namespace lexiquill::service

@@ -128,7 +128,10 @@ void ListControl::contextMenuEvent(QContextMenuEvent* event)
 void ListControl::requestMenuAtCurrentRow()
 {
     const QModelIndex current = currentIndex();
-    if (!current.isValid()) return;
+    if (!current.isValid()) {
+        emit menuRequested(0, viewport()->mapToGlobal(QPoint(0, 0)));
+        return;
+    }
     scrollTo(current);
     const QRect cell = visualRect(current.siblingAtColumn(0));
     emit menuRequested(current.row() + 1, viewport()->mapToGlobal(cell.bottomLeft()));

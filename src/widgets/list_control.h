@@ -47,7 +47,8 @@ public:
 signals:
     // A context menu is asked for a row (numbered from 1, 0 for none): by the right
     // mouse button at the row under the pointer, or by the Menu key or Shift+F10 at
-    // the current row. globalPos is where the menu belongs on the screen.
+    // the current row (none when no row is current). globalPos is where the menu
+    // belongs on the screen.
     void menuRequested(int row, const QPoint& globalPos);
 
 protected:

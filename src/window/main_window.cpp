@@ -19,6 +19,7 @@
 #include "command/step_trap.h"
 #include "generation/generation_run.h"
 #include "menu/flashcards.h"
+#include "menu/list_sentence.h"
 #include "menu/result_menu.h"
 #include "output/aligned_text.h"
 #include "output/clipboard_copy.h"
@@ -30,6 +31,7 @@
 #include "window/app_icon.h"
 #include "window/appearance.h"
 #include "window/cursor_file.h"
+#include "window/sentence_dialog.h"
 #include "wordlist/list_file_loading.h"
 #include "wordlist/word_list_commands.h"
 
@@ -88,7 +90,9 @@ const MenuItem kResultMenu[] = {
     {"mnuDrawAgain", "Draw Again", false, menu::drawAgain},
     {"mnuCopySentence", "Copy Sentence", true, menu::copySentence},
     {"mnuSaveFlashcards", "Save Ticked Rows as Flashcards…", true,
-     menu::saveTickedRowsAsFlashcards},
+     [](command::CommandContext& ctx, const menu::RowMenu&) {
+         menu::saveTickedRowsAsFlashcards(ctx);
+     }},
 };
 
 // The local files among the dragged data, in the order dragged. Text, remote
@@ -167,6 +171,7 @@ void MainWindow::createLists()
             return QString();
         }
     });
+    connect(m_wordList, &widgets::ListControl::menuRequested, this, &MainWindow::showWordListMenu);
     // Files dropped on the word list are loaded; the viewport receives the drops.
     m_wordList->setAcceptDrops(true);
     m_wordList->viewport()->setAcceptDrops(true);
@@ -382,6 +387,19 @@ void MainWindow::showResultMenu(int row, const QPoint& globalPos)
         addItem(QString::fromLatin1(item.name), QString::fromUtf8(item.caption),
                 [this, opened, command = item.command] { command(*this, opened); });
     }
+    popup->popup(globalPos);
+}
+
+void MainWindow::showWordListMenu(int, const QPoint& globalPos)
+{
+    auto* popup = new QMenu(this);
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* sentence = popup->addAction(QStringLiteral("Sentence for the List…"));
+    sentence->setObjectName(QStringLiteral("mnuListSentence"));
+    sentence->setEnabled(menu::canPlanListSentence(*this));
+    connect(sentence, &QAction::triggered, this, [this] {
+        run(QStringLiteral("mnuListSentence_Click"), [this] { openSentenceDialog(*this, this); });
+    });
     popup->popup(globalPos);
 }
 

@@ -52,6 +52,8 @@ private:
     void pointerMoved(const QString& handler, bool overPushButton);
     // The results list's context menu on a row (numbered from 1; 0 for none).
     void showResultMenu(int row, const QPoint& globalPos);
+    // The word list's context menu, which is about the whole list wherever it opens.
+    void showWordListMenu(int row, const QPoint& globalPos);
 
     // CommandContext
     platform::ListView& wordList() override;

@@ -38,6 +38,8 @@ public:
     {
         const char* p = block.data();
         const char* const end = p + block.size();
+        const qint64 blockStart = m_bytesFed;
+        m_bytesFed += block.size();
         if (p == end) return;
         if (m_afterCr) {
             m_afterCr = false;
@@ -55,6 +57,9 @@ public:
                 m_open = true;
                 return;
             }
+            const char* lineEnd = cut + 1;
+            if (*cut == '\r' && lineEnd != end && *lineEnd == '\n') ++lineEnd;
+            m_bytesEnded = blockStart + (lineEnd - block.data());
             if (m_skipping) {
                 m_skipping = false;
             } else if (m_pending.isEmpty()) {
@@ -83,11 +88,15 @@ public:
 
     // The number of the line the next bytes go to, counting from 1.
     qint64 lineNumber() const { return m_linesEnded + 1; }
+    // The bytes of the lines ended so far with their line ends, lines too long
+    // included; during take, those up to the end of the phrase taken.
+    qint64 bytesEnded() const { return m_bytesEnded; }
 
     // The end of the file: hands over the phrase still open, if there is one.
     template <class Take>
     void finish(Take&& take)
     {
+        m_bytesEnded = m_bytesFed;
         if (m_open && !m_skipping) take(QByteArrayView(m_pending));
         m_pending.clear();
         m_open = false;
@@ -118,6 +127,8 @@ private:
     qsizetype m_longestLine;
     QByteArray m_pending;  // the start of a phrase that the next block goes on with
     qint64 m_linesEnded = 0;
+    qint64 m_bytesFed = 0;
+    qint64 m_bytesEnded = 0;
     bool m_open = false;      // a phrase has begun and no CR has ended it
     bool m_skipping = false;  // the open line is too long
     bool m_afterCr = false;

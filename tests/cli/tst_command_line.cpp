@@ -113,38 +113,62 @@ private slots:
     void cards_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("deck");
-        QTest::newRow("a note per phrase: GUID, the phrase read back with its quotes and tab")
-            << QStringList{"--format", "cards"} << "Lexiquill";
-        QTest::newRow("--deck names the deck")
-            << QStringList{"--format=cards", "--deck", "Anatomy::Nerves"} << "Anatomy::Nerves";
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("notes");  // "front|back|deck" as read, HTML: patterns
+        const auto literally = [](const QStringList& notes) {
+            QStringList patterns;
+            for (const QString& note : notes) patterns << QRegularExpression::escape(note);
+            return patterns;
+        };
+        const QString awkward = QString::fromUtf8(kAwkwardInput).section("\r\n", 0, 0);
+        QTest::newRow(
+            "a note a phrase, HTML read back as it was; a blank or repeated one makes none")
+            << QStringList{"--acronyms", "--format", "cards"}
+            << kAwkwardInput + "\"hi\" there\n \n\na<b & c\nportable network graphics\n"
+            << literally({QString(awkward).replace("\"", "&quot;").replace("\t", "&#9;") +
+                              "|S.&quot;.\u00dc.|Lexiquill",
+                          "portable network graphics|P.N.G.|Lexiquill",
+                          "&quot;hi&quot; there|&quot;.T.|Lexiquill",
+                          "a&lt;b &amp; c|A.&amp;.C.|Lexiquill"});
+        QTest::newRow("--deck names the deck, a quote in it quoted")
+            << QStringList{"--acronyms", "--format=cards", "--deck", "Anatomy::\"Nerves\""}
+            << QByteArray("ox") << literally({"ox|O.|Anatomy::\"Nerves\""});
+        QTest::newRow("an acrostic is one card: the items; the key, sentence and each item's word")
+            << QStringList{"--mnemonics", "--acrostic", "--any-order", "--format", "cards"}
+            << QByteArray("Superior\nHuron\nOntario\nMichigan\nErie\n")
+            << QStringList{
+                   "Huron<br>Ontario<br>Michigan<br>Erie<br>Superior\\|<b>HOMES</b><br>H\\w+,? "
+                   "O\\w+,? M\\w+,? E\\w+,? S\\w+\\.<br><br><b>H</b>uron: "
+                   "<b>H</b>\\w+<br><b>O</b>ntario: "
+                   "<b>O</b>\\w+<br><b>M</b>ichigan: <b>M</b>\\w+<br><b>E</b>rie: <b>E</b>\\w+<br>"
+                   "<b>S</b>uperior: <b>S</b>\\w+\\|Lexiquill"};
     }
 
     void cards()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(QString, deck);
-        const QStringList results{"S.\".\u00dc.", "P.N.G."};
-        // The same phrase again gives no second note.
-        const Result result = run(QStringList{"--acronyms"} << arguments,
-                                  kAwkwardInput + "portable network graphics\n");
+        QFETCH(QByteArray, input);
+        QFETCH(QStringList, notes);
+        lexiquill::service::MnemonicServer server;
+        QVERIFY(server.start("127.0.0.1", 0));
+        const Result result = run(
+            arguments << "--service" << QStringLiteral("http://127.0.0.1:%1").arg(server.port()),
+            input);
         const lexiquill::test::FlashcardFile cards = lexiquill::test::readFlashcards(result.out);
         QVERIFY2(cards.ok, qPrintable(cards.error));
-        QCOMPARE(cards.headers, (QMap<QString, QString>{{"separator", "tab"},
-                                                        {"html", "false"},
-                                                        {"notetype", "Basic"},
-                                                        {"deck", deck},
+        QCOMPARE(cards.headers, (QMap<QString, QString>{{"separator", "Tab"},
+                                                        {"html", "true"},
+                                                        {"tags", "lexiquill"},
                                                         {"guid column", "1"},
-                                                        {"tags column", "4"}}));
-        const QStringList phrases =
-            QString::fromUtf8(kAwkwardInput).split(QRegularExpression("\r?\n"));
-        QCOMPARE(cards.notes.size(), 2);
-        for (int i = 0; i < 2; ++i) {
-            QCOMPARE(cards.notes[i].mid(1), (QStringList{phrases[i], results[i], "lexiquill"}));
-            QVERIFY(cards.notes[i][0].contains(QRegularExpression("^lexiquill-[0-9a-f]{20}$")));
+                                                        {"deck column", "4"}}));
+        QCOMPARE(cards.notes.size(), notes.size());
+        for (int i = 0; i < notes.size(); ++i) {
+            const QStringList& note = cards.notes[i];
+            const QString shown = note.mid(1).join(u'|');
+            QVERIFY2(QRegularExpression("^" + notes[i] + "$").match(shown).hasMatch(),
+                     qPrintable(shown));
+            QVERIFY(note[0].contains(QRegularExpression("^[0-9a-f]{20}$")));
         }
-        QVERIFY(cards.notes[0][0] != cards.notes[1][0]);
-        QVERIFY(result.out.endsWith("lexiquill\r\n"));
         QCOMPARE(result.status, 0);
     }
 
@@ -187,9 +211,10 @@ private slots:
             << QStringList{"--acronyms", "no-such.txt", file("ok.txt", "as soon as possible")} << 1
             << "^lexiquill: no-such.txt: No such file or directory\n$"
             << QByteArray("as soon as possible\tA.S.A.P.\n");
-        QTest::newRow("control characters in a name are shown escaped")
-            << QStringList{"--acronyms", "no\x1b[2J\x01"} << 1
-            << "^lexiquill: no\\\\x1b\\[2J\\\\x01: No such file" << QByteArray();
+        QTest::newRow("control characters in a name, DEL and C1 ones too, are shown escaped")
+            << QStringList{"--acronyms", "no\x1b[2J\x01\x7f\xc2\x85\xc2\x9b"} << 1
+            << "^lexiquill: no\\\\x1b\\[2J\\\\x01\\\\x7f\\\\x85\\\\x9b: No such file"
+            << QByteArray();
         QTest::newRow("a line over 64 MiB is named and left out, the run goes on")
             << QStringList{"--acronyms",
                            file("long.txt", "a\n" + QByteArray((64 << 20) + 1, 'x') + "\nb")}
@@ -208,9 +233,33 @@ private slots:
         QTest::newRow("--deck without --format cards")
             << QStringList{"--acronyms", "--deck", "x"} << 2 << "--deck needs --format cards" + hint
             << QByteArray();
+        const auto deck = [](const QString& name) {
+            return QStringList{"--acronyms", "--format=cards", "--deck", name};
+        };
         QTest::newRow("a deck name with a line break")
-            << QStringList{"--acronyms", "--format=cards", "--deck", "a\nb"} << 2
-            << "--deck needs a name, without tabs or line breaks" + hint << QByteArray();
+            << deck("a\nb") << 2 << "--deck: the deck name holds a tab, a line break"
+            << QByteArray();
+        QTest::newRow("a deck name of digits would be a deck's id to Anki")
+            << deck("2024") << 2
+            << "the deck name is a number, which Anki would take for the id of a deck" + hint
+            << QByteArray();
+        QTest::newRow("an empty part between ::")
+            << deck("a:: ::b") << 2
+            << "empty part between \"::\", which Anki would call \"blank\"" + hint << QByteArray();
+        QTest::newRow("a blank deck name")
+            << deck(" ") << 2 << "the deck name is empty" + hint << QByteArray();
+        QTest::newRow("--any-order without --acrostic")
+            << QStringList{"--mnemonics", "--any-order"} << 2
+            << "--any-order needs --acrostic" + hint << QByteArray();
+        QTest::newRow("a list too long for one sentence says so")
+            << QStringList{"--mnemonics", "--acrostic",
+                           file("many.txt", QByteArray("t\n").repeated(10000)), "--service",
+                           QStringLiteral("http://127.0.0.1:%1")
+                               .arg(lexiquill::test::freeLoopbackPort())}
+            << 1
+            << "^lexiquill: The list has 10000 items, too many for one sentence: it takes at most "
+               "8163\n$"
+            << QByteArray();
         QTest::newRow("full disk on standard output")
             << QStringList{"--acronyms", file("out.txt", "a b"), "--format", "json"} << 1
             << "^lexiquill: write error: No space left on device\n$" << QByteArray();
@@ -257,13 +306,15 @@ private slots:
             << QString();
         QTest::newRow("sentence of a word with a repeated letter")
             << QStringList{"--mnemonics", "--sentence", "--format", "csv"} << QByteArray("book")
-            << QStringLiteral("^book,B[a-z]+ O([a-z]+) O(?!\\1 )[a-z]+ K[a-z]+\r\n$") << QString();
+            << QStringLiteral(
+                   "^book,\"?B[a-z]+,? O([a-z]+),? O(?!\\1[ ,])[a-z]+,? K[a-z]+\\.\"?\r\n$")
+            << QString();
         QTest::newRow("acrostic of shared initials")
             << QStringList{"--mnemonics", "--acrostic", "--format", "json"}
             << QByteArray("otter\nowl\nox\n")
             << QStringLiteral(
                    "^\\{\"phrase\": \"OOO\", \"sentence\": "
-                   "\"O([a-z]+) O(?!\\1 )([a-z]+) O(?!\\1\"|\\2\")[a-z]+\"\\}\n$")
+                   "\"O([a-z]+),? O(?!\\1[ ,])([a-z]+),? O(?!\\1\\.|\\2\\.)[a-z]+\\.\"\\}\n$")
             << QString();
         QTest::newRow("acrostic of first letters, a phrase without one left out")
             << QStringList{"--mnemonics", "--acrostic"}
@@ -283,13 +334,18 @@ private slots:
                    "Vestibulocochlear\nGlossopharyngeal\nVagus\nAccessory\nHypoglossal\n")
             << "^" + cued + "\t" + QString(cued).replace(" ", word + " ") + word + "\n$"
             << QString();
-        QTest::newRow("a cue no word begins with keeps its letter, with a warning")
+        QTest::newRow(
+            "a cue no word begins with keeps its letter, its phrase named by 60 characters")
             << QStringList{"--mnemonics", "--acrostic", "--cues", "--format=json"}
-            << QByteArray("Qzar\nQuilt\n")
+            << "Qzar" + QByteArray(70, 'x') + "\nQuilt\n"
             << QStringLiteral("^\\{\"phrase\": \"Q Qu\", \"sentence\": \"Q%1 Qu%1\"\\}\n$")
                    .arg(word)
-            << QStringLiteral(
-                   "^lexiquill: no word begins with \"Qz\" for \"Qzar\"; it keeps the letter Q\n$");
+            << "^lexiquill: no word begins with \"Qz\" for \"Qzar" + QString(56, 'x') +
+                   "...\"; it keeps the letter Q\n$";
+        QTest::newRow("items sharing leading words: the key shows where they differ")
+            << QStringList{"--mnemonics", "--acrostic", "--cues"}
+            << QByteArray("Catherine of Aragon\nCatherine Howard\nNew York\nNew Hampshire\n")
+            << QStringLiteral("^A Ho Y Ha\tA%1 Ho%1 Y%1 Ha%1\n$").arg(word) << QString();
     }
 
     void service()
@@ -326,26 +382,112 @@ private slots:
         QVERIFY(words("8") != seven);
     }
 
-    void cardsKeepTheirGuidsWithOtherWords()
+    void guids_data()
     {
+        QTest::addColumn<QStringList>("first");
+        QTest::addColumn<QStringList>("second");
+        QTest::addColumn<bool>("same");
+        const QString planets = file("planets.txt", "mars\ncat\n");
+        QTest::newRow("another draw keeps the note")
+            << QStringList{"--mnemonics", "--seed", "1", planets}
+            << QStringList{"--mnemonics", "--seed", "2", planets} << true;
+        QTest::newRow("the acronym and the mnemonic of a phrase are two notes")
+            << QStringList{"--acronyms", planets} << QStringList{"--mnemonics", planets} << false;
+        QTest::newRow("the same phrase in another list is another note")
+            << QStringList{"--acronyms", planets}
+            << QStringList{"--acronyms", file("pets.txt", "dog\ncat\n")} << false;
+        QTest::newRow("a list card keeps its note over draws")
+            << QStringList{"--mnemonics", "--acrostic", "--seed", "1", planets}
+            << QStringList{"--mnemonics", "--acrostic", "--seed", "2", planets} << true;
+    }
+
+    // The GUID of the last note of two runs with --format cards.
+    void guids()
+    {
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, second);
+        QFETCH(bool, same);
         lexiquill::service::MnemonicServer server;
         QVERIFY(server.start("127.0.0.1", 0));
-        const auto notes = [&](const char* seed) {
-            return lexiquill::test::readFlashcards(
-                       run({"--mnemonics", "--format", "cards", "--seed", seed, "--service",
-                            QStringLiteral("http://127.0.0.1:%1").arg(server.port())},
-                           "cat\ndog\n")
-                           .out)
-                .notes;
+        QStringList guids;
+        for (QStringList arguments : {first, second}) {
+            arguments << "--format=cards"
+                      << "--service" << QStringLiteral("http://127.0.0.1:%1").arg(server.port());
+            const auto notes = lexiquill::test::readFlashcards(run(arguments).out).notes;
+            QVERIFY(!notes.isEmpty());
+            guids << notes.last().first();
+        }
+        QCOMPARE(guids[0] == guids[1], same);
+    }
+
+    void sheet_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("items");
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QString>("paper");  // and the number of pages, as pdfinfo says them
+        QTest::newRow("German: A4") << "de_DE" << 5 << "sheet.pdf"
+                                    << "A4 1";
+        QTest::newRow("US English: Letter") << "en_US" << 5 << "sheet.pdf"
+                                            << "letter 1";
+        QTest::newRow("Canadian French: Letter, by the territory") << "fr_CA" << 5 << "sheet.pdf"
+                                                                   << "letter 1";
+        QTest::newRow("a list longer than a page goes on over the next")
+            << "de_DE" << 60 << "sheet.pdf"
+            << "A4 2";
+        QTest::newRow("a sheet that cannot be written is said, the acrostic still printed")
+            << "de_DE" << 5 << "missing/sheet.pdf"
+            << "";
+    }
+
+    // --sheet of the Great Lakes read back with poppler's tools: the list's file name, the
+    // key, the sentence, and each item with its word, starts in a bold font.
+    void sheet()
+    {
+        QFETCH(QString, locale);
+        QFETCH(int, items);
+        QFETCH(QString, sheet);
+        QFETCH(QString, paper);
+        lexiquill::service::MnemonicServer server;
+        QVERIFY(server.start("127.0.0.1", 0));
+        const QString lakes =
+            file("lakes.txt",
+                 QByteArray("Huron\nOntario\nMichigan\nErie\nSuperior\n").repeated(items / 5));
+        const QString pdf = m_dir.filePath(sheet);
+        QFile::remove(pdf);
+        const Result result = run({"LC_ALL=" + locale + ".UTF-8", "XDG_RUNTIME_DIR=" + m_dir.path(),
+                                   "--mnemonics", "--acrostic", "--sheet", pdf, lakes, "--service",
+                                   QStringLiteral("http://127.0.0.1:%1").arg(server.port())});
+        QVERIFY(result.out.startsWith("HOMES"));
+        const auto tool = [&](const QString& name) {
+            QProcess process;
+            process.start(name, name == "pdftotext" ? QStringList{pdf, "-"} : QStringList{pdf});
+            process.waitForFinished(30000);
+            return QString::fromUtf8(process.readAllStandardOutput());
         };
-        const QList<QStringList> one = notes("1");
-        const QList<QStringList> two = notes("2");
-        QCOMPARE(one.size(), 2);
-        QCOMPARE(two.size(), 2);
-        QVERIFY2(one[0][2].contains(QRegularExpression("^C\\S* A\\S* T\\S*$")),
-                 qPrintable(one[0][2]));
-        QVERIFY(one[0][2] != two[0][2] || one[1][2] != two[1][2]);
-        for (int i = 0; i < 2; ++i) QCOMPARE(one[i].first(2), two[i].first(2));
+        if (paper.isEmpty()) {
+            QCOMPARE(result.err, "lexiquill: Cannot create the file " + pdf.toUtf8() +
+                                     ": No such file or directory\n");
+            QCOMPARE(result.status, 1);
+            return;
+        }
+        const QString info = tool("pdfinfo");
+        QVERIFY2(info.contains(QRegularExpression("Pages: +" + paper.section(' ', 1) +
+                                                  "\n(.*\n)*"
+                                                  "Page size:.*\\(" +
+                                                  paper.section(' ', 0, 0))),
+                 qPrintable(info));
+        const QString text = tool("pdftotext").split(QRegularExpression("[\n\f]+")).join(u'\n');
+        QVERIFY2(
+            text.startsWith("lakes\nHOMES") &&
+                text.contains(QRegularExpression(
+                    "\nH\\w+,? O\\w+,? M\\w+,? E\\w+,? S\\w+\\.?[ \n](.*\n)*Huron \u2013 "
+                    "H\\w+\nOntario "
+                    "\u2013 O\\w+\nMichigan \u2013 M\\w+\nErie \u2013 E\\w+\nSuperior \u2013 S")),
+            qPrintable(text));
+        QCOMPARE(text.count(u'\u2013'), items);
+        QVERIFY(tool("pdffonts").contains("Bold"));
+        QCOMPARE(result.status, 0);
     }
 
     void serviceFailures_data()
@@ -448,8 +590,18 @@ private slots:
         QTest::newRow("from a file: the share read, and the time left")
             << list << ">/dev/null"
             << "^\\rlexiquill: 2 phrases, 100 %, [01]/s, 0 s left\\x1b\\[K\\r\\x1b\\[K$";
+        QTest::newRow("from two files: the share of both")
+            << list + " " + list << ">/dev/null"
+            << "^(\\r[^\\r]*)+\\rlexiquill: 4 phrases, 100 %, [01]/s, 0 s "
+               "left\\x1b\\[K\\r\\x1b\\[K$";
         QTest::newRow("--quiet shows nothing") << list << "--quiet >/dev/null"
                                                << "^$";
+        QTest::newRow("a line left out for its length counts as read")
+            << file("skipped.txt", QByteArray((64 << 20) + 1, 'x') + "\ncat\ndog")
+            << ">/dev/null || true"
+            << "^lexiquill: [^\\n]*skipped.txt: line 1 is longer than 64 MiB; it is left out\r\n"
+               "(\\rlexiquill: 1 phrases, 99 %, [01]/s, 0 s left\\x1b\\[K)?"
+               "\\rlexiquill: 2 phrases, 100 %, [01]/s, 0 s left\\x1b\\[K\\r\\x1b\\[K$";
         QTest::newRow("a message takes the line away first")
             << list << "no-such.txt >/dev/null || true"
             << "^\\rlexiquill: 2 phrases, [01]/s\\x1b\\[K\\r\\x1b\\[Klexiquill: no-such.txt: No "

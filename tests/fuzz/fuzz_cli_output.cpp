@@ -75,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         OutputStream out(fd);
         out.append(filler);
         out.append('\n');
-        makeResultWriter(Format::Tsv, ResultKind::Acronym, out, {})->write(text, text);
-        makeResultWriter(Format::Json, ResultKind::Acronym, out, {})->write(text, text);
+        makeResultWriter(Format::Tsv, ResultKind::Acronym, out, {}, {})->write(text, text);
+        makeResultWriter(Format::Json, ResultKind::Acronym, out, {}, {})->write(text, text);
         out.flush();
     }
     const off_t length = lseek(fd, 0, SEEK_CUR);

@@ -62,6 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       take, tooLong);
     }
     splitter.finish(take);
+    check(splitter.bytesEnded() == bytes.size());
     QList<QByteArray> expected = reference(bytes);
     for (qsizetype i = 0; i < expected.size(); ++i) {
         if (expected[i].size() > longest) expected[i] = '\n' + QByteArray::number(i + 1);

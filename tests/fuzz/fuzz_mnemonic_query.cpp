@@ -11,6 +11,7 @@
 #include "fuzz_check.h"
 #include "service/mnemonic_page.h"
 #include "service/mnemonic_query.h"
+#include "service/mnemonic_sentence.h"
 #include "service/mnemonic_words.h"
 
 namespace {
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(at != std::string::npos);
         const std::size_t restBegin = at + marker.size();
         const std::size_t end = page.find("<br>", restBegin);
-        check(end != std::string::npos && end - restBegin >= 2 && end - restBegin <= 9);
+        check(end != std::string::npos && end - restBegin >= 1 && end - restBegin <= 13);
         for (std::size_t i = restBegin; i < end; ++i) check(page[i] >= 'a' && page[i] <= 'z');
         at = end;
     }
@@ -77,8 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(!body.empty() && (body.back() == '\n') == !other.ok);
     if (other.ok) {
         check(body.starts_with("{\"letter\":\"") && body.ends_with("]}"));
-        check(body.size() <= 80 + 50 * 13);
+        check(body.size() <= 80 + 50 * (13 + 16));
         check(otherWords(target).body == body);
     }
+
+    // The sentence: one line of JSON, the same every time, or one line saying why not.
+    const std::string line = sentenceAnswer(target, size).body;
+    check(!line.empty() && line.find('\n') == line.size() - 1 &&
+          sentenceAnswer(target, size).body == line);
     return 0;
 }

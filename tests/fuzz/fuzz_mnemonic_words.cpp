@@ -70,7 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString phrase = decode(data + 1, phraseBytes);
     const QString page = decode(data + 1 + phraseBytes, size - 1 - phraseBytes);
 
-    const QStringList words = lexiquill::generation::extractMnemonicWords(phrase, page);
+    QStringList words;
+    for (const auto& word : lexiquill::generation::findMnemonicWords(phrase, page)) {
+        check(phrase[word.at].toUpper() == word.text.front());
+        words.append(word.text);
+    }
     check(words == expectedWords(phrase, page));
     for (const QString& word : words)
         check(!word.isEmpty() && !word.contains(QLatin1String("<br>")));

@@ -22,8 +22,22 @@ private slots:
         QTest::newRow("an initial no other shares keeps one letter")
             << QStringList{"mercury", "venus", "earth"} << QStringList{"M", "V", "E"};
         QTest::newRow("the same first three letters keep one letter, the others still split")
-            << QStringList{"Catherine of Aragon", "Catherine Parr", "Cromwell"}
-            << QStringList{"C", "C", "Cr"};
+            << QStringList{"Catherine", "Cathedral", "Cromwell"} << QStringList{"C", "C", "Cr"};
+        QTest::newRow("items sharing leading words take the first word where they differ")
+            << QStringList{"Stratum corneum", "stratum Lucidum", "(1) New Hampshire", "New York",
+                           "North Carolina"}
+            << QStringList{"C", "L", "H", "Y", "N"};
+        QTest::newRow("small words after the shared ones are passed over")
+            << QStringList{"Catherine of Aragon", "Catherine Howard", "Anne of Cleves",
+                           "Anne Boleyn",         "The Hague",        "The Netherlands",
+                           "Jane Seymour"}
+            << QStringList{"A", "Ho", "C", "B", "Ha", "N", "J"};
+        QTest::newRow("the words where items differ split into cues as initials do")
+            << QStringList{"Stratum spinosum", "Stratum superficiale", "Stratum basale"}
+            << QStringList{"Sp", "Su", "B"};
+        QTest::newRow("an item that is another's leading words, or the same, keeps its start")
+            << QStringList{"New", "New York", "Adams", "adams", "World War 1", "World War 2"}
+            << QStringList{"N", "Y", "A", "A", "W", "W"};
         QTest::newRow("two equal phrases keep one letter")
             << QStringList{"Adams", "Adams", "Jefferson"} << QStringList{"A", "A", "J"};
         QTest::newRow("a phrase that begins another keeps one letter, the longer splits")

@@ -2,7 +2,7 @@
 
 #include "generation/mnemonic.h"
 
-using lexiquill::generation::extractMnemonicWords;
+using lexiquill::generation::findMnemonicWords;
 using lexiquill::generation::mnemonicQueryUrl;
 using lexiquill::generation::servedMnemonicWords;
 
@@ -20,6 +20,14 @@ QString page(const QStringList& words)
 }
 
 const QString kBase = QStringLiteral("http://127.0.0.1:47800");
+
+// The words the window finds for the phrase.
+QStringList wordsFound(const QString& phrase, const QString& page)
+{
+    QStringList words;
+    for (const auto& word : findMnemonicWords(phrase, page)) words.append(word.text);
+    return words;
+}
 
 }  // namespace
 
@@ -161,7 +169,7 @@ private slots:
         QFETCH(QString, phrase);
         QFETCH(QString, page);
         QFETCH(QStringList, words);
-        QCOMPARE(extractMnemonicWords(phrase, page), words);
+        QCOMPARE(wordsFound(phrase, page), words);
     }
 
     void served_data()
@@ -188,11 +196,12 @@ private slots:
 
     void aPhraseLongerThan32767CharactersGetsAWordPerLetter()
     {
-        const QString phrase = QString(40'000, QLatin1Char('a')) + QStringLiteral("b");
-        const QStringList words = extractMnemonicWords(phrase, page({"Ape", "Bee"}));
+        const QString phrase = QString(40'000, QLatin1Char('a')) + QStringLiteral(" b");
+        const auto words = lexiquill::generation::findMnemonicWords(phrase, page({"Ape", "Bee"}));
         QCOMPARE(words.size(), 40'001);
-        QCOMPARE(words.first(), QStringLiteral("Ape"));
-        QCOMPARE(words.last(), QStringLiteral("Bee"));
+        QCOMPARE(words.first().text, QStringLiteral("Ape"));
+        QCOMPARE(words.last().text, QStringLiteral("Bee"));
+        QCOMPARE(words.last().at, 40'001);  // the index of its character, past the blank
     }
 };
 

@@ -225,7 +225,7 @@ private slots:
             const QStringList columns = rows[i].split('|');
             QCOMPARE(columns[0],
                      i < 9 ? QStringLiteral("john smith") : QStringLiteral("ella marsh"));
-            QVERIFY2(columns[1].size() >= 3 && columns[1][0] == letters[i], qPrintable(rows[i]));
+            QVERIFY2(columns[1].size() >= 2 && columns[1][0] == letters[i], qPrintable(rows[i]));
         }
         // The second run finds the service already there and starts nothing.
         t.click("PushButton2");

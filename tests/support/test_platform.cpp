@@ -71,10 +71,13 @@ public:
     }
     void writeLine(const QString& line) override
     {
-        if (++m_writer.linesWritten == m_writer.failWriteAt) {
-            throw platform::PlatformError(QStringLiteral("No space left on device"));
-        }
+        failAtItsTurn();
         m_real->writeLine(line);
+    }
+    void writeBytes(QByteArrayView bytes) override
+    {
+        failAtItsTurn();
+        m_real->writeBytes(bytes);
     }
     void close() override
     {
@@ -85,6 +88,14 @@ public:
     }
 
 private:
+    // A write fails when its number is the one the test chose.
+    void failAtItsTurn()
+    {
+        if (++m_writer.linesWritten == m_writer.failWriteAt) {
+            throw platform::PlatformError(QStringLiteral("No space left on device"));
+        }
+    }
+
     std::unique_ptr<platform::TextStream> m_real;
     FakeTextFileWriter& m_writer;
 };

@@ -113,7 +113,7 @@ public:
 };
 
 // Writes real files through the real writer, failing where told: on creating, on
-// the nth line written (counted over all files, from 1), or on closing. A failed
+// the nth line or piece written (counted over all files, from 1), or on closing. A failed
 // stream is dropped unclosed, as the real one drops its temporary file.
 class FakeTextFileWriter final : public platform::TextFileWriter {
 public:
