@@ -137,8 +137,8 @@ private slots:
             << QStringList{"--mnemonics", "--acrostic", "--any-order", "--format", "cards"}
             << QByteArray("Superior\nHuron\nOntario\nMichigan\nErie\n")
             << QStringList{
-                   "Huron<br>Ontario<br>Michigan<br>Erie<br>Superior\\|<b>HOMES</b><br>H\\w+,? "
-                   "O\\w+,? M\\w+,? E\\w+,? S\\w+\\.<br><br><b>H</b>uron: "
+                   "Huron<br>Ontario<br>Michigan<br>Erie<br>Superior\\|<b>HOMES</b><br>H\\w+[.,]? "
+                   "O\\w+[.,]? M\\w+[.,]? E\\w+[.,]? S\\w+\\.<br><br><b>H</b>uron: "
                    "<b>H</b>\\w+<br><b>O</b>ntario: "
                    "<b>O</b>\\w+<br><b>M</b>ichigan: <b>M</b>\\w+<br><b>E</b>rie: <b>E</b>\\w+<br>"
                    "<b>S</b>uperior: <b>S</b>\\w+\\|Lexiquill"};
@@ -481,7 +481,8 @@ private slots:
         QVERIFY2(
             text.startsWith("lakes\nHOMES") &&
                 text.contains(QRegularExpression(
-                    "\nH\\w+,? O\\w+,? M\\w+,? E\\w+,? S\\w+\\.?[ \n](.*\n)*Huron \u2013 "
+                    "\nH\\w+[.,]? O\\w+[.,]? M\\w+[.,]? E\\w+[.,]? S\\w+\\.?[ \n](.*\n)*Huron "
+                    "\u2013 "
                     "H\\w+\nOntario "
                     "\u2013 O\\w+\nMichigan \u2013 M\\w+\nErie \u2013 E\\w+\nSuperior \u2013 S")),
             qPrintable(text));
