@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "output/html_text.h"
+
 namespace lexiquill::cli {
 
 namespace {
@@ -21,6 +23,8 @@ constexpr bool changes(Escape escape, char16_t c)
             return c == u'\t' || c == u'\n' || c == u'\r' || c == u'\\';
         case Escape::Json:
             return c < 0x20 || c == u'"' || c == u'\\';
+        case Escape::Html:
+            return !output::htmlEntityOf(QChar(c)).isNull();
     }
     return false;
 }
@@ -35,8 +39,13 @@ struct Changed {
 };
 
 // Writes c, an ASCII character the escape changes, at to; returns the end.
+template <Escape escape>
 char* putEscaped(char* to, char16_t c)
 {
+    if constexpr (escape == Escape::Html) {
+        const QLatin1String entity = output::htmlEntityOf(QChar(c));
+        return std::copy_n(entity.data(), entity.size(), to);
+    }
     switch (c) {
         case u'\t':
             return std::copy_n("\\t", 2, to);
@@ -70,7 +79,7 @@ char* encode(char* to, const char16_t* p, const char16_t* const end)
         const char16_t c = *p++;
         if (c < 0x80) {
             if (kChanged.table[c]) {
-                to = putEscaped(to, c);
+                to = putEscaped<escape>(to, c);
             } else {
                 *to++ = static_cast<char>(c);
             }
@@ -102,7 +111,7 @@ OutputStream::~OutputStream() = default;
 
 void OutputStream::appendText(QStringView text, Escape escape)
 {
-    // At most six bytes for a unit: an escaped control character in JSON.
+    // At most six bytes for a unit: an escaped control character in JSON, "&quot;".
     constexpr std::size_t kMostBytes = 6;
     const char16_t* p = text.utf16();
     const char16_t* const end = p + text.size();
@@ -126,6 +135,9 @@ void OutputStream::appendText(QStringView text, Escape escape)
                 break;
             case Escape::Json:
                 to = encode<Escape::Json>(start, p, pieceEnd);
+                break;
+            case Escape::Html:
+                to = encode<Escape::Html>(start, p, pieceEnd);
                 break;
         }
         m_size += static_cast<std::size_t>(to - start);

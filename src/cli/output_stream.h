@@ -20,6 +20,7 @@ enum class Escape {
     None,
     Tsv,   // tab, CR, LF and backslash as \t \r \n and "\\"
     Json,  // the inside of a JSON string
+    Html,  // a card's field: as output::htmlEntityOf() writes its characters
 };
 
 // Bytes for a file descriptor, gathered in a block of a fixed size and written with

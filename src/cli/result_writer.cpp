@@ -191,6 +191,7 @@ public:
 
 private:
     void append(QStringView piece) override { m_out.appendText(piece); }
+    void appendHtml(QStringView text) override { m_out.appendText(text, Escape::Html); }
     void appendUtf8(std::string_view piece) override { m_out.append(piece); }
     void endLine() override
     {

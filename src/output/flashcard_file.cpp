@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "output/delimited_field.h"
+#include "output/html_text.h"
 #include "output/study_list.h"
 #include "platform/text_file.h"
 
@@ -25,37 +26,11 @@ QStringView kindName(CardKind kind)
     return u"list";
 }
 
-// The HTML of a character that is not itself in a field, or nothing. Besides what HTML
-// needs, the characters that would end a field or make the importer read it as quoted
-// are entities too: a field is then written as it is, and read back as it was.
-constexpr QLatin1String entityOf(QChar c)
-{
-    switch (c.unicode()) {
-        case u'&':
-            return QLatin1String("&amp;");
-        case u'<':
-            return QLatin1String("&lt;");
-        case u'>':
-            return QLatin1String("&gt;");
-        case u'"':
-            return QLatin1String("&quot;");
-        case u'\t':
-            return QLatin1String("&#9;");
-        case u'\r':
-            return QLatin1String("&#13;");
-        case u'\n':
-            return QLatin1String("<br>");
-        default:
-            break;
-    }
-    return {};
-}
-
 // Text as HTML shows it.
 void appendHtml(QString& html, QStringView text)
 {
     for (const QChar c : text) {
-        const QLatin1String entity = entityOf(c);
+        const QLatin1String entity = htmlEntityOf(c);
         if (entity.isNull()) {
             html += c;
         } else {
@@ -138,6 +113,7 @@ class LineGatherer final : public CardSink {
 public:
     explicit LineGatherer(platform::TextStream& file) : m_file(file) {}
     void append(QStringView piece) override { m_line += piece; }
+    void appendHtml(QStringView text) override { output::appendHtml(m_line, text); }
     void appendUtf8(std::string_view piece) override
     {
         m_line += QString::fromUtf8(piece.data(), qsizetype(piece.size()));
@@ -189,11 +165,12 @@ void FlashcardWriter::writePhrase(CardKind kind, const QString& list, const QStr
     // The note waits for a few more: meanwhile the slot of its digest comes from
     // memory, a wait that over a million phrases would be most of the time they take.
     m_written.prefetch(note.guid.first);
-    if (m_pending.size() == kNotesAhead) {
-        writeNote(m_pending.front());
-        m_pending.pop_front();
+    if (m_pendingCount == kNotesAhead) {
+        writeNote(m_pending[m_firstPending]);
+        m_firstPending = (m_firstPending + 1) % kNotesAhead;
+        --m_pendingCount;
     }
-    m_pending.push_back(std::move(note));
+    m_pending[(m_firstPending + m_pendingCount++) % kNotesAhead] = std::move(note);
 }
 
 void FlashcardWriter::writeList(const StudyList& list)
@@ -208,8 +185,10 @@ void FlashcardWriter::writeList(const StudyList& list)
 
 void FlashcardWriter::finish()
 {
-    for (const Note& note : m_pending) writeNote(note);
-    m_pending.clear();
+    for (; m_pendingCount > 0; --m_pendingCount) {
+        writeNote(m_pending[m_firstPending]);
+        m_firstPending = (m_firstPending + 1) % kNotesAhead;
+    }
 }
 
 std::pair<quint64, quint64> FlashcardWriter::guidOf(CardKind kind, const QString& list,
@@ -234,11 +213,11 @@ void FlashcardWriter::writeNote(const Note& note)
     if (!m_written.insert(high)) return;
     // The GUID comes first: a line starting with "#" would be a comment to the
     // importer, and a GUID never does, whatever the phrase.
-    char guid[21];
-    appendHex(guid, high, 16);
-    appendHex(guid + 16, low, 4);
-    guid[20] = '\t';
-    m_sink.appendUtf8(std::string_view(guid, 21));
+    char hex[21];
+    appendHex(hex, high, 16);
+    appendHex(hex + 16, low, 4);
+    hex[20] = '\t';
+    m_sink.appendUtf8(std::string_view(hex, 21));
     writeField(note.front, note.html);
     m_sink.appendUtf8("\t");
     writeField(note.back, note.html);
@@ -248,14 +227,11 @@ void FlashcardWriter::writeNote(const Note& note)
 
 void FlashcardWriter::writeField(const QString& text, bool html)
 {
-    if (html ||
-        std::none_of(text.cbegin(), text.cend(), [](QChar c) { return !entityOf(c).isNull(); })) {
+    if (html) {
         m_sink.append(text);
-        return;
+    } else {
+        m_sink.appendHtml(text);
     }
-    m_html.resize(0);
-    appendHtml(m_html, text);
-    m_sink.append(m_html);
 }
 
 }  // namespace lexiquill::output

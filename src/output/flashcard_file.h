@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringView>
 #include <algorithm>
-#include <deque>
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,6 +39,8 @@ class CardSink {
 public:
     virtual ~CardSink() = default;
     virtual void append(QStringView piece) = 0;
+    // Text as HTML shows it, each character htmlEntityOf() names written as its entity.
+    virtual void appendHtml(QStringView text) = 0;
     // A piece in UTF-8 already: the parts every line repeats are encoded once.
     virtual void appendUtf8(std::string_view piece) = 0;
     virtual void endLine() = 0;
@@ -66,14 +68,14 @@ public:
     // another draw updates the note instead of adding one, and the same phrase in two
     // lists makes two notes. A note whose GUID the file already has is left out, the
     // first stands; a blank phrase makes none (Anki would skip it). The note goes to
-    // the sink with the next note, or at finish().
+    // the sink with a later note, or at finish().
     void writePhrase(CardKind kind, const QString& list, const QString& phrase,
                      const QString& result);
     // The card of a whole list: its items in order on the front; the key, the
     // sentence and each item beside its word on the back. Its GUID depends on the
     // list's title alone. A list without items makes no note.
     void writeList(const StudyList& list);
-    // Writes the note that waits, if one does: after the last phrase.
+    // Writes the notes that wait, if any do: after the last phrase.
     void finish();
 
 private:
@@ -92,12 +94,13 @@ private:
     std::unique_ptr<CardSink> m_fileSink;  // for a text file
     CardSink& m_sink;
     std::string m_deckField;  // the deck's column in UTF-8, the same on every line
-    QString m_html;           // reused for every field that needs entities
     DigestSet m_written;      // a digest of each GUID written
     // Notes wait for this many more before they are written: time for their slots in
-    // m_written to come from memory.
+    // m_written to come from memory. They wait in a ring, from m_firstPending on.
     static constexpr std::size_t kNotesAhead = 16;
-    std::deque<Note> m_pending;
+    std::array<Note, kNotesAhead> m_pending;
+    std::size_t m_firstPending = 0;
+    std::size_t m_pendingCount = 0;
     // The digest of the kind and the list of the last note, which the next most likely shares.
     NoteDigest m_listDigest;
     CardKind m_digestKind = CardKind::List;
