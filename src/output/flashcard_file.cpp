@@ -161,16 +161,23 @@ void FlashcardWriter::writePhrase(CardKind kind, const QString& list, const QStr
                                   const QString& result)
 {
     if (std::all_of(phrase.cbegin(), phrase.cend(), [](QChar c) { return c.isSpace(); })) return;
-    Note note{guidOf(kind, list, phrase), phrase, result, false};
+    const std::pair<quint64, quint64> guid = guidOf(kind, list, phrase);
     // The note waits for a few more: meanwhile the slot of its digest comes from
     // memory, a wait that over a million phrases would be most of the time they take.
-    m_written.prefetch(note.guid.first);
+    m_written.prefetch(guid.first);
     if (m_pendingCount == kNotesAhead) {
         writeNote(m_pending[m_firstPending]);
         m_firstPending = (m_firstPending + 1) % kNotesAhead;
         --m_pendingCount;
     }
-    m_pending[(m_firstPending + m_pendingCount++) % kNotesAhead] = std::move(note);
+    Note& note = m_pending[(m_firstPending + m_pendingCount++) % kNotesAhead];
+    note.guid = guid;
+    // A copy into the note's own room, not a share: a caller that reads each phrase into
+    // the same string then keeps it to itself, and the next phrase needs no new memory.
+    note.front.resize(0);
+    note.front.append(QStringView(phrase));
+    note.back = result;
+    note.html = false;
 }
 
 void FlashcardWriter::writeList(const StudyList& list)
