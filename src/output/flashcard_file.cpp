@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "output/delimited_field.h"
@@ -77,10 +78,22 @@ QString listBack(const StudyList& list)
     return html;
 }
 
-// Writes the low digits hexadecimal digits of value at to.
+// The two hexadecimal digits of each byte.
+constexpr auto kHexPairs = [] {
+    std::array<char, 512> pairs{};
+    for (int byte = 0; byte < 256; ++byte) {
+        pairs[2 * byte] = "0123456789abcdef"[byte >> 4];
+        pairs[2 * byte + 1] = "0123456789abcdef"[byte & 0xf];
+    }
+    return pairs;
+}();
+
+// Writes the low digits hexadecimal digits of value at to, a byte at a time: digits is even.
 void appendHex(char* to, quint64 value, int digits)
 {
-    for (int i = digits - 1; i >= 0; --i, value >>= 4) to[i] = "0123456789abcdef"[value & 0xf];
+    for (int i = digits - 2; i >= 0; i -= 2, value >>= 8) {
+        std::memcpy(to + i, &kHexPairs[2 * (value & 0xff)], 2);
+    }
 }
 
 }  // namespace
@@ -202,7 +215,9 @@ std::pair<quint64, quint64> FlashcardWriter::guidOf(CardKind kind, const QString
                                                     const QString& key)
 {
     // Every phrase of a run has the same kind and list: their digest is taken once.
-    if (kind != m_digestKind || list != m_digestList || m_digestList.isNull()) {
+    // (The list is most often the very string of the last call, which needs no compare.)
+    if (kind != m_digestKind || m_digestList.isNull() ||
+        (!list.isSharedWith(m_digestList) && list != m_digestList)) {
         m_listDigest = NoteDigest();
         m_listDigest.add(kindName(kind));
         m_listDigest.add(list);
