@@ -8,6 +8,7 @@
 #include "output/delimited_field.h"
 #include "output/html_text.h"
 #include "output/study_list.h"
+#include "output/utf8_text.h"
 #include "platform/text_file.h"
 
 namespace lexiquill::output {
@@ -121,25 +122,17 @@ QString deckNameProblem(const QString& name)
 
 namespace {
 
-// Gathers the pieces of a line for a text file, which takes whole lines.
-class LineGatherer final : public CardSink {
+// The lines for a text file, which takes them as text.
+class TextFileSink final : public CardSink {
 public:
-    explicit LineGatherer(platform::TextStream& file) : m_file(file) {}
-    void append(QStringView piece) override { m_line += piece; }
-    void appendHtml(QStringView text) override { output::appendHtml(m_line, text); }
-    void appendUtf8(std::string_view piece) override
+    explicit TextFileSink(platform::TextStream& file) : m_file(file) {}
+    void writeLine(std::string_view line) override
     {
-        m_line += QString::fromUtf8(piece.data(), qsizetype(piece.size()));
-    }
-    void endLine() override
-    {
-        m_file.writeLine(m_line);
-        m_line.resize(0);  // not clear(), which would give back the room the next line reuses
+        m_file.writeLine(QString::fromUtf8(line.data(), qsizetype(line.size())));
     }
 
 private:
     platform::TextStream& m_file;
-    QString m_line;
 };
 
 }  // namespace
@@ -150,7 +143,7 @@ FlashcardWriter::FlashcardWriter(const QString& deck, CardSink& sink) : m_sink(s
 }
 
 FlashcardWriter::FlashcardWriter(const QString& deck, platform::TextStream& file)
-    : m_fileSink(std::make_unique<LineGatherer>(file)), m_sink(*m_fileSink)
+    : m_fileSink(std::make_unique<TextFileSink>(file)), m_sink(*m_fileSink)
 {
     writeHeader(deck);
 }
@@ -163,10 +156,9 @@ void FlashcardWriter::writeHeader(const QString& deck)
     appendDelimitedField(deck, u'\t', [&](QStringView piece) { deckField += piece; });
     m_deckField = deckField.toStdString();
     // No "#notetype": see the class. "#deck" would only choose a deck that exists.
-    for (const QStringView line : {u"#separator:Tab", u"#html:true", u"#tags:lexiquill",
-                                   u"#guid column:1", u"#deck column:4"}) {
-        m_sink.append(line);
-        m_sink.endLine();
+    for (const std::string_view line :
+         {"#separator:Tab", "#html:true", "#tags:lexiquill", "#guid column:1", "#deck column:4"}) {
+        m_sink.writeLine(line);
     }
 }
 
@@ -183,23 +175,18 @@ void FlashcardWriter::writePhrase(CardKind kind, const QString& list, const QStr
         m_firstPending = (m_firstPending + 1) % kNotesAhead;
         --m_pendingCount;
     }
-    Note& note = m_pending[(m_firstPending + m_pendingCount++) % kNotesAhead];
-    note.guid = guid;
-    // A copy into the note's own room, not a share: a caller that reads each phrase into
-    // the same string then keeps it to itself, and the next phrase needs no new memory.
-    note.front.resize(0);
-    note.front.append(QStringView(phrase));
-    note.back = result;
-    note.html = false;
+    makeNote(m_pending[(m_firstPending + m_pendingCount++) % kNotesAhead], guid, phrase, result,
+             false);
 }
 
 void FlashcardWriter::writeList(const StudyList& list)
 {
     finish();
     if (list.items.isEmpty()) return;
-    const Note note{guidOf(CardKind::List, list.title, QString()), listFront(list), listBack(list),
-                    true};
-    m_written.prefetch(note.guid.first);
+    Note note;
+    makeNote(note, guidOf(CardKind::List, list.title, QString()), listFront(list), listBack(list),
+             true);
+    m_written.prefetch(note.digest);
     writeNote(note);
 }
 
@@ -229,31 +216,35 @@ std::pair<quint64, quint64> FlashcardWriter::guidOf(CardKind kind, const QString
     return digest.result();
 }
 
-void FlashcardWriter::writeNote(const Note& note)
+void FlashcardWriter::makeNote(Note& note, std::pair<quint64, quint64> guid, QStringView front,
+                               QStringView back, bool html) const
 {
-    const auto [high, low] = note.guid;
-    if (!m_written.insert(high)) return;
+    const Escape escape = html ? Escape::None : Escape::Html;
+    note.digest = guid.first;
+    // Room for the GUID, the fields at the most bytes a unit takes, the tabs and the deck.
+    note.line.resize(qsizetype(22 + std::size_t(front.size() + back.size()) * kMostUtf8Bytes +
+                               m_deckField.size()));
+    char* const start = note.line.data();
     // The GUID comes first: a line starting with "#" would be a comment to the
     // importer, and a GUID never does, whatever the phrase.
-    char hex[21];
-    appendHex(hex, high, 16);
-    appendHex(hex + 16, low, 4);
-    hex[20] = '\t';
-    m_sink.appendUtf8(std::string_view(hex, 21));
-    writeField(note.front, note.html);
-    m_sink.appendUtf8("\t");
-    writeField(note.back, note.html);
-    m_sink.appendUtf8(m_deckField);
-    m_sink.endLine();
+    appendHex(start, guid.first, 16);
+    appendHex(start + 16, guid.second, 4);
+    start[20] = '\t';
+    char* to = encodeUtf8(start + 21, front, escape);
+    *to++ = '\t';
+    to = encodeUtf8(to, back, escape);
+    to = std::copy(m_deckField.cbegin(), m_deckField.cend(), to);
+    note.line.resize(to - start);
 }
 
-void FlashcardWriter::writeField(const QString& text, bool html)
+void FlashcardWriter::writeNote(Note& note)
 {
-    if (html) {
-        m_sink.append(text);
-    } else {
-        m_sink.appendHtml(text);
+    if (m_written.insert(note.digest)) {
+        m_sink.writeLine(std::string_view(note.line.constData(), std::size_t(note.line.size())));
     }
+    // The note's room serves the next one, unless a phrase far longer than most made it large.
+    constexpr qsizetype kRoomKept = qsizetype(1) << 16;
+    if (note.line.capacity() > kRoomKept) note.line = QByteArray();
 }
 
 }  // namespace lexiquill::output

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <algorithm>
@@ -33,17 +34,12 @@ QString deckNameProblem(const QString& name);
 // mnemonic card of a phrase, and the card of its list, are notes of their own.
 enum class CardKind { Acronym, Mnemonic, List };
 
-// Where the lines of a cards file go: each in pieces, then its end (CR LF, which the
+// Where the lines of a cards file go, in UTF-8, each without its end (CR LF, which the
 // importer reads like LF).
 class CardSink {
 public:
     virtual ~CardSink() = default;
-    virtual void append(QStringView piece) = 0;
-    // Text as HTML shows it, each character htmlEntityOf() names written as its entity.
-    virtual void appendHtml(QStringView text) = 0;
-    // A piece in UTF-8 already: the parts every line repeats are encoded once.
-    virtual void appendUtf8(std::string_view piece) = 0;
-    virtual void endLine() = 0;
+    virtual void writeLine(std::string_view line) = 0;
 };
 
 // Writes cards for Anki in its text-import format: UTF-8 lines, first the header lines
@@ -79,17 +75,20 @@ public:
     void finish();
 
 private:
+    // A note waiting for its GUID's slot: the digest that stands for its GUID, and its
+    // line, made at once, so that it holds no text of the caller's and reuses its room.
     struct Note {
-        std::pair<quint64, quint64> guid;  // its 128-bit digest
-        QString front;
-        QString back;
-        bool html = false;  // front and back are HTML already, not plain text
+        quint64 digest = 0;
+        QByteArray line;
     };
     void writeHeader(const QString& deck);
     std::pair<quint64, quint64> guidOf(CardKind kind, const QString& list, const QString& key);
+    // Makes the line of the note of guid: front and back are HTML when html is set, plain
+    // text otherwise.
+    void makeNote(Note& note, std::pair<quint64, quint64> guid, QStringView front, QStringView back,
+                  bool html) const;
     // Writes the note unless its GUID was written.
-    void writeNote(const Note& note);
-    void writeField(const QString& text, bool html);
+    void writeNote(Note& note);
 
     std::unique_ptr<CardSink> m_fileSink;  // for a text file
     CardSink& m_sink;
