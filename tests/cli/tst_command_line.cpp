@@ -481,7 +481,8 @@ private slots:
         QVERIFY2(
             text.startsWith("lakes\nHOMES") &&
                 text.contains(QRegularExpression(
-                    "\nH\\w+,? O\\w+,? M\\w+,? E\\w+,? S\\w+\\.?[ \n](.*\n)*Huron \u2013 "
+                    "\nH\\w+[,.]? O\\w+[,.]? M\\w+[,.]? E\\w+[,.]? S\\w+\\.?[ \n](.*\n)*Huron "
+                    "\u2013 "
                     "H\\w+\nOntario "
                     "\u2013 O\\w+\nMichigan \u2013 M\\w+\nErie \u2013 E\\w+\nSuperior \u2013 S")),
             qPrintable(text));
