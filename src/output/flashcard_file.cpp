@@ -222,9 +222,10 @@ void FlashcardWriter::makeNote(Note& note, std::pair<quint64, quint64> guid, QSt
     const Escape escape = html ? Escape::None : Escape::Html;
     note.digest = guid.first;
     // Room for the GUID, the fields at the most bytes a unit takes, the tabs and the deck.
-    note.line.resize(qsizetype(22 + std::size_t(front.size() + back.size()) * kMostUtf8Bytes +
-                               m_deckField.size()));
-    char* const start = note.line.data();
+    const auto room = qsizetype(22 + std::size_t(front.size() + back.size()) * kMostUtf8Bytes +
+                                m_deckField.size());
+    if (note.room.size() < room) note.room.resize(room);
+    char* const start = note.room.data();
     // The GUID comes first: a line starting with "#" would be a comment to the
     // importer, and a GUID never does, whatever the phrase.
     appendHex(start, guid.first, 16);
@@ -234,17 +235,16 @@ void FlashcardWriter::makeNote(Note& note, std::pair<quint64, quint64> guid, QSt
     *to++ = '\t';
     to = encodeUtf8(to, back, escape);
     to = std::copy(m_deckField.cbegin(), m_deckField.cend(), to);
-    note.line.resize(to - start);
+    note.size = std::size_t(to - start);
 }
 
 void FlashcardWriter::writeNote(Note& note)
 {
-    if (m_written.insert(note.digest)) {
-        m_sink.writeLine(std::string_view(note.line.constData(), std::size_t(note.line.size())));
-    }
+    if (m_written.insert(note.digest))
+        m_sink.writeLine(std::string_view(note.room.constData(), note.size));
     // The note's room serves the next one, unless a phrase far longer than most made it large.
     constexpr qsizetype kRoomKept = qsizetype(1) << 16;
-    if (note.line.capacity() > kRoomKept) note.line = QByteArray();
+    if (note.room.size() > kRoomKept) note.room = QByteArray();
 }
 
 }  // namespace lexiquill::output

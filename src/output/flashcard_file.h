@@ -79,7 +79,8 @@ private:
     // line, made at once, so that it holds no text of the caller's and reuses its room.
     struct Note {
         quint64 digest = 0;
-        QByteArray line;
+        QByteArray room;       // the line's bytes and room after them
+        std::size_t size = 0;  // of the line
     };
     void writeHeader(const QString& deck);
     std::pair<quint64, quint64> guidOf(CardKind kind, const QString& list, const QString& key);
