@@ -26,9 +26,8 @@ constexpr QLatin1String htmlEntityOf(QChar c)
         case u'\n':
             return QLatin1String("<br>");
         default:
-            break;
+            return {};
     }
-    return {};
 }
 
 }  // namespace lexiquill::output
