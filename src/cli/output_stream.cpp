@@ -9,127 +9,24 @@
 
 namespace lexiquill::cli {
 
-namespace {
-
-// Which ASCII characters an escape changes.
-constexpr bool changes(Escape escape, char16_t c)
-{
-    switch (escape) {
-        case Escape::None:
-            return false;
-        case Escape::Tsv:
-            return c == u'\t' || c == u'\n' || c == u'\r' || c == u'\\';
-        case Escape::Json:
-            return c < 0x20 || c == u'"' || c == u'\\';
-    }
-    return false;
-}
-
-template <Escape escape>
-struct Changed {
-    bool table[128] = {};
-    constexpr Changed()
-    {
-        for (char16_t c = 0; c < 128; ++c) table[c] = changes(escape, c);
-    }
-};
-
-// Writes c, an ASCII character the escape changes, at to; returns the end.
-char* putEscaped(char* to, char16_t c)
-{
-    switch (c) {
-        case u'\t':
-            return std::copy_n("\\t", 2, to);
-        case u'\n':
-            return std::copy_n("\\n", 2, to);
-        case u'\r':
-            return std::copy_n("\\r", 2, to);
-        case u'\\':
-            return std::copy_n("\\\\", 2, to);
-        case u'"':
-            return std::copy_n("\\\"", 2, to);
-        default:
-            break;
-    }
-    static constexpr char kHex[] = "0123456789abcdef";
-    to = std::copy_n("\\u00", 4, to);
-    *to++ = kHex[c >> 4];
-    *to++ = kHex[c & 0xF];
-    return to;
-}
-
-// The text in UTF-8 at to, escaped; returns the end. Written by hand rather than with
-// QStringEncoder because the escaping goes along in the same pass: over 1,000,000 tsv
-// rows (bench/output_encoding_bench) it takes 0.95 of QStringEncoder's time for ASCII
-// phrases and 0.52 for Greek ones, where Qt needs a separate scan for the escapes.
-template <Escape escape>
-char* encode(char* to, const char16_t* p, const char16_t* const end)
-{
-    static constexpr Changed<escape> kChanged;
-    while (p != end) {
-        const char16_t c = *p++;
-        if (c < 0x80) {
-            if (kChanged.table[c]) {
-                to = putEscaped(to, c);
-            } else {
-                *to++ = static_cast<char>(c);
-            }
-        } else if (c < 0x800) {
-            *to++ = static_cast<char>(0xC0 | (c >> 6));
-            *to++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else if (QChar::isHighSurrogate(c) && p != end && QChar::isLowSurrogate(*p)) {
-            const char32_t u = QChar::surrogateToUcs4(c, *p++);
-            *to++ = static_cast<char>(0xF0 | (u >> 18));
-            *to++ = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-            *to++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            *to++ = static_cast<char>(0x80 | (u & 0x3F));
-        } else if (QChar::isSurrogate(c)) {
-            *to++ = '?';
-        } else {
-            *to++ = static_cast<char>(0xE0 | (c >> 12));
-            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *to++ = static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return to;
-}
-
-}  // namespace
-
 OutputStream::OutputStream(int fd) : m_fd(fd), m_data(new char[kBlockSize]) {}
 
 OutputStream::~OutputStream() = default;
 
 void OutputStream::appendText(QStringView text, Escape escape)
 {
-    // At most six bytes for a unit: an escaped control character in JSON.
-    constexpr std::size_t kMostBytes = 6;
-    const char16_t* p = text.utf16();
-    const char16_t* const end = p + text.size();
-    while (p != end) {
+    while (!text.isEmpty()) {
         // Room for two units at least, so that a surrogate pair is never cut in two.
-        std::size_t room = (kBlockSize - m_size) / kMostBytes;
+        std::size_t room = (kBlockSize - m_size) / output::kMostUtf8Bytes;
         if (room < 2) {
             flush();
-            room = kBlockSize / kMostBytes;
+            room = kBlockSize / output::kMostUtf8Bytes;
         }
-        const char16_t* pieceEnd = p + std::min<std::ptrdiff_t>(end - p, room);
-        if (pieceEnd != end && QChar::isHighSurrogate(pieceEnd[-1])) --pieceEnd;
+        qsizetype piece = std::min<qsizetype>(text.size(), qsizetype(room));
+        if (piece != text.size() && text[piece - 1].isHighSurrogate()) --piece;
         char* const start = m_data.get() + m_size;
-        char* to = start;
-        switch (escape) {
-            case Escape::None:
-                to = encode<Escape::None>(start, p, pieceEnd);
-                break;
-            case Escape::Tsv:
-                to = encode<Escape::Tsv>(start, p, pieceEnd);
-                break;
-            case Escape::Json:
-                to = encode<Escape::Json>(start, p, pieceEnd);
-                break;
-        }
-        m_size += static_cast<std::size_t>(to - start);
-        p = pieceEnd;
+        m_size += std::size_t(output::encodeUtf8(start, text.first(piece), escape) - start);
+        text = text.sliced(piece);
     }
 }
 

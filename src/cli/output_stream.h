@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "output/utf8_text.h"
+
 namespace lexiquill::cli {
 
 // A failed write to standard output (a full disk, a closed terminal): what() is the
@@ -15,12 +17,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// How text goes into a field of a row.
-enum class Escape {
-    None,
-    Tsv,   // tab, CR, LF and backslash as \t \r \n and "\\"
-    Json,  // the inside of a JSON string
-};
+using output::Escape;
 
 // Bytes for a file descriptor, gathered in a block of a fixed size and written with
 // write(2) when the block is full or flush() is called; a descriptor left non-blocking

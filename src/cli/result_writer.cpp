@@ -190,10 +190,9 @@ public:
     void finish() override { m_cards.finish(); }
 
 private:
-    void append(QStringView piece) override { m_out.appendText(piece); }
-    void appendUtf8(std::string_view piece) override { m_out.append(piece); }
-    void endLine() override
+    void writeLine(std::string_view line) override
     {
+        m_out.append(line);
         m_out.append("\r\n");
         m_out.flushWhenFull();
     }

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "output/delimited_field.h"
+#include "output/html_text.h"
 #include "output/study_list.h"
+#include "output/utf8_text.h"
 #include "platform/text_file.h"
 
 namespace lexiquill::output {
@@ -25,37 +28,11 @@ QStringView kindName(CardKind kind)
     return u"list";
 }
 
-// The HTML of a character that is not itself in a field, or nothing. Besides what HTML
-// needs, the characters that would end a field or make the importer read it as quoted
-// are entities too: a field is then written as it is, and read back as it was.
-constexpr QLatin1String entityOf(QChar c)
-{
-    switch (c.unicode()) {
-        case u'&':
-            return QLatin1String("&amp;");
-        case u'<':
-            return QLatin1String("&lt;");
-        case u'>':
-            return QLatin1String("&gt;");
-        case u'"':
-            return QLatin1String("&quot;");
-        case u'\t':
-            return QLatin1String("&#9;");
-        case u'\r':
-            return QLatin1String("&#13;");
-        case u'\n':
-            return QLatin1String("<br>");
-        default:
-            break;
-    }
-    return {};
-}
-
 // Text as HTML shows it.
 void appendHtml(QString& html, QStringView text)
 {
     for (const QChar c : text) {
-        const QLatin1String entity = entityOf(c);
+        const QLatin1String entity = htmlEntityOf(c);
         if (entity.isNull()) {
             html += c;
         } else {
@@ -102,10 +79,22 @@ QString listBack(const StudyList& list)
     return html;
 }
 
-// Writes the low digits hexadecimal digits of value at to.
+// The two hexadecimal digits of each byte.
+constexpr auto kHexPairs = [] {
+    std::array<char, 512> pairs{};
+    for (int byte = 0; byte < 256; ++byte) {
+        pairs[2 * byte] = "0123456789abcdef"[byte >> 4];
+        pairs[2 * byte + 1] = "0123456789abcdef"[byte & 0xf];
+    }
+    return pairs;
+}();
+
+// Writes the low digits hexadecimal digits of value at to, a byte at a time: digits is even.
 void appendHex(char* to, quint64 value, int digits)
 {
-    for (int i = digits - 1; i >= 0; --i, value >>= 4) to[i] = "0123456789abcdef"[value & 0xf];
+    for (int i = digits - 2; i >= 0; i -= 2, value >>= 8) {
+        std::memcpy(to + i, &kHexPairs[2 * (value & 0xff)], 2);
+    }
 }
 
 }  // namespace
@@ -133,24 +122,17 @@ QString deckNameProblem(const QString& name)
 
 namespace {
 
-// Gathers the pieces of a line for a text file, which takes whole lines.
-class LineGatherer final : public CardSink {
+// The lines for a text file, which takes them as text.
+class TextFileSink final : public CardSink {
 public:
-    explicit LineGatherer(platform::TextStream& file) : m_file(file) {}
-    void append(QStringView piece) override { m_line += piece; }
-    void appendUtf8(std::string_view piece) override
+    explicit TextFileSink(platform::TextStream& file) : m_file(file) {}
+    void writeLine(std::string_view line) override
     {
-        m_line += QString::fromUtf8(piece.data(), qsizetype(piece.size()));
-    }
-    void endLine() override
-    {
-        m_file.writeLine(m_line);
-        m_line.resize(0);  // not clear(), which would give back the room the next line reuses
+        m_file.writeLine(QString::fromUtf8(line.data(), qsizetype(line.size())));
     }
 
 private:
     platform::TextStream& m_file;
-    QString m_line;
 };
 
 }  // namespace
@@ -161,7 +143,7 @@ FlashcardWriter::FlashcardWriter(const QString& deck, CardSink& sink) : m_sink(s
 }
 
 FlashcardWriter::FlashcardWriter(const QString& deck, platform::TextStream& file)
-    : m_fileSink(std::make_unique<LineGatherer>(file)), m_sink(*m_fileSink)
+    : m_fileSink(std::make_unique<TextFileSink>(file)), m_sink(*m_fileSink)
 {
     writeHeader(deck);
 }
@@ -174,10 +156,9 @@ void FlashcardWriter::writeHeader(const QString& deck)
     appendDelimitedField(deck, u'\t', [&](QStringView piece) { deckField += piece; });
     m_deckField = deckField.toStdString();
     // No "#notetype": see the class. "#deck" would only choose a deck that exists.
-    for (const QStringView line : {u"#separator:Tab", u"#html:true", u"#tags:lexiquill",
-                                   u"#guid column:1", u"#deck column:4"}) {
-        m_sink.append(line);
-        m_sink.endLine();
+    for (const std::string_view line :
+         {"#separator:Tab", "#html:true", "#tags:lexiquill", "#guid column:1", "#deck column:4"}) {
+        m_sink.writeLine(line);
     }
 }
 
@@ -185,38 +166,45 @@ void FlashcardWriter::writePhrase(CardKind kind, const QString& list, const QStr
                                   const QString& result)
 {
     if (std::all_of(phrase.cbegin(), phrase.cend(), [](QChar c) { return c.isSpace(); })) return;
-    Note note{guidOf(kind, list, phrase), phrase, result, false};
+    const std::pair<quint64, quint64> guid = guidOf(kind, list, phrase);
     // The note waits for a few more: meanwhile the slot of its digest comes from
     // memory, a wait that over a million phrases would be most of the time they take.
-    m_written.prefetch(note.guid.first);
-    if (m_pending.size() == kNotesAhead) {
-        writeNote(m_pending.front());
-        m_pending.pop_front();
+    m_written.prefetch(guid.first);
+    if (m_pendingCount == kNotesAhead) {
+        writeNote(m_pending[m_firstPending]);
+        m_firstPending = (m_firstPending + 1) % kNotesAhead;
+        --m_pendingCount;
     }
-    m_pending.push_back(std::move(note));
+    makeNote(m_pending[(m_firstPending + m_pendingCount++) % kNotesAhead], guid, phrase, result,
+             false);
 }
 
 void FlashcardWriter::writeList(const StudyList& list)
 {
     finish();
     if (list.items.isEmpty()) return;
-    const Note note{guidOf(CardKind::List, list.title, QString()), listFront(list), listBack(list),
-                    true};
-    m_written.prefetch(note.guid.first);
+    Note note;
+    makeNote(note, guidOf(CardKind::List, list.title, QString()), listFront(list), listBack(list),
+             true);
+    m_written.prefetch(note.digest);
     writeNote(note);
 }
 
 void FlashcardWriter::finish()
 {
-    for (const Note& note : m_pending) writeNote(note);
-    m_pending.clear();
+    for (; m_pendingCount > 0; --m_pendingCount) {
+        writeNote(m_pending[m_firstPending]);
+        m_firstPending = (m_firstPending + 1) % kNotesAhead;
+    }
 }
 
 std::pair<quint64, quint64> FlashcardWriter::guidOf(CardKind kind, const QString& list,
                                                     const QString& key)
 {
     // Every phrase of a run has the same kind and list: their digest is taken once.
-    if (kind != m_digestKind || list != m_digestList || m_digestList.isNull()) {
+    // (The list is most often the very string of the last call, which needs no compare.)
+    if (kind != m_digestKind || m_digestList.isNull() ||
+        (!list.isSharedWith(m_digestList) && list != m_digestList)) {
         m_listDigest = NoteDigest();
         m_listDigest.add(kindName(kind));
         m_listDigest.add(list);
@@ -228,34 +216,35 @@ std::pair<quint64, quint64> FlashcardWriter::guidOf(CardKind kind, const QString
     return digest.result();
 }
 
-void FlashcardWriter::writeNote(const Note& note)
+void FlashcardWriter::makeNote(Note& note, std::pair<quint64, quint64> guid, QStringView front,
+                               QStringView back, bool html) const
 {
-    const auto [high, low] = note.guid;
-    if (!m_written.insert(high)) return;
+    const Escape escape = html ? Escape::None : Escape::Html;
+    note.digest = guid.first;
+    // Room for the GUID, the fields at the most bytes a unit takes, the tabs and the deck.
+    const auto room = qsizetype(22 + std::size_t(front.size() + back.size()) * kMostUtf8Bytes +
+                                m_deckField.size());
+    if (note.room.size() < room) note.room.resize(room);
+    char* const start = note.room.data();
     // The GUID comes first: a line starting with "#" would be a comment to the
     // importer, and a GUID never does, whatever the phrase.
-    char guid[21];
-    appendHex(guid, high, 16);
-    appendHex(guid + 16, low, 4);
-    guid[20] = '\t';
-    m_sink.appendUtf8(std::string_view(guid, 21));
-    writeField(note.front, note.html);
-    m_sink.appendUtf8("\t");
-    writeField(note.back, note.html);
-    m_sink.appendUtf8(m_deckField);
-    m_sink.endLine();
+    appendHex(start, guid.first, 16);
+    appendHex(start + 16, guid.second, 4);
+    start[20] = '\t';
+    char* to = encodeUtf8(start + 21, front, escape);
+    *to++ = '\t';
+    to = encodeUtf8(to, back, escape);
+    to = std::copy(m_deckField.cbegin(), m_deckField.cend(), to);
+    note.size = std::size_t(to - start);
 }
 
-void FlashcardWriter::writeField(const QString& text, bool html)
+void FlashcardWriter::writeNote(Note& note)
 {
-    if (html ||
-        std::none_of(text.cbegin(), text.cend(), [](QChar c) { return !entityOf(c).isNull(); })) {
-        m_sink.append(text);
-        return;
-    }
-    m_html.resize(0);
-    appendHtml(m_html, text);
-    m_sink.append(m_html);
+    if (m_written.insert(note.digest))
+        m_sink.writeLine(std::string_view(note.room.constData(), note.size));
+    // The note's room serves the next one, unless a phrase far longer than most made it large.
+    constexpr qsizetype kRoomKept = qsizetype(1) << 16;
+    if (note.room.size() > kRoomKept) note.room = QByteArray();
 }
 
 }  // namespace lexiquill::output

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <algorithm>
-#include <deque>
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,15 +34,12 @@ QString deckNameProblem(const QString& name);
 // mnemonic card of a phrase, and the card of its list, are notes of their own.
 enum class CardKind { Acronym, Mnemonic, List };
 
-// Where the lines of a cards file go: each in pieces, then its end (CR LF, which the
+// Where the lines of a cards file go, in UTF-8, each without its end (CR LF, which the
 // importer reads like LF).
 class CardSink {
 public:
     virtual ~CardSink() = default;
-    virtual void append(QStringView piece) = 0;
-    // A piece in UTF-8 already: the parts every line repeats are encoded once.
-    virtual void appendUtf8(std::string_view piece) = 0;
-    virtual void endLine() = 0;
+    virtual void writeLine(std::string_view line) = 0;
 };
 
 // Writes cards for Anki in its text-import format: UTF-8 lines, first the header lines
@@ -66,38 +64,43 @@ public:
     // another draw updates the note instead of adding one, and the same phrase in two
     // lists makes two notes. A note whose GUID the file already has is left out, the
     // first stands; a blank phrase makes none (Anki would skip it). The note goes to
-    // the sink with the next note, or at finish().
+    // the sink with a later note, or at finish().
     void writePhrase(CardKind kind, const QString& list, const QString& phrase,
                      const QString& result);
     // The card of a whole list: its items in order on the front; the key, the
     // sentence and each item beside its word on the back. Its GUID depends on the
     // list's title alone. A list without items makes no note.
     void writeList(const StudyList& list);
-    // Writes the note that waits, if one does: after the last phrase.
+    // Writes the notes that wait, if any do: after the last phrase.
     void finish();
 
 private:
+    // A note waiting for its GUID's slot: the digest that stands for its GUID, and its
+    // line, made at once, so that it holds no text of the caller's and reuses its room.
     struct Note {
-        std::pair<quint64, quint64> guid;  // its 128-bit digest
-        QString front;
-        QString back;
-        bool html = false;  // front and back are HTML already, not plain text
+        quint64 digest = 0;
+        QByteArray room;       // the line's bytes and room after them
+        std::size_t size = 0;  // of the line
     };
     void writeHeader(const QString& deck);
     std::pair<quint64, quint64> guidOf(CardKind kind, const QString& list, const QString& key);
+    // Makes the line of the note of guid: front and back are HTML when html is set, plain
+    // text otherwise.
+    void makeNote(Note& note, std::pair<quint64, quint64> guid, QStringView front, QStringView back,
+                  bool html) const;
     // Writes the note unless its GUID was written.
-    void writeNote(const Note& note);
-    void writeField(const QString& text, bool html);
+    void writeNote(Note& note);
 
     std::unique_ptr<CardSink> m_fileSink;  // for a text file
     CardSink& m_sink;
     std::string m_deckField;  // the deck's column in UTF-8, the same on every line
-    QString m_html;           // reused for every field that needs entities
     DigestSet m_written;      // a digest of each GUID written
     // Notes wait for this many more before they are written: time for their slots in
-    // m_written to come from memory.
+    // m_written to come from memory. They wait in a ring, from m_firstPending on.
     static constexpr std::size_t kNotesAhead = 16;
-    std::deque<Note> m_pending;
+    std::array<Note, kNotesAhead> m_pending;
+    std::size_t m_firstPending = 0;
+    std::size_t m_pendingCount = 0;
     // The digest of the kind and the list of the last note, which the next most likely shares.
     NoteDigest m_listDigest;
     CardKind m_digestKind = CardKind::List;

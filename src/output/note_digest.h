@@ -69,22 +69,28 @@ private:
 };
 
 // Digests of 64 bits, each held once, in slots side by side: 11 to 21 bytes a digest,
-// where a QSet takes more and looks twice.
+// where a QSet takes more and looks twice. A digest's slot is its top bits, so that the
+// slots keep their order when the table doubles, and growing it goes through memory
+// front to back instead of at random.
 class DigestSet {
 public:
-    // Makes room for two more, and starts fetching the slot of digest from memory.
+    DigestSet() = default;
+    ~DigestSet();
+    DigestSet(const DigestSet&) = delete;
+    DigestSet& operator=(const DigestSet&) = delete;
+
+    // Makes room for two more, and starts fetching the slots of digest from memory.
     void prefetch(quint64 digest);
     // False when digest was already in.
     bool insert(quint64 digest);
 
 private:
-    std::size_t slotOf(quint64 digest) const
-    {
-        return std::max<quint64>(digest, 1) & (m_slots.size() - 1);
-    }
+    std::size_t slotOf(quint64 digest) const { return std::max<quint64>(digest, 1) >> m_shift; }
     void grow();
 
-    std::vector<quint64> m_slots;  // a power of two of them, at most three quarters used
+    quint64* m_slots = nullptr;  // a power of two of them, at most three quarters used
+    std::size_t m_size = 0;
+    int m_shift = 64;  // 64 less the bits of a slot's number
     std::size_t m_count = 0;
 };
 

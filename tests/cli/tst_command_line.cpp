@@ -124,12 +124,14 @@ private slots:
         QTest::newRow(
             "a note a phrase, HTML read back as it was; a blank or repeated one makes none")
             << QStringList{"--acronyms", "--format", "cards"}
-            << kAwkwardInput + "\"hi\" there\n \n\na<b & c\nportable network graphics\n"
+            << kAwkwardInput +
+                   "\"hi\" there\n \n\na<b & c\nportable network graphics\n\u0800 \U0001D11E\n"
             << literally({QString(awkward).replace("\"", "&quot;").replace("\t", "&#9;") +
                               "|S.&quot;.\u00dc.|Lexiquill",
                           "portable network graphics|P.N.G.|Lexiquill",
                           "&quot;hi&quot; there|&quot;.T.|Lexiquill",
-                          "a&lt;b &amp; c|A.&amp;.C.|Lexiquill"});
+                          "a&lt;b &amp; c|A.&amp;.C.|Lexiquill",
+                          "\u0800 \U0001D11E|\u0800.\U0001D11E.|Lexiquill"});
         QTest::newRow("--deck names the deck, a quote in it quoted")
             << QStringList{"--acronyms", "--format=cards", "--deck", "Anatomy::\"Nerves\""}
             << QByteArray("ox") << literally({"ox|O.|Anatomy::\"Nerves\""});
@@ -225,6 +227,9 @@ private slots:
             << 0 << "^$"
             << "{\"phrase\": \"" + QByteArray("\\u0000").repeated(11606) +
                    "\", \"acronym\": \"\\u0000.\"}\n";
+        QTest::newRow("a character beyond 16 bits across the output block stays whole")
+            << QStringList{"--acronyms", file("clefs", QByteArray("\U0001D11E").repeated(6000))}
+            << 0 << "^$" << QByteArray("\U0001D11E").repeated(6000) + "\t\U0001D11E.\n";
         QTest::newRow("a folder is reported") << QStringList{"--acronyms", m_dir.path()} << 1
                                               << ": Is a directory\n$" << QByteArray();
         QTest::newRow("--cues without --acrostic")
