@@ -1,7 +1,7 @@
 #include "service/sentence_planner.h"
 
 #include <algorithm>
-#include <deque>
+#include <array>
 #include <unordered_map>
 
 #include "service/draw.h"
@@ -36,6 +36,7 @@ public:
 
 private:
     void collectStarts();
+    void addStart(const std::string& start);
     void collectWords(const std::string& start, WordGroup* bySlot);
     void scorePositions();
     bool takes(std::size_t position, int slot) const
@@ -46,9 +47,15 @@ private:
     {
         return m_scores[position * m_slots + static_cast<std::size_t>(slot)];
     }
+    WordGroup startGroup(std::size_t start, std::size_t slot) const
+    {
+        const std::size_t row = m_startRow[start];
+        return row == kPlain ? m_planner.fits(m_starts[start][0], static_cast<int>(slot))
+                             : m_groups[row * m_slots + slot];
+    }
     WordGroup group(std::size_t position, int slot) const
     {
-        return m_groups[m_startOf[position] * m_slots + static_cast<std::size_t>(slot)];
+        return startGroup(m_startOf[position], static_cast<std::size_t>(slot));
     }
     void planBackwards();
     const WordEntry* draw(std::size_t position, const GrammarStep& step, bool again);
@@ -81,10 +88,15 @@ private:
     // The different starts: what their words begin with (the start, or its first letter),
     // and [start][slot] the words that fit.
     std::vector<std::string> m_starts;
+    // Per start, its row of m_groups; a letter that no other start outgrows takes the
+    // planner's words of the letter as they are.
+    std::vector<std::size_t> m_startRow;
+    static constexpr std::size_t kPlain = -1;
     std::vector<WordGroup> m_groups;
-    std::deque<std::vector<const WordEntry*>> m_filtered;  // where a filtered group lives
-    std::vector<std::size_t> m_startOf;                    // by position, the index into m_starts
-    std::vector<KeptWord> m_kept;                          // by position; empty text: free
+    // Where a filtered group lives: moving the list moves no group's words.
+    std::vector<std::vector<const WordEntry*>> m_filtered;
+    std::vector<std::size_t> m_startOf;  // by position, the index into m_starts
+    std::vector<KeptWord> m_kept;        // by position; empty text: free
     std::vector<float> m_scores;  // [position][slot]: what the slot adds there; kNone: no word
     std::vector<float> m_back;    // [position][state]: the best score to the end
     std::vector<PlannedWord> m_plan;
@@ -138,25 +150,40 @@ Plan::Plan(const SentencePlanner& planner, const PlanRequest& request)
 
 void Plan::collectStarts()
 {
-    std::unordered_map<std::string_view, std::size_t> index;
+    std::unordered_map<std::string_view, std::size_t> index;  // of the starts of 2 letters on
+    std::array<std::size_t, 26> letters;
+    letters.fill(kPlain);
     m_startOf.resize(m_length);
     for (std::size_t i = 0; i < m_length; ++i) {
         const std::string& start = m_request.starts[i];
-        const auto [found, added] = index.try_emplace(start, m_starts.size());
-        m_startOf[i] = found->second;
-        if (!added) continue;
-        m_starts.push_back(start);
-        m_groups.resize(m_groups.size() + m_slots);
-        WordGroup* bySlot = &m_groups[m_groups.size() - m_slots];
-        collectWords(start, bySlot);
-        // A start no word begins with (but those avoided) is only its first letter.
-        const auto none = [this](WordGroup g) {
-            return std::all_of(g.begin(), g.end(), [this](auto e) { return m_used.contains(*e); });
-        };
-        if (start.size() > 1 && std::all_of(bySlot, bySlot + m_slots, none)) {
-            m_starts.back().resize(1);
-            collectWords(m_starts.back(), bySlot);
+        std::size_t& known = start.size() == 1 ? letters[start[0] - 'a']
+                                               : index.try_emplace(start, kPlain).first->second;
+        if (known == kPlain) {
+            known = m_starts.size();
+            addStart(start);
         }
+        m_startOf[i] = known;
+    }
+}
+
+void Plan::addStart(const std::string& start)
+{
+    m_starts.push_back(start);
+    if (start.size() == 1 && m_longestStart == 1) {
+        m_startRow.push_back(kPlain);
+        return;
+    }
+    m_startRow.push_back(m_groups.size() / m_slots);
+    m_groups.resize(m_groups.size() + m_slots);
+    WordGroup* bySlot = &m_groups[m_groups.size() - m_slots];
+    collectWords(start, bySlot);
+    // A start no word begins with (but those avoided) is only its first letter.
+    const auto none = [this](WordGroup g) {
+        return std::all_of(g.begin(), g.end(), [this](auto e) { return m_used.contains(*e); });
+    };
+    if (start.size() > 1 && std::all_of(bySlot, bySlot + m_slots, none)) {
+        m_starts.back().resize(1);
+        collectWords(m_starts.back(), bySlot);
     }
 }
 
@@ -201,7 +228,7 @@ void Plan::scorePositions()
     for (const std::size_t start : m_startOf) ++occurrences[start];
     std::vector<float> byStart(m_starts.size() * m_slots);
     for (std::size_t i = 0; i < byStart.size(); ++i) {
-        const WordGroup words = m_groups[i];
+        const WordGroup words = startGroup(i / m_slots, i % m_slots);
         // A slot with fewer words than its start has places would run out if every place took
         // it: the fewer, the less it is worth.
         const std::size_t places = occurrences[i / m_slots];
@@ -247,18 +274,25 @@ void Plan::planBackwards()
     m_back.assign((m_length + 1) * states, kNone);
     std::copy(m_grammar.endScore.begin(), m_grammar.endScore.end(),
               m_back.begin() + static_cast<std::ptrdiff_t>(m_length * states));
-    const GrammarStep* steps = m_grammar.steps.data();
+    const Grammar::StepGroup* groups = m_grammar.groups.data();
+    const int* froms = m_grammar.froms.data();
+    const int* firstGroup = m_grammar.firstGroup.data();
     for (std::size_t i = m_length; i-- > 0;) {
         const float* scores = &m_scores[i * m_slots];
         const float* next = &m_back[(i + 1) * states];
         float* here = &m_back[i * states];
-        // By slot, so that the steps of slots without a word at the position cost nothing.
+        // By slot, so that the steps of slots without a word at the position cost nothing. The
+        // values are copied first: a store to here[] might otherwise be one of them.
         for (std::size_t slot = 0; slot < m_slots; ++slot) {
-            if (scores[slot] < kFinishable) continue;
-            for (int k = m_grammar.firstBySlot[slot]; k < m_grammar.firstBySlot[slot + 1]; ++k) {
-                const GrammarStep& step = steps[m_grammar.stepsBySlot[k]];
-                here[step.from] =
-                    std::max(here[step.from], step.score + scores[slot] + next[step.to]);
+            const float slotScore = scores[slot];
+            if (slotScore < kFinishable) continue;
+            for (int k = firstGroup[slot]; k < firstGroup[slot + 1]; ++k) {
+                const Grammar::StepGroup group = groups[k];
+                const float value = group.score + slotScore + next[group.to];
+                if (value < kFinishable) continue;
+                for (int f = group.firstFrom; f < group.endFrom; ++f) {
+                    here[froms[f]] = std::max(here[froms[f]], value);
+                }
             }
         }
         // A sentence may end before the word and the next begin with it.
