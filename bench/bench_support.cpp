@@ -88,7 +88,8 @@ Child spawn(const std::vector<std::string>& argv, int in, int out)
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 QList<List> readLists(const QString& path)

@@ -94,13 +94,6 @@ std::optional<CurlRun> runCurl(const QString& configPath, const QString& outputP
     return CurlRun{output.readAll().count("<big>"), ns};
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 std::unique_ptr<lexiquill::platform::HttpClient> makeClient()
 {
     return std::make_unique<lexiquill::adapters::CurlHttpClient>();

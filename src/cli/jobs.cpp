@@ -9,7 +9,7 @@
 #include "generation/acrostic_cues.h"
 #include "generation/any_order.h"
 #include "generation/mnemonic.h"
-#include "generation/sentence.h"
+#include "generation/sentence_plan.h"
 #include "output/study_list.h"
 #include "platform/platform_error.h"
 
@@ -39,12 +39,15 @@ public:
     }
     void take(const QString& phrase) override
     {
-        const QStringList words = generation::fetchServedWords(
-            m_service.http, m_service.host, m_service.baseUrl, phrase, m_options.seed);
         if (m_options.sentence) {
-            m_writer.write(phrase, generation::sentenceOf(words));
+            m_writer.write(phrase, generation::fetchSentencePlan(
+                                       m_service.http, m_service.host, m_service.baseUrl,
+                                       {phrase, {}, {}, {}, m_options.seed})
+                                       .sentence);
         } else {
-            m_writer.write(phrase, words);
+            m_writer.write(phrase,
+                           generation::fetchServedWords(m_service.http, m_service.host,
+                                                        m_service.baseUrl, phrase, m_options.seed));
         }
         m_out.flush();
     }
@@ -98,6 +101,7 @@ public:
             return;
         }
         m_request.items.append(item);
+        m_starts.append(phrase.left(kLongestShownItem));
         if (m_request.cues) m_names.append(phrase.left(kShownLength + 1));
         // A card and a sheet show the items, as far as a line of them reaches.
         if (m_first.isNull()) m_first = phrase.left(kLongestShownItem);
@@ -115,6 +119,8 @@ public:
             }
             key = order.key;
         }
+        // No item is a word of its own acrostic ("Earth" among the planets).
+        m_request.avoid = generation::itemWords(m_starts);
         const generation::Acrostic acrostic =
             generation::fetchAcrostic(m_service.http, m_service.host, m_service.baseUrl, m_request);
         for (const generation::CutCue& cut : acrostic.cut) {
@@ -168,9 +174,10 @@ private:
     ResultWriter& m_writer;
     const SheetWriter& m_sheets;
     generation::AcrosticRequest m_request;
-    QStringList m_names;  // the start of each item's phrase, for the messages
-    QStringList m_shown;  // the items as a card and a sheet show them
-    QString m_first;      // the first item, which names a list read from no file
+    QStringList m_names;   // the start of each item's phrase, for the messages
+    QStringList m_shown;   // the items as a card and a sheet show them
+    QStringList m_starts;  // the start of each item, for the words the sentence avoids
+    QString m_first;       // the first item, which names a list read from no file
 };
 
 }  // namespace

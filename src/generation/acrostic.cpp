@@ -1,41 +1,72 @@
 #include "generation/acrostic.h"
 
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+
 #include "generation/acrostic_cues.h"
 #include "generation/mnemonic.h"
-#include "generation/other_words.h"
-#include "generation/sentence.h"
+#include "generation/sentence_plan.h"
 #include "platform/service_host.h"
 
 namespace lexiquill::generation {
 
 namespace {
 
+// Room the avoided words may take in a request line, well within the service's limit.
+constexpr qsizetype kAvoidBudget = 2000;
+constexpr qsizetype kLongestServiceWord = 12;
+const QRegularExpression kNotAToZ(QStringLiteral("[^A-Za-z]+"));
+
 Acrostic askForAcrostic(platform::HttpClient& client, platform::ServiceHost& host,
                         const QString& baseUrl, const AcrosticRequest& request)
 {
-    QStringList cues;
-    QString letters;
+    QStringList starts;
     if (request.cues) {
-        cues = acrosticCues(request.items);
-        for (const QString& cue : std::as_const(cues)) letters += cue.left(1);
+        starts = acrosticCues(request.items);
     } else {
-        for (const QString& item : request.items) letters += acrosticLetters(item, 1);
+        for (const QString& item : request.items) starts.append(acrosticLetters(item, 1));
     }
-    QStringList words = fetchServedWords(client, host, baseUrl, letters, request.seed);
-    if (!request.cues) return {letters, sentenceOf(words), {}};
-
-    const QStringList wanted = cues;
+    const SentencePlan plan =
+        fetchSentencePlan(client, host, baseUrl, {{}, starts, {}, request.avoid, request.seed});
+    if (plan.words.size() != starts.size()) {
+        throw platform::PlatformError(QStringLiteral(
+            "the service gave a sentence with another number of words than the list has items"));
+    }
     Acrostic acrostic;
-    const auto cueWords = [&](qsizetype at, const QString& cue, int count) {
-        return fetchOtherWords(client, host, baseUrl, letters, at, count, std::nullopt, cue);
-    };
-    for (const qsizetype i : fitToCues(words, cues, cueWords)) acrostic.cut.append({i, wanted[i]});
-    acrostic.key = cues.join(u' ');
-    acrostic.sentence = sentenceOf(words);
+    acrostic.sentence = plan.sentence;
+    // The service takes a start's initial where no word begins with the whole start.
+    QStringList used;
+    for (qsizetype i = 0; i < starts.size(); ++i) {
+        const qsizetype length =
+            std::clamp<qsizetype>(plan.words[i].start.size(), 1, starts[i].size());
+        used.append(starts[i].left(length));
+        if (length < starts[i].size()) acrostic.cut.append({i, starts[i]});
+    }
+    acrostic.key = used.join(request.cues ? QStringLiteral(" ") : QString());
     return acrostic;
 }
 
 }  // namespace
+
+QStringList itemWords(const QStringList& items)
+{
+    QStringList words;
+    QSet<QString> seen;
+    qsizetype room = kAvoidBudget;
+    for (const QString& item : items) {
+        for (const QString& word : item.split(kNotAToZ, Qt::SkipEmptyParts)) {
+            if (word.size() < 2 || word.size() > kLongestServiceWord) continue;
+            const QString lower = word.toLower();
+            if (seen.contains(lower)) continue;
+            room -= lower.size() + 1;
+            if (room < 0) return words;
+            seen.insert(lower);
+            words.append(word);
+        }
+    }
+    return words;
+}
 
 Acrostic fetchAcrostic(platform::HttpClient& client, platform::ServiceHost& host,
                        const QString& baseUrl, const AcrosticRequest& request)

@@ -7,6 +7,7 @@
 
 #include "command/command_context.h"
 #include "command/step_trap.h"
+#include "generation/acrostic.h"
 #include "generation/acrostic_cues.h"
 #include "generation/any_order.h"
 #include "generation/other_words.h"
@@ -23,45 +24,35 @@ namespace lexiquill::menu {
 
 namespace {
 
-// The service gives at most this many words to one request.
-constexpr int kMostWordsAsked = 50;
-
 // The sentence's words as the text has them, each with the punctuation that follows it.
 QStringList sentenceTokens(const QString& sentence)
 {
     return sentence.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
-// The words of the items, each once, whatever their case: "New York" and "New
-// Hampshire" give New, York, Hampshire.
-QStringList itemWords(const QStringList& items)
-{
-    static const QRegularExpression notLetters(QStringLiteral("[^\\p{L}]+"));
-    QStringList words;
-    for (const QString& item : items) {
-        for (const QString& word : item.split(notLetters, Qt::SkipEmptyParts)) {
-            if (!words.contains(word, Qt::CaseInsensitive)) words.append(word);
-        }
-    }
-    return words;
-}
-
 // Takes the plan's words into sentence. The dialog lines each word up with its item
-// and edits the text word by word, so a plan of another length is no plan.
+// and edits the text word by word: a plan whose text does not hold its words, one for
+// each item, is no plan.
 void takePlan(ListSentence& sentence, const generation::SentencePlan& plan)
 {
+    static const QRegularExpression punctuation(QStringLiteral("[.,]"));
     const qsizetype count = sentence.items.size();
-    if (plan.words.size() != count || sentenceTokens(plan.sentence).size() != count) {
+    const QStringList tokens = sentenceTokens(plan.sentence);
+    bool fits = plan.words.size() == count && tokens.size() == count;
+    for (qsizetype i = 0; fits && i < count; ++i) {
+        fits = QString(tokens[i]).remove(punctuation) == plan.words[i].word;
+    }
+    if (!fits) {
         throw platform::PlatformError(QStringLiteral(
-            "The mnemonic service gave a sentence with another number of words than the list "
-            "has items"));
+            "The mnemonic service gave a sentence that is not one word for each item of the "
+            "list"));
     }
     for (qsizetype i = 0; i < count; ++i) {
         sentence.words[i] = plan.words[i].word;
         // The service says where it had no word for a cue and took its initial instead.
         sentence.starts[i] = plan.words[i].start;
     }
-    sentence.sentence = plan.sentence;
+    sentence.sentence = tokens.join(QLatin1Char(' '));
 }
 
 // The mnemonic service's address, or a PlatformError saying why it cannot be asked.
@@ -110,7 +101,7 @@ ListSentence readItems(command::CommandContext& ctx)
     }
     sentence.starts = generation::acrosticCues(sentence.items);
     sentence.words.resize(sentence.items.size());
-    sentence.avoid = itemWords(sentence.items);
+    sentence.avoid = generation::itemWords(sentence.items);
     return sentence;
 }
 
@@ -157,7 +148,8 @@ std::optional<QStringList> otherWordsFor(command::CommandContext& ctx, const Lis
         for (const QString& s : sentence.starts) letters += s.front();
         QStringList words = generation::fetchOtherWords(
             ctx.httpClient(), ctx.serviceHost(), serviceAddress(ctx), letters, index,
-            static_cast<int>(std::min<qsizetype>(kOtherWords + passed, kMostWordsAsked)),
+            static_cast<int>(
+                std::min<qsizetype>(kOtherWords + passed, generation::kMostOtherWords)),
             std::nullopt, start);
         words.removeIf([&](const QString& word) {
             return used.contains(word, Qt::CaseInsensitive) ||

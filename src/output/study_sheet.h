@@ -15,7 +15,9 @@ QPageSize studySheetPaper(const QLocale& locale);
 // Writes the study sheet of a list to device as PDF: its title, the items each with
 // its start in bold, the key in large letters and the sentence, on one page of paper
 // (a list too long for one page goes on over the next). Needs a QGuiApplication for
-// its fonts. Throws platform::PlatformError when the device cannot be written.
+// its fonts. Throws platform::PlatformError when the device is not open for writing;
+// Qt's PDF writer says nothing of a write that fails later, so a device that can fail
+// is checked by its owner (or is a QBuffer, written out afterwards).
 void writeStudySheet(QIODevice& device, const StudyList& list, const QPageSize& paper);
 
 }  // namespace lexiquill::output

@@ -79,6 +79,24 @@ QByteArray studySheetPdf(const output::StudyList& list)
     return pdf.data();
 }
 
+void saveStudySheet(command::CommandContext& context, const menu::ListSentence& sentence)
+{
+    menu::saveStudySheet(context, sentence, studySheetPdf);
+}
+
+// The buttons that hand the sentence to a command, in tab order after Draw Again. The
+// error report names each one's handler after the button: "cmdCopy_Click".
+struct SentenceButton {
+    const char* name;
+    const char* caption;
+    void (*command)(command::CommandContext&, const menu::ListSentence&);
+};
+const SentenceButton kSentenceButtons[] = {
+    {"cmdCopy", "&Copy", menu::copyListSentence},
+    {"cmdSaveFlashcards", "Save as &Flashcards…", menu::saveListFlashcards},
+    {"cmdSaveSheet", "Save &Study Sheet…", saveStudySheet},
+};
+
 }  // namespace
 
 void openSentenceDialog(command::CommandContext& context, QWidget* mainWindow)
@@ -99,8 +117,6 @@ SentenceDialog::SentenceDialog(command::CommandContext& context, menu::ListSente
     setObjectName(menu::kSentenceModule);
     setWindowTitle(QStringLiteral("Sentence for the List"));
     createControls();
-    m_words->setColumnWidth(1, 2700);
-    m_words->setColumnWidth(2, 3300);
     showItems({});
     m_words->setFocus();
 }
@@ -125,59 +141,64 @@ void SentenceDialog::createControls()
     connect(m_anyOrder, &QCheckBox::toggled, this, &SentenceDialog::setAnyOrder);
     top->addWidget(m_anyOrder);
     layout->addLayout(top);
-
-    m_words = new widgets::ListControl(true, this);
-    m_words->setObjectName(QStringLiteral("lstWords"));
-    m_words->addColumn(QStringLiteral("Item (tick to keep its word)"));
-    m_words->addColumn(QStringLiteral("Word"));
-    m_words->setItemDelegateForColumn(m_words->rows().columnIndex(2),
-                                      new BoldStartDelegate(m_sentence, m_words));
-    m_words->horizontalHeader()->setStretchLastSection(true);
-    m_words->installEventFilter(this);
-    connect(m_words, &widgets::ListControl::menuRequested, this, &SentenceDialog::showOtherWords);
-    layout->addWidget(m_words, 1);
-
+    createWordList(*layout);
     m_text = new QLabel(this);
     m_text->setObjectName(QStringLiteral("lblSentence"));
     m_text->setTextFormat(Qt::RichText);
     m_text->setWordWrap(true);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_text);
+    createButtons(*layout);
+    // A size of its own: left to find one, the dialog would lay the wrapped sentence
+    // out again and again to fit its height to a width, which a long list makes slow.
+    resize(680, minimumSizeHint().height());
+}
 
-    auto* buttons = new QHBoxLayout;
-    const auto addButton = [&](const char* name, const QString& caption, auto command) {
-        auto* button = new QPushButton(caption, this);
-        button->setObjectName(QString::fromLatin1(name));
-        connect(button, &QPushButton::clicked, this, command);
-        buttons->addWidget(button);
-        return button;
-    };
-    addButton("cmdOtherWords", QStringLiteral("&Other Words…"),
-              &SentenceDialog::showOtherWordsAtCurrentRow);
-    addButton("cmdDrawAgain", QStringLiteral("&Draw Again"), &SentenceDialog::drawAgain);
-    addButton("cmdCopy", QStringLiteral("&Copy"), [this] {
-        run(QStringLiteral("cmdCopy_Click"),
-            [this] { menu::copyListSentence(m_context, m_sentence); });
-    });
-    addButton("cmdSaveFlashcards", QStringLiteral("Save as &Flashcards…"), [this] {
-        run(QStringLiteral("cmdSaveFlashcards_Click"),
-            [this] { menu::saveListFlashcards(m_context, m_sentence); });
-    });
-    addButton("cmdSaveSheet", QStringLiteral("Save &Study Sheet…"), [this] {
-        run(QStringLiteral("cmdSaveSheet_Click"),
-            [this] { menu::saveStudySheet(m_context, m_sentence, studySheetPdf); });
-    });
-    buttons->addStretch(1);
-    addButton("cmdClose", QStringLiteral("Close"), &QDialog::close);
-    layout->addLayout(buttons);
+void SentenceDialog::createWordList(QBoxLayout& layout)
+{
+    m_words = new widgets::ListControl(true, this);
+    m_words->setObjectName(QStringLiteral("lstWords"));
+    m_words->addColumn(QStringLiteral("Item (tick to keep its word)"));
+    m_words->addColumn(QStringLiteral("Word"));
+    m_words->setColumnWidth(1, 2700);
+    m_words->setColumnWidth(2, 3300);
+    m_words->setItemDelegateForColumn(m_words->rows().columnIndex(2),
+                                      new BoldStartDelegate(m_sentence, m_words));
+    m_words->horizontalHeader()->setStretchLastSection(true);
+    m_words->installEventFilter(this);
+    connect(m_words, &widgets::ListControl::menuRequested, this, &SentenceDialog::showOtherWords);
     // Room for the rows of a short list; a long one scrolls.
     const int rows = static_cast<int>(std::clamp<qsizetype>(m_sentence.items.size(), 3, 14));
     m_words->setMinimumHeight(m_words->horizontalHeader()->sizeHint().height() +
                               rows * m_words->verticalHeader()->defaultSectionSize() +
                               2 * m_words->frameWidth());
-    // A size of its own: left to find one, the dialog would lay the wrapped sentence
-    // out again and again to fit its height to a width, which a long list makes slow.
-    resize(680, minimumSizeHint().height());
+    layout.addWidget(m_words, 1);
+}
+
+void SentenceDialog::createButtons(QBoxLayout& layout)
+{
+    auto* buttons = new QHBoxLayout;
+    const auto addButton = [&](const char* name, const QString& caption) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(QString::fromLatin1(name));
+        buttons->addWidget(button);
+        return button;
+    };
+    connect(addButton("cmdOtherWords", QStringLiteral("&Other Words…")), &QPushButton::clicked,
+            this, &SentenceDialog::showOtherWordsAtCurrentRow);
+    connect(addButton("cmdDrawAgain", QStringLiteral("&Draw Again")), &QPushButton::clicked, this,
+            &SentenceDialog::drawAgain);
+    for (const SentenceButton& item : kSentenceButtons) {
+        const QString procedure = QString::fromLatin1(item.name) + QStringLiteral("_Click");
+        connect(addButton(item.name, QString::fromUtf8(item.caption)), &QPushButton::clicked, this,
+                [this, procedure, command = item.command] {
+                    run(procedure, [&] { command(m_context, m_sentence); });
+                });
+    }
+    buttons->addStretch(1);
+    connect(addButton("cmdClose", QStringLiteral("Close")), &QPushButton::clicked, this,
+            &QDialog::close);
+    layout.addLayout(buttons);
 }
 
 void SentenceDialog::showItems(const QList<bool>& kept)

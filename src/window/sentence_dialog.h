@@ -4,6 +4,7 @@
 
 #include "menu/list_sentence.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QLabel;
 
@@ -38,6 +39,8 @@ protected:
 
 private:
     void createControls();
+    void createWordList(QBoxLayout& layout);
+    void createButtons(QBoxLayout& layout);
     // The items in their order, those of kept (kept[i] for the item at i) ticked, and
     // the sentence.
     void showItems(const QList<bool>& kept);

@@ -1,17 +1,22 @@
 // Feeds arbitrary UTF-16 text to the functions that take text from outside: the
-// acronym builder, the path helper and the application title. Each result is
+// acronym builder, the order that spells a word, the path helper and the application
+// title. Each result is
 // checked against a property that must hold for every input.
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <numeric>
 
 #include "command/app_identity.h"
 #include "command/path_helpers.h"
 #include "fuzz_check.h"
 #include "generation/acronym.h"
+#include "generation/acrostic_cues.h"
+#include "generation/any_order.h"
 
 namespace {
 
@@ -41,11 +46,23 @@ bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
 
 }  // namespace
 
+using lexiquill::generation::acrosticLetters;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QString text(reinterpret_cast<const QChar*>(data), static_cast<qsizetype>(size / 2));
 
     check(lexiquill::generation::buildAcronym(text) == expectedAcronym(text));
+
+    // Every order weighed (no more than twelve items): each item once, the key its initials.
+    const QStringList starts = text.split(u' ').mid(0, lexiquill::generation::kExhaustiveItems);
+    const auto spelt = lexiquill::generation::orderThatSpells(starts);
+    QString initials;
+    for (const qsizetype i : spelt.order) initials += acrosticLetters(starts.value(i, "?"), 1);
+    QList<qsizetype> all(starts.size());
+    std::iota(all.begin(), all.end(), 0);
+    check(std::is_permutation(all.begin(), all.end(), spelt.order.begin(), spelt.order.end()));
+    check(QString(spelt.key).remove(u' ') == initials);
 
     const QString name = lexiquill::command::fileNameFromPath(text);
     check(text.endsWith(name));

@@ -283,7 +283,8 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("found");  // "phrase|result" of the one note, or the report
-        QTest::newRow("Mnemonic rows: a ticked row chooses its phrase, which has its whole sentence")
+        QTest::newRow(
+            "Mnemonic rows: a ticked row chooses its phrase, which has its whole sentence")
             << "Option2"
             << ""
             << "cat\\|C\\S+ A\\S+ T\\S+\\|Lexiquill";
@@ -322,7 +323,6 @@ private slots:
         QVERIFY2(
             seen.size() == 1 && QRegularExpression('^' + found + '$').match(seen[0]).hasMatch(),
             qPrintable(seen.join("; ")));
-
     }
 };
 

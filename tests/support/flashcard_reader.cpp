@@ -1,7 +1,6 @@
 #include "support/flashcard_reader.h"
 
 #include <QHash>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <utility>
 
@@ -55,20 +54,6 @@ FlashcardFile readFlashcards(const QByteArray& bytes)
     file.ok = !utf8.hasError() && !separator.isNull() && !quoted;
     if (!file.ok) file.error = utf8.hasError() ? "not UTF-8" : quoted ? "open quote" : "separator";
     return file;
-}
-
-QString htmlText(QString html)
-{
-    html.replace(QLatin1String("<br>"), QLatin1String("\n")).remove(QRegularExpression("<[^>]*>"));
-    for (const auto& [entity, text] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}}) {
-        html.replace(QLatin1String(entity), QLatin1String(text));
-    }
-    QRegularExpressionMatch number;
-    while ((number = QRegularExpression("&#(\\d+);").match(html)).hasMatch()) {
-        html.replace(number.capturedStart(), number.capturedLength(),
-                     QChar(number.captured(1).toInt()));
-    }
-    return html.replace(QLatin1String("&amp;"), QLatin1String("&"));
 }
 
 }  // namespace lexiquill::test

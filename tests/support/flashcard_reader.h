@@ -22,8 +22,4 @@ struct FlashcardFile {
 
 FlashcardFile readFlashcards(const QByteArray& bytes);
 
-// The text an HTML field shows: <br> a line break, other tags left out, the entities
-// the writer uses (&amp; &lt; &gt; &quot; &#N;) as their characters.
-QString htmlText(QString html);
-
 }  // namespace lexiquill::test
