@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <stdexcept>
-#include <tuple>
 #include <unordered_map>
 
 namespace lexiquill::service {
@@ -197,7 +196,6 @@ private:
     int state(std::string_view name);
     void readSlot(std::string_view line, const std::vector<std::string_view>& fields);
     void readStep(std::string_view line, const std::vector<std::string_view>& fields);
-    void groupSteps();
 
     Grammar m_grammar;
     std::unordered_map<std::string, int> m_states;
@@ -268,27 +266,6 @@ void GrammarReader::readStep(std::string_view line, const std::vector<std::strin
     m_grammar.steps.push_back(step);
 }
 
-void GrammarReader::groupSteps()
-{
-    std::vector<GrammarStep> steps = m_grammar.steps;
-    std::stable_sort(steps.begin(), steps.end(), [](const GrammarStep& a, const GrammarStep& b) {
-        return std::tie(a.slot, a.to, a.score) < std::tie(b.slot, b.to, b.score);
-    });
-    Grammar& g = m_grammar;
-    for (const GrammarStep& step : steps) {
-        const bool same = !g.groups.empty() && g.groups.back().slot == step.slot &&
-                          g.groups.back().to == step.to && g.groups.back().score == step.score;
-        if (!same) g.groups.push_back({step.slot, step.to, step.score, int(g.froms.size()), 0});
-        g.froms.push_back(step.from);
-        g.groups.back().endFrom = int(g.froms.size());
-    }
-    g.firstGroup.assign(g.wordSlots.size() + 1, int(g.groups.size()));
-    for (std::size_t i = g.groups.size(); i-- > 0;) g.firstGroup[g.groups[i].slot] = int(i);
-    for (std::size_t slot = g.wordSlots.size(); slot-- > 0;) {
-        g.firstGroup[slot] = std::min(g.firstGroup[slot], g.firstGroup[slot + 1]);
-    }
-}
-
 Grammar GrammarReader::read(std::string_view text)
 {
     while (!text.empty()) {
@@ -320,7 +297,9 @@ Grammar GrammarReader::read(std::string_view text)
     for (std::size_t i = 1; i < m_grammar.firstStep.size(); ++i) {
         m_grammar.firstStep[i] += m_grammar.firstStep[i - 1];
     }
-    groupSteps();
+    for (std::size_t state = 0; state < m_grammar.states.size(); ++state) {
+        if (m_grammar.endScore[state] != Grammar::kNoEnd) m_grammar.endStates.push_back(int(state));
+    }
     return std::move(m_grammar);
 }
 

@@ -52,19 +52,8 @@ struct Grammar {
     std::vector<std::string> states;
     std::vector<GrammarStep> steps;  // grouped by their state
     std::vector<int> firstStep;      // per state, where its steps begin; one more at the end
-    // The steps again, those of one slot, target and score as one, for the plan's inner loop:
-    // each group's states, and per slot where its groups begin (one more at the end).
-    struct StepGroup {
-        int slot;
-        int to;
-        float score;
-        int firstFrom;  // its states are froms[firstFrom] up to froms[endFrom]
-        int endFrom;
-    };
-    std::vector<StepGroup> groups;
-    std::vector<int> froms;
-    std::vector<int> firstGroup;
-    std::vector<float> endScore;  // per state; kNoEnd where no sentence may end
+    std::vector<float> endScore;     // per state; kNoEnd where no sentence may end
+    std::vector<int> endStates;      // those where one may
     int start = 0;
     // A word of the part with the trait needs the next word to carry the trait too ("an").
     struct NextRule {
