@@ -19,6 +19,13 @@ constexpr float kFinishable = kNone / 2;
 // How much the seed may move a slot's score at a position: enough to choose among shapes that
 // fit about as well, not enough to take one that fits badly.
 constexpr float kVariety = 0.6f;
+constexpr std::array<float, 256> kNoise = [] {
+    std::array<float, 256> noise{};
+    for (std::size_t bits = 0; bits < noise.size(); ++bits) {
+        noise[bits] = kVariety * static_cast<float>(bits) / 256.0f;
+    }
+    return noise;
+}();
 // What a slot loses at most when its start has many more places than the slot has words.
 constexpr float kScarcity = 0.8f;
 // A plan of up to this many words is made again, at most this often, when a slot it wanted has
@@ -45,6 +52,7 @@ struct Scratch {
     std::vector<std::size_t> startOf;
     std::vector<std::size_t> occurrences;
     std::vector<float> byStart;
+    std::vector<const float*> startScores;
     std::vector<float> scores;
     std::vector<float> unstruck;
     std::vector<float> back;
@@ -139,7 +147,8 @@ private:
     std::vector<std::vector<const WordEntry*>> m_filtered;
     std::vector<std::size_t>& m_startOf;  // by position, the index into m_starts
     std::vector<KeptWord> m_kept;         // by position, when some word is kept; empty text: free
-    std::vector<float>& m_byStart;        // [start][slot]: what the slot adds for the start
+    std::vector<float>& m_byStart;  // [start][slot]: what the slot adds for the start, counted
+    std::vector<const float*>& m_startScores;  // per start, that or the letter's
     std::vector<float>& m_scores;  // [position][slot]: what the slot adds there; kNone: no word
     std::vector<float>& m_back;    // [position][state]: the best score to the end
     std::size_t m_stride;          // of m_back's rows
@@ -163,6 +172,7 @@ Plan::Plan(const SentencePlanner& planner, const PlanRequest& request)
       m_startRow(m_scratch->startRow),
       m_startOf(m_scratch->startOf),
       m_byStart(m_scratch->byStart),
+      m_startScores(m_scratch->startScores),
       m_scores(m_scratch->scores),
       m_back(m_scratch->back),
       m_stride(m_grammar.states.size() + planner.allSteps().groups.size()),
@@ -290,8 +300,16 @@ void Plan::scoreStarts()
     occurrences.assign(m_starts.size(), 0);
     for (const std::size_t start : m_startOf) ++occurrences[start];
     m_byStart.resize(m_starts.size() * m_slots);
+    m_startScores.resize(m_starts.size());
     for (std::size_t start = 0; start < m_starts.size(); ++start) {
         const std::size_t places = occurrences[start];
+        const char letter = m_starts[start][0];
+        if (m_startRow[start] == kPlain && !m_forbids && places <= m_planner.fewestWords(letter)) {
+            m_startScores[start] = m_planner.letterScores(letter);
+            continue;
+        }
+        float* scores = &m_byStart[start * m_slots];
+        m_startScores[start] = scores;
         for (std::size_t slot = 0; slot < m_slots; ++slot) {
             const WordGroup words = startGroup(start, slot);
             // A slot with fewer words than its start has places would run out if every place
@@ -301,10 +319,10 @@ void Plan::scoreStarts()
                  ++word) {
                 left += !m_used.contains(**word);
             }
-            float& score = m_byStart[start * m_slots + slot];
-            score = left == 0 ? kNone : m_planner.slotScore(slot);
+            scores[slot] = left == 0 ? kNone : m_planner.slotScore(slot);
             if (left > 0 && left < places) {
-                score -= kScarcity * static_cast<float>(places - left) / static_cast<float>(places);
+                scores[slot] -=
+                    kScarcity * static_cast<float>(places - left) / static_cast<float>(places);
             }
         }
     }
@@ -317,10 +335,6 @@ void Plan::scorePositions()
     m_scores.resize(m_length * m_slots);
     for (std::size_t i = 0; i < m_length; ++i) {
         float* scores = &m_scores[i * m_slots];
-        if (!kept(i)) {
-            const float* byStart = &m_byStart[m_startOf[i] * m_slots];
-            std::copy(byStart, byStart + m_slots, scores);
-        }
         for (std::size_t slot = 0; kept(i) && slot < m_slots; ++slot) {
             const KeptWord& word = m_kept[i];
             const GrammarSlot& s = m_grammar.wordSlots[slot];
@@ -328,13 +342,17 @@ void Plan::scorePositions()
                 word.entries.empty() ? s.part == PartOfSpeech::Noun : word.entries[slot] != nullptr;
             scores[slot] = fits ? s.score : kNone;
         }
-        if (!m_request.seed) continue;
+        const float* from = kept(i) ? scores : m_startScores[m_startOf[i]];
+        if (!m_request.seed) {
+            std::copy(from, from + m_slots, scores);
+            continue;
+        }
         // Eight bits of the draw for each slot.
         Draw noise(*m_request.seed ^ (i * 0x9E3779B97F4A7C15ull));
         std::uint64_t bits = 0;
         for (std::size_t slot = 0; slot < m_slots; ++slot, bits >>= 8) {
             if (slot % 8 == 0) bits = noise.next();
-            scores[slot] += kVariety * static_cast<float>(bits & 0xFF) / 256.0f;
+            scores[slot] = from[slot] + kNoise[bits & 0xFF];
         }
     }
 }
@@ -510,12 +528,13 @@ const WordEntry* Plan::draw(std::size_t position, const GrammarStep& step, bool 
     }
     const WordGroup group = this->group(position, step.slot);
     if (group.empty()) return nullptr;
+    // From the drawn word on, going round.
     const std::size_t from = m_draw.leastOfThree(group.size());
-    for (std::size_t i = 0; i < group.size(); ++i) {
-        const WordEntry* entry = group[(from + i) % group.size()];
-        if (admissible(*entry, position, step, again)) return entry;
+    for (std::size_t i = from;;) {
+        if (admissible(*group[i], position, step, again)) return group[i];
+        i = i + 1 == group.size() ? 0 : i + 1;
+        if (i == from) return nullptr;
     }
-    return nullptr;
 }
 
 bool Plan::admissible(const WordEntry& entry, std::size_t position, const GrammarStep& step,
@@ -720,6 +739,14 @@ SentencePlanner::SentencePlanner(const WordStore& store, const Grammar& grammar)
     }
     m_steps[26] = stepTable(grammar, nullptr);
     for (const GrammarSlot& slot : grammar.wordSlots) m_slotScores.push_back(slot.score);
+    for (int letter = 0; letter < 26; ++letter) {
+        m_fewestWords[letter] = std::size_t(-1);
+        for (std::size_t slot = 0; slot < grammar.wordSlots.size(); ++slot) {
+            const std::size_t words = m_fits[letter][slot].size();
+            m_letterScores.push_back(words == 0 ? Grammar::kNoEnd : m_slotScores[slot]);
+            if (words > 0) m_fewestWords[letter] = std::min(m_fewestWords[letter], words);
+        }
+    }
 }
 
 const SentencePlanner& SentencePlanner::builtIn()

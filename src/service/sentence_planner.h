@@ -75,6 +75,14 @@ public:
         std::vector<std::uint16_t> stuck;  // the states without a step
     };
     float slotScore(std::size_t slot) const { return m_slotScores[slot]; }
+    // What each slot adds for the letter before the draw: its score, or Grammar::kNoEnd where
+    // the letter has no word for it. Up to as many places of the letter as its slot with the
+    // fewest words has words, the scores hold as they are.
+    const float* letterScores(char letter) const
+    {
+        return &m_letterScores[static_cast<std::size_t>(letter - 'a') * m_slotScores.size()];
+    }
+    std::size_t fewestWords(char letter) const { return m_fewestWords[letter - 'a']; }
     const StepTable& steps(char letter) const { return m_steps[letter - 'a']; }
     const StepTable& allSteps() const { return m_steps[26]; }
 
@@ -84,6 +92,8 @@ private:
     std::vector<std::vector<const WordEntry*>> m_fits[26];
     StepTable m_steps[27];
     std::vector<float> m_slotScores;  // the grammar's, side by side
+    std::vector<float> m_letterScores;
+    std::size_t m_fewestWords[26];
 };
 
 }  // namespace lexiquill::service
