@@ -32,6 +32,8 @@ constexpr float kScarcity = 0.8f;
 // run out of words.
 constexpr std::size_t kLongestReplanned = 64;
 constexpr int kMostReplans = 12;
+// The longest plan whose tables a thread keeps for the next.
+constexpr std::size_t kLongestKept = 256;
 
 // One position given by the user: the entry it is, when the store knows the word.
 struct KeptWord {
@@ -56,6 +58,7 @@ struct Scratch {
     std::vector<float> scores;
     std::vector<float> unstruck;
     std::vector<float> back;
+    std::vector<float> none;  // a row of states without a value
     std::vector<Option> options;
     bool taken = false;
 };
@@ -71,7 +74,12 @@ Scratch* lease(std::optional<Scratch>& own)
 class Plan {
 public:
     Plan(const SentencePlanner& planner, const PlanRequest& request);
-    ~Plan() { m_scratch->taken = false; }
+    ~Plan()
+    {
+        // The thread keeps what pages of a usual length need, not what its longest phrase did.
+        if (m_length > kLongestKept) *m_scratch = Scratch();
+        m_scratch->taken = false;
+    }
     Plan(const Plan&) = delete;
     Plan& operator=(const Plan&) = delete;
     std::vector<PlannedWord> words();
@@ -363,6 +371,8 @@ void Plan::planBackwards()
 {
     const std::size_t states = m_grammar.states.size();
     m_back.resize((m_length + 1) * m_stride);
+    std::vector<float>& none = m_scratch->none;
+    none.assign(states, kNone);
     std::copy(m_grammar.endScore.begin(), m_grammar.endScore.end(),
               m_back.begin() + static_cast<std::ptrdiff_t>(m_length * m_stride));
     for (std::size_t i = m_length; i-- > 0;) {
@@ -374,19 +384,13 @@ void Plan::planBackwards()
         const bool plain = m_startRow[m_startOf[i]] == kPlain && !kept(i);
         const SentencePlanner::StepTable& table =
             plain ? m_planner.steps(m_starts[m_startOf[i]][0]) : m_planner.allSteps();
+        std::copy(none.begin(), none.end(), here);
         for (std::size_t g = 0; g < table.groups.size(); ++g) {
             const SentencePlanner::StepTable::Group& group = table.groups[g];
             here[states + g] = group.score + scores[group.slot] + next[group.to];
         }
-        for (const std::uint16_t state : table.stuck) here[state] = kNone;
-        const SentencePlanner::StepTable::Step* step = table.steps.data();
-        for (const SentencePlanner::StepTable::Level level : table.levels) {
-            for (; step != table.steps.data() + level.raised; ++step) {
-                here[step->state] = here[step->from];
-            }
-            for (; step != table.steps.data() + level.end; ++step) {
-                here[step->state] = std::max(here[step->state], here[step->from]);
-            }
+        for (const SentencePlanner::StepTable::Step step : table.steps) {
+            here[step.state] = std::max(here[step.state], here[step.from]);
         }
         // A sentence may end before the word and the next begin with it.
         const float again = here[m_grammar.start];
@@ -708,13 +712,7 @@ StepTable stepTable(const Grammar& grammar, const WordsBySlot* bySlot)
                                        static_cast<std::uint16_t>(sources[state][rank])});
                 ++placed;
             }
-            if (rank == 0)
-                table.levels.push_back({static_cast<std::uint16_t>(table.steps.size()), 0});
         }
-        table.levels.back().end = static_cast<std::uint16_t>(table.steps.size());
-    }
-    for (int state = 0; state < states; ++state) {
-        if (sources[state].empty()) table.stuck.push_back(static_cast<std::uint16_t>(state));
     }
     return table;
 }

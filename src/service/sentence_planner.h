@@ -51,28 +51,21 @@ public:
     // The grammar's steps in the plan's inner loop: those whose slot has words of the letter,
     // or all of them. Steps alike but for the state they leave are one group, whose value is
     // worked out once; then each state takes the best of its sources, groups or states worked
-    // out before it, level by level: the first source of each state of a level is set, the
-    // others raise it.
+    // out before it.
     struct StepTable {
         struct Group {
             std::uint16_t slot;
             std::uint16_t to;
             float score;
         };
-        // value[state] = value[from], or the best of the two; a from of the states' count and
-        // more is a group.
+        // value[state] = max(value[state], value[from]); a from of the states' count and more
+        // is a group.
         struct Step {
             std::uint16_t state;
             std::uint16_t from;
         };
-        struct Level {
-            std::uint16_t raised;  // where the steps that raise begin
-            std::uint16_t end;
-        };
         std::vector<Group> groups;
         std::vector<Step> steps;
-        std::vector<Level> levels;
-        std::vector<std::uint16_t> stuck;  // the states without a step
     };
     float slotScore(std::size_t slot) const { return m_slotScores[slot]; }
     // What each slot adds for the letter before the draw: its score, or Grammar::kNoEnd where

@@ -175,6 +175,8 @@ UsedWords::UsedWords(const WordStore& store)
 UsedWords::~UsedWords()
 {
     for (const Table::Change& change : m_table->changes) m_table->marks[change.id] = 0;
+    // The marks of a long phrase are not kept for the next.
+    if (m_table->changes.capacity() > kMostChangesKept) m_table->changes = {};
     m_table->changes.clear();
     m_table->taken = false;
 }

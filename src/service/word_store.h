@@ -161,6 +161,7 @@ private:
 
     static constexpr std::uint8_t kGiven = 1;
     static constexpr std::uint8_t kForbidden = 2;
+    static constexpr std::size_t kMostChangesKept = 4096;
     Table* m_table;
     std::unique_ptr<Table> m_own;
 };
