@@ -297,8 +297,9 @@ Grammar GrammarReader::read(std::string_view text)
     for (std::size_t i = 1; i < m_grammar.firstStep.size(); ++i) {
         m_grammar.firstStep[i] += m_grammar.firstStep[i - 1];
     }
-    for (std::size_t state = 0; state < m_grammar.states.size(); ++state) {
-        if (m_grammar.endScore[state] != Grammar::kNoEnd) m_grammar.endStates.push_back(int(state));
+    for (int state = 0; const float end : m_grammar.endScore) {
+        if (end != Grammar::kNoEnd) m_grammar.endStates.push_back(state);
+        ++state;
     }
     return std::move(m_grammar);
 }
