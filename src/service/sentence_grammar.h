@@ -52,9 +52,8 @@ struct Grammar {
     std::vector<std::string> states;
     std::vector<GrammarStep> steps;  // grouped by their state
     std::vector<int> firstStep;      // per state, where its steps begin; one more at the end
-    std::vector<int> stepsBySlot;    // the steps' indexes grouped by their slot
-    std::vector<int> firstBySlot;    // per slot, where its steps begin there; one more at the end
     std::vector<float> endScore;     // per state; kNoEnd where no sentence may end
+    std::vector<int> endStates;      // those where one may
     int start = 0;
     // A word of the part with the trait needs the next word to carry the trait too ("an").
     struct NextRule {

@@ -48,10 +48,45 @@ public:
     // The words drawn for sentences that fit the slot, by the letter their form begins with.
     WordGroup fits(char letter, int slot) const { return m_fits[letter - 'a'][slot]; }
 
+    // The grammar's steps in the plan's inner loop: those whose slot has words of the letter,
+    // or all of them. Steps alike but for the state they leave are one group, whose value is
+    // worked out once; then each state takes the best of its sources, groups or states worked
+    // out before it.
+    struct StepTable {
+        struct Group {
+            std::uint16_t slot;
+            std::uint16_t to;
+            float score;
+        };
+        // value[state] = max(value[state], value[from]); a from of the states' count and more
+        // is a group.
+        struct Step {
+            std::uint16_t state;
+            std::uint16_t from;
+        };
+        std::vector<Group> groups;
+        std::vector<Step> steps;
+    };
+    float slotScore(std::size_t slot) const { return m_slotScores[slot]; }
+    // What each slot adds for the letter before the draw: its score, or Grammar::kNoEnd where
+    // the letter has no word for it. Up to as many places of the letter as its slot with the
+    // fewest words has words, the scores hold as they are.
+    const float* letterScores(char letter) const
+    {
+        return &m_letterScores[static_cast<std::size_t>(letter - 'a') * m_slotScores.size()];
+    }
+    std::size_t fewestWords(char letter) const { return m_fewestWords[letter - 'a']; }
+    const StepTable& steps(char letter) const { return m_steps[letter - 'a']; }
+    const StepTable& allSteps() const { return m_steps[26]; }
+
 private:
     const WordStore& m_store;
     const Grammar& m_grammar;
     std::vector<std::vector<const WordEntry*>> m_fits[26];
+    StepTable m_steps[27];
+    std::vector<float> m_slotScores;  // the grammar's, side by side
+    std::vector<float> m_letterScores;
+    std::size_t m_fewestWords[26];
 };
 
 }  // namespace lexiquill::service

@@ -159,4 +159,35 @@ WordGroup WordStore::group(int tier, char letter, std::optional<PartOfSpeech> pa
     return m_groups[tier][letter - 'a'][part ? static_cast<int>(*part) : kPartCount];
 }
 
+UsedWords::UsedWords(const WordStore& store)
+{
+    thread_local Table kept;
+    if (kept.taken) {
+        m_own = std::make_unique<Table>();
+        m_table = m_own.get();
+    } else {
+        m_table = &kept;
+    }
+    m_table->taken = true;
+    if (m_table->marks.size() < store.wordCount()) m_table->marks.resize(store.wordCount());
+}
+
+UsedWords::~UsedWords()
+{
+    for (const Table::Change& change : m_table->changes) m_table->marks[change.id] = 0;
+    // The marks of a long phrase are not kept for the next.
+    if (m_table->changes.capacity() > kMostChangesKept) m_table->changes = {};
+    m_table->changes.clear();
+    m_table->taken = false;
+}
+
+void UsedWords::undoMarksAfter(std::size_t made)
+{
+    while (m_table->changes.size() > made) {
+        const Table::Change change = m_table->changes.back();
+        m_table->marks[change.id] = change.before;
+        m_table->changes.pop_back();
+    }
+}
+
 }  // namespace lexiquill::service

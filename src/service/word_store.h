@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -101,24 +102,29 @@ private:
 };
 
 // The words a request has given, and those it may never give, by their ids: a word listed as
-// two parts of speech counts once.
+// two parts of speech counts once. The marks live in a table the thread keeps from one request
+// to the next, cleared as the request ends, so that a request pays for the words it marks, not
+// for every word of the store; a second set alive at once on the thread has a table of its own.
 class UsedWords {
 public:
-    explicit UsedWords(const WordStore& store) : m_marks(store.wordCount()) {}
+    explicit UsedWords(const WordStore& store);
+    ~UsedWords();
+    UsedWords(const UsedWords&) = delete;
+    UsedWords& operator=(const UsedWords&) = delete;
 
-    bool contains(const WordEntry& entry) const { return m_marks[entry.id] != 0; }
-    bool forbidden(const WordEntry& entry) const { return m_marks[entry.id] == kForbidden; }
+    bool contains(const WordEntry& entry) const { return m_table->marks[entry.id] != 0; }
+    bool forbidden(const WordEntry& entry) const { return m_table->marks[entry.id] == kForbidden; }
     void insert(const WordEntry& entry)
     {
-        if (m_marks[entry.id] == 0) m_marks[entry.id] = kGiven;
+        if (m_table->marks[entry.id] == 0) mark(entry.id, kGiven);
     }
     // Never given, not even once a long phrase has used the rest of its letter.
-    void forbid(const WordEntry& entry) { m_marks[entry.id] = kForbidden; }
+    void forbid(const WordEntry& entry) { mark(entry.id, kForbidden); }
     // Gives the group's words again, those forbidden apart.
     void release(WordGroup group)
     {
         for (const WordEntry* entry : group) {
-            if (m_marks[entry->id] == kGiven) m_marks[entry->id] = 0;
+            if (m_table->marks[entry->id] == kGiven) mark(entry->id, 0);
         }
     }
     // The first word of the group from `from` on, going round, that is not used; nothing when
@@ -131,11 +137,33 @@ public:
         }
         return nullptr;
     }
+    // The marks made so far, and a way back to them: a plan made again starts from the words
+    // it was asked to leave out.
+    std::size_t marksMade() const { return m_table->changes.size(); }
+    void undoMarksAfter(std::size_t made);
 
 private:
+    struct Table {
+        std::vector<std::uint8_t> marks;  // by id
+        struct Change {
+            std::uint32_t id;
+            std::uint8_t before;
+        };
+        std::vector<Change> changes;  // every mark set, in order
+        bool taken = false;
+    };
+
+    void mark(std::uint32_t id, std::uint8_t value)
+    {
+        m_table->changes.push_back({id, m_table->marks[id]});
+        m_table->marks[id] = value;
+    }
+
     static constexpr std::uint8_t kGiven = 1;
     static constexpr std::uint8_t kForbidden = 2;
-    std::vector<std::uint8_t> m_marks;
+    static constexpr std::size_t kMostChangesKept = 4096;
+    Table* m_table;
+    std::unique_ptr<Table> m_own;
 };
 
 }  // namespace lexiquill::service
