@@ -44,7 +44,7 @@ run_suite() {
 
 # Line tables are all the sanitizers' reports need, and -O1 runs the suite faster than -O0
 # while keeping the reports' lines exact enough (the fuzz targets run for fixed times
-# either way). The benchmark drivers are left to the other build.
+# either way). Neither build makes the benchmark drivers, which are run by hand.
 CC=clang CXX=clang++ \
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     LSAN_OPTIONS=suppressions=$root/tests/lsan.supp \
